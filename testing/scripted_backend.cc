@@ -1,0 +1,196 @@
+#include "testing/scripted_backend.h"
+
+#include <algorithm>
+
+#include "ui/text_codec.h"
+
+namespace testing_support {
+
+using ui::ControlKind;
+
+Step Type(int id, std::string text) { return Step{Step::kType, id, std::move(text)}; }
+Step Choose(int radio_id) { return Step{Step::kChoose, radio_id, {}}; }
+Step Press(int button_id) { return Step{Step::kPress, button_id, {}}; }
+Step Close() { return Step{Step::kClose, ui::IDCANCEL, {}}; }
+
+class ScriptedWindow : public ui::DialogWindow {
+ public:
+  ScriptedWindow(ScriptedBackend& backend, ui::Dialog& dialog, std::vector<Step> steps)
+      : m_backend(backend), m_dialog(dialog), m_steps(std::move(steps)) {
+    for (const ui::ControlTemplate& c : dialog.Template().controls) {
+      if (c.id == ui::IDC_STATIC) continue;
+      if (c.kind == ControlKind::kEdit) m_state.text[c.id] = "";
+      if (c.kind == ControlKind::kRadioButton) m_state.checked[c.id] = false;
+    }
+  }
+
+  int RunModal() override {
+    const ui::DialogTemplate& t = m_dialog.Template();
+    m_backend.m_events.push_back("open:" + std::to_string(t.id));
+    size_t index = m_backend.m_dialogs.size();
+    m_backend.m_dialogs.push_back(DialogRecord{t.id, {}, 0, 0});
+    bool default_focus = m_dialog.HandleInitDialog();
+    if (default_focus && m_focus == 0) {
+      for (const ui::ControlTemplate& c : t.controls) {
+        if (c.style & ui::kTabStop) {
+          m_focus = c.id;
+          break;
+        }
+      }
+    }
+    m_backend.m_dialogs[index].focus = m_focus;
+    Record(index);
+    for (size_t i = 0; i < m_steps.size() && !m_ended; ++i) {
+      Run(m_steps[i]);
+      Record(index);
+      if (m_ended && i + 1 < m_steps.size()) {
+        m_backend.m_errors.push_back("template " + std::to_string(t.id) +
+                                     ": steps left after the dialog ended");
+      }
+    }
+    if (!m_ended) {
+      m_backend.m_errors.push_back("template " + std::to_string(t.id) +
+                                   ": script ended with the dialog open");
+      m_result = ui::IDCANCEL;
+    }
+    m_backend.m_dialogs[index].result = m_result;
+    m_backend.m_events.push_back("end:" + std::to_string(t.id) + "=" + std::to_string(m_result));
+    return m_result;
+  }
+
+  void EndModal(int result) override {
+    if (m_ended) return;
+    m_ended = true;
+    m_result = result;
+  }
+
+  std::string GetText(int id) const override {
+    auto it = m_state.text.find(id);
+    if (it != m_state.text.end()) return it->second;
+    if (const ui::ControlTemplate* c = m_dialog.Template().Find(id)) return c->text;
+    return "";
+  }
+
+  void SetText(int id, const std::string& text) override {
+    if (!m_dialog.Template().Find(id)) {
+      m_backend.m_errors.push_back("SetText on a missing control " + std::to_string(id));
+      return;
+    }
+    m_state.text[id] = text;
+  }
+
+  bool IsChecked(int id) const override {
+    auto it = m_state.checked.find(id);
+    return it != m_state.checked.end() && it->second;
+  }
+
+  void SetChecked(int id, bool checked) override { m_state.checked[id] = checked; }
+  void SetLimitBytes(int id, int max_bytes) override { m_limits[id] = max_bytes; }
+  void SetFocus(int id) override { m_focus = id; }
+  void SetIcon(const ui::IconResource*) override {}
+
+ private:
+  void Run(const Step& step) {
+    const ui::ControlTemplate* c = m_dialog.Template().Find(step.id);
+    if (!c) {
+      m_backend.m_errors.push_back("step on a missing control " + std::to_string(step.id));
+      return;
+    }
+    switch (step.kind) {
+      case Step::kType: {
+        std::string text = step.text;
+        auto limit = m_limits.find(step.id);
+        if (limit != m_limits.end())
+          text = std::string(ui::CutToBytes(text, static_cast<size_t>(limit->second)));
+        m_state.text[step.id] = text;
+        break;
+      }
+      case Step::kChoose:
+        // An automatic radio button clears the others of its group.
+        for (int id : GroupOf(step.id)) m_state.checked[id] = (id == step.id);
+        break;
+      case Step::kPress:
+      case Step::kClose:
+        m_dialog.HandleCommand(step.id);
+        break;
+    }
+  }
+
+  std::vector<int> GroupOf(int radio_id) const {
+    const auto& controls = m_dialog.Template().controls;
+    auto it = std::find_if(controls.begin(), controls.end(),
+                           [&](const ui::ControlTemplate& c) { return c.id == radio_id; });
+    auto first = it;
+    while (first != controls.begin() && !(first->style & ui::kGroup) &&
+           std::prev(first)->kind == ControlKind::kRadioButton)
+      --first;
+    std::vector<int> ids;
+    for (auto c = first; c != controls.end() && c->kind == ControlKind::kRadioButton; ++c) {
+      if (c != first && (c->style & ui::kGroup)) break;
+      ids.push_back(c->id);
+    }
+    return ids;
+  }
+
+  void Record(size_t index) { m_backend.m_dialogs[index].states.push_back(m_state); }
+
+  ScriptedBackend& m_backend;
+  ui::Dialog& m_dialog;
+  std::vector<Step> m_steps;
+  ControlState m_state;
+  std::map<int, int> m_limits;
+  int m_focus = 0;
+  bool m_ended = false;
+  int m_result = 0;
+};
+
+ScriptedBackend::ScriptedBackend() = default;
+ScriptedBackend::~ScriptedBackend() = default;
+
+ScriptedBackend& ScriptedBackend::When(int template_id, std::vector<Step> steps) {
+  m_scripts.push_back(Script{template_id, std::move(steps)});
+  return *this;
+}
+
+std::unique_ptr<ui::DialogWindow> ScriptedBackend::CreateDialogWindow(ui::Dialog& dialog) {
+  int id = dialog.Template().id;
+  if (m_scripts.empty() || m_scripts.front().template_id != id) {
+    m_errors.push_back("template " + std::to_string(id) + " opened without a script");
+    m_events.push_back("open:" + std::to_string(id));
+    m_dialogs.push_back(DialogRecord{id, {}, ui::IDCANCEL, 0});
+    m_events.push_back("end:" + std::to_string(id) + "=" + std::to_string(ui::IDCANCEL));
+    // A window that ends at once, untouched.
+    struct Unscripted : ui::DialogWindow {
+      int RunModal() override { return ui::IDCANCEL; }
+      void EndModal(int) override {}
+      std::string GetText(int) const override { return ""; }
+      void SetText(int, const std::string&) override {}
+      bool IsChecked(int) const override { return false; }
+      void SetChecked(int, bool) override {}
+      void SetLimitBytes(int, int) override {}
+      void SetFocus(int) override {}
+      void SetIcon(const ui::IconResource*) override {}
+    };
+    return std::make_unique<Unscripted>();
+  }
+  std::vector<Step> steps = std::move(m_scripts.front().steps);
+  m_scripts.erase(m_scripts.begin());
+  return std::make_unique<ScriptedWindow>(*this, dialog, std::move(steps));
+}
+
+void ScriptedBackend::MessageBox(const std::string& text) {
+  m_boxes.push_back(text);
+  m_events.push_back("box:" + text);
+}
+
+void ScriptedBackend::ShellOpen(const std::string& target) {
+  m_shell.push_back(target);
+  m_events.push_back("shell:" + target);
+}
+
+void ScriptedBackend::Terminate(int status) {
+  m_events.push_back("exit:" + std::to_string(status));
+  throw ScriptedExit{status};
+}
+
+}  // namespace testing_support

@@ -1,0 +1,116 @@
+#include "testing/work_folder.h"
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace testing_support {
+
+int ScriptedRandom::Next() {
+  ++m_taken;
+  if (m_values.empty()) {
+    ADD_FAILURE() << "random draw " << m_taken << " was not scripted";
+    return 0;
+  }
+  int v = m_values.front();
+  m_values.pop_front();
+  return v;
+}
+
+void WorkFolderTest::SetUp() {
+  char buf[4096];
+  m_oldDir = getcwd(buf, sizeof buf) ? buf : "/";
+  std::string templ = std::filesystem::temp_directory_path().string() + "/rinu-test-XXXXXX";
+  ASSERT_NE(mkdtemp(templ.data()), nullptr);
+  folder = templ;
+  ASSERT_EQ(chdir(folder.c_str()), 0);
+  ui::SetBackend(&backend);
+  ui::SetRandomSource(&random);
+}
+
+void WorkFolderTest::TearDown() {
+  ui::SetRandomSource(nullptr);
+  ui::SetBackend(nullptr);
+  if (chdir(m_oldDir.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << m_oldDir;
+  std::error_code ec;
+  // Give back write permission that a test took away, so the folder can be removed.
+  for (auto& entry : std::filesystem::recursive_directory_iterator(folder, ec))
+    chmod(entry.path().c_str(), 0755);
+  chmod(folder.c_str(), 0755);
+  std::filesystem::remove_all(folder, ec);
+  for (const std::string& e : backend.errors()) ADD_FAILURE() << "script: " << e;
+  EXPECT_EQ(backend.scripts_left(), 0u) << "scripted dialogs that never opened";
+  EXPECT_EQ(random.left(), 0u) << "scripted random draws that were never taken";
+}
+
+void WriteFile(const std::string& name, const std::string& bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  ASSERT_TRUE(out.good()) << "cannot write " << name;
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool Exists(const std::string& name) {
+  struct stat st;
+  return stat(name.c_str(), &st) == 0;
+}
+
+void MakeReadOnly(const std::string& name) { ASSERT_EQ(chmod(name.c_str(), 0444), 0); }
+
+std::string Stored(const std::vector<std::string>& plain_lines) {
+  std::string out;
+  for (const std::string& line : plain_lines) {
+    for (char c : line) out.push_back(static_cast<char>(static_cast<unsigned char>(c) + 3));
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::vector<std::string> ListFolder() {
+  std::vector<std::string> names;
+  for (auto& entry : std::filesystem::directory_iterator("."))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+int ExitStatusOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ScriptedExit& e) {
+    return e.status;
+  }
+  return -1;
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(long max_bytes) {
+  signal(SIGXFSZ, SIG_IGN);
+  struct rlimit r;
+  getrlimit(RLIMIT_FSIZE, &r);
+  m_oldSoft = static_cast<long>(r.rlim_cur);
+  r.rlim_cur = static_cast<rlim_t>(max_bytes);
+  setrlimit(RLIMIT_FSIZE, &r);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+  struct rlimit r;
+  getrlimit(RLIMIT_FSIZE, &r);
+  r.rlim_cur = static_cast<rlim_t>(m_oldSoft);
+  setrlimit(RLIMIT_FSIZE, &r);
+}
+
+}  // namespace testing_support

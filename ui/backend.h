@@ -1,0 +1,58 @@
+// The one interface between the dialog framework and a window system, and the platform
+// services every part of the program uses: message boxes, opening a file or address with
+// the desktop's default program, and ending the process. The Qt backend draws real windows;
+// the scripted backend of testing/ runs dialogs from a script. The current backend is set
+// once by main (or by a test) and must outlive every dialog that runs on it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace ui {
+
+class Dialog;
+struct IconResource;
+
+// One open modal window, made by a backend for a Dialog. Control texts are Shift-JIS bytes.
+class DialogWindow {
+ public:
+  virtual ~DialogWindow() = default;
+
+  // Shows the window and runs a nested modal loop until EndModal; returns its result.
+  virtual int RunModal() = 0;
+  virtual void EndModal(int result) = 0;
+
+  virtual std::string GetText(int id) const = 0;
+  virtual void SetText(int id, const std::string& text) = 0;
+  virtual bool IsChecked(int id) const = 0;
+  virtual void SetChecked(int id, bool checked) = 0;
+  // The edit control refuses input past this many Shift-JIS bytes.
+  virtual void SetLimitBytes(int id, int max_bytes) = 0;
+  virtual void SetFocus(int id) = 0;
+  virtual void SetIcon(const IconResource* icon) = 0;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  virtual std::unique_ptr<DialogWindow> CreateDialogWindow(Dialog& dialog) = 0;
+  // An OK-only message box over the active window.
+  virtual void MessageBox(const std::string& text) = 0;
+  // Opens a file of the working folder or an address with the desktop's default program;
+  // the outcome is not reported.
+  virtual void ShellOpen(const std::string& target) = 0;
+  // Ends the process with `status`. Never returns.
+  [[noreturn]] virtual void Terminate(int status) = 0;
+};
+
+// The backend in use; SetBackend(nullptr) leaves none.
+void SetBackend(Backend* backend);
+Backend& CurrentBackend();
+
+// Shortcuts for the current backend's services.
+void MessageBox(const std::string& text);
+void ShellOpen(const std::string& target);
+[[noreturn]] void Terminate(int status);
+
+}  // namespace ui

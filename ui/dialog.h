@@ -1,0 +1,66 @@
+// Dialog: a modal dialog built on a template, in the manner of the Windows dialog framework
+// the program was designed against. Subclasses hold their fields, exchange them with the
+// controls in DoDataExchange and override the handlers. DoModal asks the current backend
+// for a window, which calls back HandleInitDialog and HandleCommand while it runs.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ui/backend.h"
+#include "ui/dialog_template.h"
+
+namespace ui {
+
+class DataExchange;
+
+class Dialog {
+ public:
+  // `tmpl` is borrowed and must outlive the dialog (templates are static data in res/).
+  explicit Dialog(const DialogTemplate& tmpl);
+  virtual ~Dialog();
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  // Runs the dialog modally: IDOK, IDCANCEL, what EndDialog gave, or -1 when no window
+  // could be made.
+  int DoModal();
+  void EndDialog(int result);
+
+  // Control exchange: false (load) puts the fields into the controls, true (save) takes
+  // them back with validation. Returns false when a validation failed.
+  bool UpdateData(bool save = true);
+  std::string GetDlgItemText(int id) const;
+  void SetDlgItemText(int id, const std::string& text);
+
+  const DialogTemplate& Template() const { return m_template; }
+  bool IsOpen() const { return m_window != nullptr; }
+  // The open window, or null; for the data exchange.
+  DialogWindow* Window() const { return m_window; }
+  // Window icon, set before or during the run.
+  void SetIcon(const IconResource* icon);
+
+  // Called by the backend once the window exists, before it is shown.
+  bool HandleInitDialog();
+  // Called by the backend for a button press or a menu command: IDOK runs OnOK, IDCANCEL
+  // (also Esc and the close box) OnCancel, anything else OnCommand.
+  void HandleCommand(int id);
+
+ protected:
+  // Default: loads the fields into the controls; true gives the focus to the first tab stop.
+  virtual bool OnInitDialog();
+  // Default: validates and saves the fields, then ends with IDOK.
+  virtual void OnOK();
+  // Default: ends with IDCANCEL and saves nothing.
+  virtual void OnCancel();
+  virtual void DoDataExchange(DataExchange& dx);
+  // Menu items and buttons other than OK and Cancel; returns whether it was handled.
+  virtual bool OnCommand(int id);
+
+ private:
+  const DialogTemplate& m_template;
+  DialogWindow* m_window = nullptr;
+  const IconResource* m_icon = nullptr;
+};
+
+}  // namespace ui

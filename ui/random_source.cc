@@ -1,0 +1,14 @@
+#include "ui/random_source.h"
+
+#include <cstdlib>
+
+namespace ui {
+namespace {
+RandomSource* g_source = nullptr;
+}  // namespace
+
+int Rand() { return g_source ? g_source->Next() : std::rand(); }
+void SeedRandom(unsigned seed) { std::srand(seed); }
+void SetRandomSource(RandomSource* source) { g_source = source; }
+
+}  // namespace ui

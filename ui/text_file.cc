@@ -1,0 +1,199 @@
+#include "ui/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace ui {
+namespace {
+
+constexpr size_t kBlock = 1 << 20;
+constexpr char kCtrlZ = 0x1A;
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+TextReader::~TextReader() { Close(); }
+
+bool TextReader::Open(const std::string& path) {
+  Close();
+  m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (m_fd < 0) return false;
+  struct stat st;
+  if (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    Close();
+    return false;
+  }
+  m_buf.resize(kBlock);
+  m_pos = m_end = 0;
+  m_eof = m_failed = false;
+  return true;
+}
+
+void TextReader::Close() {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+}
+
+// Makes at least `wanted` unread bytes available, or all that remain.
+bool TextReader::Fill(size_t wanted) {
+  if (m_end - m_pos >= wanted || m_eof) return m_end > m_pos;
+  if (m_pos > 0) {
+    std::memmove(m_buf.data(), m_buf.data() + m_pos, m_end - m_pos);
+    m_end -= m_pos;
+    m_pos = 0;
+  }
+  if (m_buf.size() < wanted) m_buf.resize(wanted + kBlock);
+  while (!m_eof && m_end < wanted) {
+    ssize_t n = ::read(m_fd, m_buf.data() + m_end, m_buf.size() - m_end);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      m_failed = true;
+      m_eof = true;
+      break;
+    }
+    if (n == 0) {
+      m_eof = true;
+      break;
+    }
+    // A Ctrl-Z ends the file for a text-mode reader.
+    if (const void* z = std::memchr(m_buf.data() + m_end, kCtrlZ, static_cast<size_t>(n))) {
+      m_end = static_cast<size_t>(static_cast<const char*>(z) - m_buf.data());
+      m_eof = true;
+      break;
+    }
+    m_end += static_cast<size_t>(n);
+  }
+  return m_end > m_pos;
+}
+
+bool TextReader::Next(size_t unit, Piece* piece) {
+  if (m_fd < 0 || unit == 0) return false;
+  // Enough for a whole piece, its CR LF, and one byte to tell a CR LF from a lone CR.
+  if (!Fill(unit + 2)) return false;
+  const char* start = m_buf.data() + m_pos;
+  size_t avail = m_end - m_pos;
+  // The line break, if it falls inside this piece: at most unit - 1 bytes of text before
+  // it, plus one CR that the text mode drops.
+  size_t scan = avail < unit + 1 ? avail : unit + 1;
+  const char* lf = static_cast<const char*>(std::memchr(start, '\n', scan));
+  if (lf) {
+    size_t text_len = static_cast<size_t>(lf - start);
+    size_t consumed = text_len + 1;
+    if (text_len > 0 && start[text_len - 1] == '\r') --text_len;
+    if (text_len + 1 <= unit) {
+      piece->text = std::string_view(start, text_len);
+      piece->line_end = true;
+      m_pos += consumed;
+      return true;
+    }
+  }
+  // No line break within the unit: a full piece of text. A CR at its end that the next
+  // byte turns into a line break belongs to the next piece.
+  size_t take = avail < unit ? avail : unit;
+  if (take == unit && start[take - 1] == '\r' && take < avail && start[take] == '\n') --take;
+  if (take == 0) {
+    // Only "\r\n" left with unit 1: the line break alone.
+    piece->text = std::string_view(start, 0);
+    piece->line_end = true;
+    m_pos += 2;
+    return true;
+  }
+  piece->text = std::string_view(start, take);
+  piece->line_end = false;
+  m_pos += take;
+  return true;
+}
+
+bool TextReader::ReadLine(size_t unit, std::string* line) {
+  Piece piece;
+  if (!Next(unit, &piece)) return false;
+  line->assign(piece.text);
+  if (piece.line_end) line->push_back('\n');
+  return true;
+}
+
+AppendResult AppendToFile(const std::string& path, std::string_view bytes) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return AppendResult::kOpenFailed;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return AppendResult::kOpenFailed;
+  }
+  off_t before = st.st_size;
+  bool ok = WriteAll(fd, bytes);
+  if (!ok) {
+    // Take back whatever part of the line reached the file.
+    if (::ftruncate(fd, before) != 0) { /* nothing more can be done */ }
+  }
+  if (::close(fd) != 0) ok = false;
+  return ok ? AppendResult::kOk : AppendResult::kWriteFailed;
+}
+
+bool ReplaceFile(const std::string& path, std::string_view bytes) {
+  mode_t mode = 0644;
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return false;
+    int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (probe < 0) return false;
+    ::close(probe);
+    mode = st.st_mode & 07777;
+  }
+  std::string temp = path + ".new-XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+bool CanRead(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::string ToCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out.push_back('\r');
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string FromCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out.push_back(text[i]);
+  }
+  return out;
+}
+
+}  // namespace ui

@@ -1,0 +1,71 @@
+// Files as the program keeps them: opened by name, read as the Windows runtime's text mode
+// reads them (CR LF becomes LF, a Ctrl-Z byte ends the file, a line longer than the read
+// unit arrives in pieces), and written so that a failure never leaves half a line or half a
+// file behind. Writers put CR LF themselves, so the files stay as they are on Windows.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ui {
+
+// Reads a file piece by piece, as fgets with a buffer of unit + 1 bytes over a text-mode
+// file would. A piece holds at most `unit` bytes counting its line break.
+class TextReader {
+ public:
+  TextReader() = default;
+  ~TextReader();
+  TextReader(const TextReader&) = delete;
+  TextReader& operator=(const TextReader&) = delete;
+
+  // False when the file cannot be opened for reading (missing, no permission, a folder).
+  bool Open(const std::string& path);
+  void Close();
+  bool is_open() const { return m_fd >= 0; }
+
+  struct Piece {
+    std::string_view text;  // the bytes before the line break, or the whole piece
+    bool line_end = false;  // the piece ends with a line break (not part of `text`)
+    size_t size() const { return text.size() + (line_end ? 1 : 0); }
+  };
+  // The next piece; false at the end of the file or on a read error. `piece->text` stays
+  // valid until the next call.
+  bool Next(size_t unit, Piece* piece);
+  // The next piece as a string, with its line break as a single LF.
+  bool ReadLine(size_t unit, std::string* line);
+  // True once a read failed (as opposed to the end of the file).
+  bool failed() const { return m_failed; }
+
+ private:
+  bool Fill(size_t wanted);
+
+  int m_fd = -1;
+  std::string m_buf;
+  size_t m_pos = 0;       // first unread byte
+  size_t m_end = 0;       // end of the valid bytes
+  bool m_eof = false;     // nothing more to read from the file
+  bool m_failed = false;
+};
+
+// Appends `bytes` as one unit. When a write fails part-way (a full disk), the file is cut
+// back to its former length, so no partial line stays.
+enum class AppendResult { kOk, kOpenFailed, kWriteFailed };
+AppendResult AppendToFile(const std::string& path, std::string_view bytes);
+
+// Writes `bytes` as the new content of `path`: first whole into a temporary file beside it,
+// then renamed over it, so `path` is always either the old or the new file. An existing
+// file that cannot be opened for writing (read-only) is left alone and false returned. The
+// new file keeps the old one's permissions.
+bool ReplaceFile(const std::string& path, std::string_view bytes);
+
+// True when `path` can be opened for reading.
+bool CanRead(const std::string& path);
+// Deletes `path`; false when it could not (missing included).
+bool RemoveFile(const std::string& path);
+// Every LF becomes CR LF, as a text-mode write on Windows does.
+std::string ToCrLf(std::string_view text);
+// Every CR LF becomes LF.
+std::string FromCrLf(std::string_view text);
+
+}  // namespace ui
