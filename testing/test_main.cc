@@ -2,6 +2,7 @@
 // file, a folder that cannot be written), and root ignores them: run as an ordinary user.
 #include <gtest/gtest.h>
 #include <grp.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "tests: cannot leave root\n");
       return 1;
     }
+    // Leaving root makes the process undumpable, which the leak checker needs.
+    prctl(PR_SET_DUMPABLE, 1);
   }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
