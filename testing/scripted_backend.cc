@@ -8,10 +8,11 @@ namespace testing_support {
 
 using ui::ControlKind;
 
-Step Type(int id, std::string text) { return Step{Step::kType, id, std::move(text)}; }
-Step Choose(int radio_id) { return Step{Step::kChoose, radio_id, {}}; }
-Step Press(int button_id) { return Step{Step::kPress, button_id, {}}; }
-Step Close() { return Step{Step::kClose, ui::IDCANCEL, {}}; }
+Step Type(int id, std::string text) { return Step{Step::kType, id, std::move(text), {}}; }
+Step Choose(int radio_id) { return Step{Step::kChoose, radio_id, {}, {}}; }
+Step Press(int button_id) { return Step{Step::kPress, button_id, {}, {}}; }
+Step Close() { return Step{Step::kClose, ui::IDCANCEL, {}, {}}; }
+Step Call(std::function<void()> f) { return Step{Step::kCall, 0, {}, std::move(f)}; }
 
 class ScriptedWindow : public ui::DialogWindow {
  public:
@@ -91,6 +92,10 @@ class ScriptedWindow : public ui::DialogWindow {
 
  private:
   void Run(const Step& step) {
+    if (step.kind == Step::kCall) {
+      step.call();
+      return;
+    }
     const ui::ControlTemplate* c = m_dialog.Template().Find(step.id);
     if (!c) {
       m_backend.m_errors.push_back("step on a missing control " + std::to_string(step.id));
@@ -112,6 +117,8 @@ class ScriptedWindow : public ui::DialogWindow {
       case Step::kPress:
       case Step::kClose:
         m_dialog.HandleCommand(step.id);
+        break;
+      case Step::kCall:
         break;
     }
   }

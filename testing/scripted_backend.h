@@ -6,6 +6,7 @@
 // status where the real program would end.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,15 +22,17 @@ struct ScriptedExit {
 };
 
 struct Step {
-  enum Kind { kType, kChoose, kPress, kClose };
+  enum Kind { kType, kChoose, kPress, kClose, kCall };
   Kind kind;
   int id = 0;
   std::string text;
+  std::function<void()> call;
 };
 Step Type(int id, std::string text);  // replaces the control's text, as typed (byte limit kept)
 Step Choose(int radio_id);            // clicks a radio button
 Step Press(int button_id);            // presses a button (or chooses a menu command)
 Step Close();                         // the close box or Esc
+Step Call(std::function<void()> f);   // runs test code between two steps (files change meanwhile)
 
 // The state of a dialog's controls at one moment.
 struct ControlState {
