@@ -55,10 +55,17 @@ size_t Utf8Length(std::string_view s) {
   size_t n;
   char32_t cp;
   if (c < 0x80) return 1;
-  if (c >= 0xC2 && c <= 0xDF) { n = 2; cp = c & 0x1F; }
-  else if (c >= 0xE0 && c <= 0xEF) { n = 3; cp = c & 0x0F; }
-  else if (c >= 0xF0 && c <= 0xF4) { n = 4; cp = c & 0x07; }
-  else return 0;
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2;
+    cp = c & 0x1F;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3;
+    cp = c & 0x0F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4;
+    cp = c & 0x07;
+  } else
+    return 0;
   if (s.size() < n) return 0;
   for (size_t i = 1; i < n; ++i) {
     unsigned char t = static_cast<unsigned char>(s[i]);
@@ -125,7 +132,24 @@ CodecResult SjisToUtf8(std::string_view sjis) {
   return r;
 }
 
-CodecResult Utf8ToSjis(std::string_view utf8) {
+namespace {
+
+// "U+301C" for the UTF-8 character `ch` (valid, as Utf8Length checked).
+std::string CodePoint(std::string_view ch) {
+  if (ch.empty()) return "U+?";
+  unsigned char c = static_cast<unsigned char>(ch[0]);
+  char32_t cp = ch.size() == 1   ? c
+                : ch.size() == 2 ? (c & 0x1F)
+                : ch.size() == 3 ? (c & 0x0F)
+                                 : (c & 0x07);
+  for (size_t i = 1; i < ch.size(); ++i)
+    cp = (cp << 6) | (static_cast<unsigned char>(ch[i]) & 0x3F);
+  char b[16];
+  std::snprintf(b, sizeof b, "U+%04X", static_cast<unsigned>(cp));
+  return b;
+}
+
+CodecResult ToSjis(std::string_view utf8, bool exact) {
   CodecResult r;
   r.text.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
@@ -147,9 +171,23 @@ CodecResult Utf8ToSjis(std::string_view utf8) {
     r.error_char = std::string(ch);
     const std::string& sjis = EncodeChar(ch);
     if (sjis.empty()) {
-      r.reason = "the character " + std::string(ch) + " has no Shift-JIS (code page 932) form";
+      r.reason = "the character " + CodePoint(ch) + " (" + std::string(ch) +
+                 ") has no Shift-JIS (code page 932) form";
       r.text.clear();
       return r;
+    }
+    if (exact) {
+      // ASCII results never come from the decoder's table; 0x5C and 0x7E read back as
+      // themselves.
+      std::string back = static_cast<unsigned char>(sjis[0]) < 0x80 ? sjis : DecodeChar(sjis);
+      if (back.empty()) back = "?";
+      if (back != ch) {
+        r.reason = "the character " + CodePoint(ch) + " (" + std::string(ch) +
+                   ") would be stored as " + Hex(sjis) + " and read back as " + CodePoint(back) +
+                   " (" + back + ")";
+        r.text.clear();
+        return r;
+      }
     }
     r.text += sjis;
     i += n;
@@ -159,6 +197,12 @@ CodecResult Utf8ToSjis(std::string_view utf8) {
   r.error_offset = 0;
   return r;
 }
+
+}  // namespace
+
+CodecResult Utf8ToSjis(std::string_view utf8) { return ToSjis(utf8, false); }
+
+CodecResult Utf8ToSjisExact(std::string_view utf8) { return ToSjis(utf8, true); }
 
 std::string_view CutToBytes(std::string_view sjis, size_t max_bytes) {
   size_t i = 0;
