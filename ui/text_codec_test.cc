@@ -84,7 +84,7 @@ TEST(TextCodecTest, RefusesInvalidUtf8AndCharactersWithoutAForm) {
       {"overlong four-byte", "\xF0\x80\x80\xAF", 0, "\xF0", "invalid UTF-8"},
       {"surrogate", "ab\xED\xA0\x80", 2, "\xED", "invalid UTF-8"},
       {"truncated at the end", U8(u8"あ") + "\xE3\x81", 3, "\xE3", "invalid UTF-8"},
-      {"truncated before ascii", "\xE3\x81" "a", 0, "\xE3", "invalid UTF-8"},
+      {"truncated before ascii", std::string("\xE3\x81") + "a", 0, "\xE3", "invalid UTF-8"},
       {"lone continuation byte", "\x80", 0, "\x80", "invalid UTF-8"},
       {"beyond U+10FFFF", "\xF4\x90\x80\x80", 0, "\xF4", "invalid UTF-8"},
       {"byte 0xFF", "\xFF", 0, "\xFF", "invalid UTF-8"},
@@ -143,8 +143,8 @@ TEST(TextCodecTest, LeadBytes) {
   const struct {
     unsigned char byte;
     bool lead;
-  } cases[] = {{0x00, false}, {0x5C, false}, {0x80, false}, {0x81, true},  {0x9F, true},
-               {0xA0, false}, {0xA1, false}, {0xDF, false}, {0xE0, true},  {0xEF, true},
+  } cases[] = {{0x00, false}, {0x5C, false}, {0x80, false}, {0x81, true}, {0x9F, true},
+               {0xA0, false}, {0xA1, false}, {0xDF, false}, {0xE0, true}, {0xEF, true},
                {0xFC, true},  {0xFD, false}, {0xFF, false}};
   for (const auto& c : cases) EXPECT_EQ(ui::IsLeadByte(c.byte), c.lead) << int(c.byte);
 }
@@ -161,7 +161,7 @@ TEST(TextCodecTest, CutToBytesKeepsWholeCharacters) {
       {"あいう", 3, "あ"},
       {"あいう", 4, "あい"},
       {"aあ", 2, "a"},
-      {"ソ", 1, ""},  // the trail byte 0x5C is not a character of its own
+      {"ソ", 1, ""},                    // the trail byte 0x5C is not a character of its own
       {"\xB6\xC0\xB6", 2, "\xB6\xC0"},  // half-width katakana are one byte each
   };
   for (const auto& c : cases) EXPECT_EQ(ui::CutToBytes(c.text, c.max), c.cut) << c.max;
