@@ -96,6 +96,10 @@ class ScriptedWindow : public ui::DialogWindow {
       step.call();
       return;
     }
+    if (step.kind == Step::kClose) {  // the close box needs no control of the template
+      m_dialog.HandleCommand(ui::IDCANCEL);
+      return;
+    }
     const ui::ControlTemplate* c = m_dialog.Template().Find(step.id);
     if (!c) {
       m_backend.m_errors.push_back("step on a missing control " + std::to_string(step.id));
