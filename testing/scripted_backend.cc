@@ -12,6 +12,7 @@ Step Type(int id, std::string text) { return Step{Step::kType, id, std::move(tex
 Step Choose(int radio_id) { return Step{Step::kChoose, radio_id, {}, {}}; }
 Step Press(int button_id) { return Step{Step::kPress, button_id, {}, {}}; }
 Step Close() { return Step{Step::kClose, ui::IDCANCEL, {}, {}}; }
+Step SysCommand(int id) { return Step{Step::kSysCommand, id, {}, {}}; }
 Step Call(std::function<void()> f) { return Step{Step::kCall, 0, {}, std::move(f)}; }
 
 class ScriptedWindow : public ui::DialogWindow {
@@ -29,7 +30,8 @@ class ScriptedWindow : public ui::DialogWindow {
     const ui::DialogTemplate& t = m_dialog.Template();
     m_backend.m_events.push_back("open:" + std::to_string(t.id));
     size_t index = m_backend.m_dialogs.size();
-    m_backend.m_dialogs.push_back(DialogRecord{t.id, {}, 0, 0});
+    m_index = index;
+    m_backend.m_dialogs.push_back(DialogRecord{t.id, {}, 0, 0, {}});
     bool default_focus = m_dialog.HandleInitDialog();
     if (default_focus && m_focus == 0) {
       for (const ui::ControlTemplate& c : t.controls) {
@@ -89,11 +91,22 @@ class ScriptedWindow : public ui::DialogWindow {
   void SetLimitBytes(int id, int max_bytes) override { m_limits[id] = max_bytes; }
   void SetFocus(int id) override { m_focus = id; }
   void SetIcon(const ui::IconResource*) override {}
+  bool AppendSystemMenuItem(int id, const std::string& caption) override {
+    m_backend.m_dialogs[m_index].system_menu.emplace_back(id, caption);
+    return true;
+  }
 
  private:
   void Run(const Step& step) {
     if (step.kind == Step::kCall) {
       step.call();
+      return;
+    }
+    if (step.kind == Step::kSysCommand) {
+      bool added = false;
+      for (const auto& item : m_backend.m_dialogs[m_index].system_menu) added |= item.first == step.id;
+      if (!added) m_backend.m_errors.push_back("system menu has no entry " + std::to_string(step.id));
+      else m_dialog.HandleSysCommand(step.id);
       return;
     }
     if (step.kind == Step::kClose) {  // the close box needs no control of the template
@@ -123,6 +136,7 @@ class ScriptedWindow : public ui::DialogWindow {
         m_dialog.HandleCommand(step.id);
         break;
       case Step::kCall:
+      case Step::kSysCommand:
         break;
     }
   }
@@ -151,6 +165,7 @@ class ScriptedWindow : public ui::DialogWindow {
   ControlState m_state;
   std::map<int, int> m_limits;
   int m_focus = 0;
+  size_t m_index = 0;  // this dialog's record
   bool m_ended = false;
   int m_result = 0;
 };
@@ -168,7 +183,7 @@ std::unique_ptr<ui::DialogWindow> ScriptedBackend::CreateDialogWindow(ui::Dialog
   if (m_scripts.empty() || m_scripts.front().template_id != id) {
     m_errors.push_back("template " + std::to_string(id) + " opened without a script");
     m_events.push_back("open:" + std::to_string(id));
-    m_dialogs.push_back(DialogRecord{id, {}, ui::IDCANCEL, 0});
+    m_dialogs.push_back(DialogRecord{id, {}, ui::IDCANCEL, 0, {}});
     m_events.push_back("end:" + std::to_string(id) + "=" + std::to_string(ui::IDCANCEL));
     // A window that ends at once, untouched.
     struct Unscripted : ui::DialogWindow {

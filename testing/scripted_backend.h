@@ -22,7 +22,7 @@ struct ScriptedExit {
 };
 
 struct Step {
-  enum Kind { kType, kChoose, kPress, kClose, kCall };
+  enum Kind { kType, kChoose, kPress, kClose, kCall, kSysCommand };
   Kind kind;
   int id = 0;
   std::string text;
@@ -32,6 +32,7 @@ Step Type(int id, std::string text);  // replaces the control's text, as typed (
 Step Choose(int radio_id);            // clicks a radio button
 Step Press(int button_id);            // presses a button (or chooses a menu command)
 Step Close();                         // the close box or Esc
+Step SysCommand(int id);              // chooses an entry the dialog added to its system menu
 Step Call(std::function<void()> f);   // runs test code between two steps (files change meanwhile)
 
 // The state of a dialog's controls at one moment.
@@ -45,6 +46,7 @@ struct DialogRecord {
   std::vector<ControlState> states;  // after opening, then after each step
   int result = 0;                    // what DoModal returned
   int focus = 0;                     // the control that had the focus after opening
+  std::vector<std::pair<int, std::string>> system_menu;  // entries the dialog added
 };
 
 class ScriptedBackend : public ui::Backend {

@@ -30,6 +30,14 @@ class DialogWindow {
   virtual void SetLimitBytes(int id, int max_bytes) = 0;
   virtual void SetFocus(int id) = 0;
   virtual void SetIcon(const IconResource* icon) = 0;
+  // Adds a separator and an entry to the window's system menu (on a desktop without one,
+  // the backend puts it where users look for window commands). Choosing it calls
+  // Dialog::HandleSysCommand(id). False when the window has no such menu.
+  virtual bool AppendSystemMenuItem(int id, const std::string& caption) {
+    (void)id;
+    (void)caption;
+    return false;
+  }
 };
 
 class Backend {

@@ -45,6 +45,8 @@ class Dialog {
   // Called by the backend for a button press or a menu command: IDOK runs OnOK, IDCANCEL
   // (also Esc and the close box) OnCancel, anything else OnCommand.
   void HandleCommand(int id);
+  // Called by the backend for an entry of the system menu added by AppendSystemMenuItem.
+  void HandleSysCommand(int id) { OnSysCommand(id); }
 
  protected:
   // Default: loads the fields into the controls; true gives the focus to the first tab stop.
@@ -56,6 +58,8 @@ class Dialog {
   virtual void DoDataExchange(DataExchange& dx);
   // Menu items and buttons other than OK and Cancel; returns whether it was handled.
   virtual bool OnCommand(int id);
+  // System-menu entries the dialog added itself.
+  virtual void OnSysCommand(int id) { (void)id; }
 
  private:
   const DialogTemplate& m_template;
