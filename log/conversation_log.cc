@@ -1,0 +1,188 @@
+#include "log/conversation_log.h"
+
+#include <initializer_list>
+#include <string_view>
+
+#include "ui/backend.h"
+#include "ui/text_file.h"
+
+namespace {
+
+constexpr const char* kTextLog = "log.txt";
+constexpr const char* kHtmlLog = "log.html";
+
+// Entry formats; each "%s" takes the next argument. A line break is written as CR LF.
+constexpr const char* kTextExchange = "%s>%s\n%s>%s\n";
+constexpr const char* kTextStart =
+    "---------------------------------------------------\nここからはじめる\t%s\n\n%s>%s\n";
+constexpr const char* kTextEnd =
+    "%s>%s\n\nここまで\t\t%s\n---------------------------------------------------\n\n\n";
+constexpr const char* kTextNote = "%s\n";
+
+constexpr const char* kHtmlExchange =
+    "<font color=\"black\">%s<B>>></B>%s</font>\n"
+    "<HR><font color=\"red\">%s<B>>></B>%s</font><HR color=\"#ff00ff\">\n";
+constexpr const char* kHtmlStart =
+    "<B><HR color=\"blue\"><font color=\"blue\"><BR>ここからはじめます。&nbsp;&nbsp;&nbsp;&nbsp;"
+    "%s</font></B><BR><BR>\n<font color=\"red\">%s<B>>></B>%s</font><HR>\n";
+// No line break at the end: the next entry continues on the same line.
+constexpr const char* kHtmlEnd =
+    "<font color=\"red\">%s<B>>></B>%s</font><BR><BR><font color=\"blue\"><B>ここまで"
+    "&nbsp;&nbsp;&nbsp;&nbsp;\n%s</B></font><HR color=\"blue\"><BR><BR>";
+constexpr const char* kHtmlNote = "<B><font color=\"blue\">%s</font></B><HR>\n";
+
+constexpr const char* kWrongModeExchange = "set.iniファイルが不正です";
+constexpr const char* kWrongModeStart = "set.iniが間違っている可能性があります。";
+constexpr const char* kWrongModeEnd = "set.iniがまちがっている可能性があります。";
+constexpr const char* kWrongModeNote = "Set.iniファイルが間違っている可能性があります";
+
+constexpr const char* kTextEntryFailed =
+    "ログを書けません。\nlog.txtが読み込み専用になっていないか、\n確認してください。";
+constexpr const char* kHtmlEntryFailed =
+    "ログを書けません。\nlog.htmlが読み込み専用になっていないか、\n確認してください。";
+constexpr const char* kTextNoteFailed =
+    "log.txtが読み込み専用の可能性があります。確認してください。\n"
+    "よく分からないときはlog.txtを削除してください。";
+constexpr const char* kHtmlNoteFailed =
+    "log.htmlが読み込み専用の可能性があります。確認してください。\n"
+    "よく分からないときはlog.htmlを削除してください。";
+constexpr const char* kNoLogMessage =
+    "ログモードがNOLOGになっているため、ログを書いていません。\nログモードを切り替えてください。";
+
+// `format` with each "%s" replaced by the next of `args`.
+std::string Fill(std::string_view format, std::initializer_list<std::string_view> args) {
+  std::string out;
+  auto arg = args.begin();
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' && arg != args.end()) {
+      out += *arg++;
+      ++i;
+    } else {
+      out.push_back(format[i]);
+    }
+  }
+  return out;
+}
+
+// `text` with &, <, > and " as character references. None of these bytes can be the second
+// byte of a double-byte character, so a byte scan is safe on Shift-JIS.
+std::string EscapeHtml(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+  return out;
+}
+
+// Appends `entry` with CR LF line ends to `path` as one unit; shows `failure` when the file
+// cannot be opened or the write fails (nothing of the entry then stays in the file).
+void Append(const char* path, std::string_view entry, const char* failure) {
+  if (ui::AppendToFile(path, ui::ToCrLf(entry)) != ui::AppendResult::kOk) ui::MessageBox(failure);
+}
+
+}  // namespace
+
+ConversationLog::ConversationLog() : m_mode(m_settings.GetLogMode()) {}
+
+ConversationLog::~ConversationLog() = default;
+
+void ConversationLog::RefreshMode() {
+  m_settings.Load();
+  m_mode = m_settings.GetLogMode();
+}
+
+void ConversationLog::WriteStartEntry(const std::string& greeting) {
+  m_rinuLine = greeting;
+  RefreshMode();
+  if (m_mode == TEXT || m_mode == HTML) {
+    WriteEntry(Entry::kStart);
+  } else if (m_mode != NOLOG) {
+    ui::MessageBox(kWrongModeStart);
+  }
+}
+
+void ConversationLog::WriteExchange(const std::string& userLine, const std::string& reply) {
+  m_userLine = userLine;
+  m_rinuLine = reply;
+  RefreshMode();
+  if (m_mode == TEXT || m_mode == HTML) {
+    WriteEntry(Entry::kExchange);
+  } else if (m_mode != NOLOG) {
+    ui::MessageBox(kWrongModeExchange);
+  }
+}
+
+void ConversationLog::WriteEndEntry(const std::string& lastLine) {
+  m_rinuLine = lastLine;
+  RefreshMode();
+  if (m_mode == TEXT || m_mode == HTML) {
+    WriteEntry(Entry::kEnd);
+  } else if (m_mode != NOLOG) {
+    ui::MessageBox(kWrongModeEnd);
+  }
+}
+
+void ConversationLog::WriteNote(const std::string& note) {
+  RefreshMode();
+  if (m_mode == TEXT) {
+    Append(kTextLog, Fill(kTextNote, {note}), kTextNoteFailed);
+  } else if (m_mode == HTML) {
+    Append(kHtmlLog, Fill(kHtmlNote, {EscapeHtml(note)}), kHtmlNoteFailed);
+  } else if (m_mode != NOLOG) {
+    ui::MessageBox(kWrongModeNote);
+  }
+}
+
+void ConversationLog::WriteEntry(Entry entry) {
+  const bool html = m_mode == HTML;
+  auto inserted = [html](const std::string& text) { return html ? EscapeHtml(text) : text; };
+  std::string stamp;
+  if (entry != Entry::kExchange) {
+    m_clock = std::make_unique<LogClock>();
+    stamp = m_clock->Now();
+    m_clock.reset();
+  }
+  const std::string nickname = inserted(m_settings.GetName(1));
+  const std::string rinuLine = inserted(m_rinuLine);
+  std::string text;
+  switch (entry) {
+    case Entry::kExchange:
+      text = Fill(html ? kHtmlExchange : kTextExchange,
+                  {inserted(m_settings.GetName(0)), inserted(m_userLine), nickname, rinuLine});
+      break;
+    case Entry::kStart:
+      text = Fill(html ? kHtmlStart : kTextStart, {stamp, nickname, rinuLine});
+      break;
+    case Entry::kEnd:
+      text = Fill(html ? kHtmlEnd : kTextEnd, {nickname, rinuLine, stamp});
+      break;
+  }
+  Append(html ? kHtmlLog : kTextLog, text, html ? kHtmlEntryFailed : kTextEntryFailed);
+}
+
+void ConversationLog::ShowLog() {
+  RefreshMode();
+  if (m_mode == TEXT) {
+    ui::ShellOpen(kTextLog);
+  } else if (m_mode == HTML) {
+    ui::ShellOpen(kHtmlLog);
+  } else if (m_mode == NOLOG) {
+    ui::MessageBox(kNoLogMessage);
+  }
+}

@@ -1,0 +1,258 @@
+// ConversationLog and LogClock: the exact bytes of every entry in both formats, the modes,
+// and what happens when the log file cannot be written.
+#include "log/conversation_log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "log/log_clock.h"
+#include "res/resource.h"
+#include "testing/work_folder.h"
+
+namespace {
+
+using namespace testing_support;
+using Strings = std::vector<std::string>;
+
+std::time_t g_now = 1709715907;  // Wed Mar 06 09:05:07 2024 UTC
+std::time_t FixedNow() { return g_now; }
+
+const std::string kStamp = "Wed Mar 06 09:05:07 2024\r\n";
+const std::string kRule = "---------------------------------------------------";  // 51
+const std::string kTextEntryFailed =
+    "ログを書けません。\nlog.txtが読み込み専用になっていないか、\n確認してください。";
+const std::string kHtmlEntryFailed =
+    "ログを書けません。\nlog.htmlが読み込み専用になっていないか、\n確認してください。";
+const std::string kTextNoteFailed =
+    "log.txtが読み込み専用の可能性があります。確認してください。\n"
+    "よく分からないときはlog.txtを削除してください。";
+const std::string kHtmlNoteFailed =
+    "log.htmlが読み込み専用の可能性があります。確認してください。\n"
+    "よく分からないときはlog.htmlを削除してください。";
+
+class ConversationLogTest : public WorkFolderTest {
+ protected:
+  void SetUp() override {
+    WorkFolderTest::SetUp();
+    setenv("TZ", "UTC", 1);
+    tzset();
+    g_now = 1709715907;
+    LogClock::SetTimeSourceForTesting(&FixedNow);
+  }
+  void TearDown() override {
+    LogClock::SetTimeSourceForTesting(nullptr);
+    WorkFolderTest::TearDown();
+  }
+  static void SetMode(int mode, const std::string& user = "Taro",
+                      const std::string& nick = "Hana") {
+    WriteFile("set.ini",
+              "YourName:" + user + "\r\nRinuName:" + nick + "\r\n" + std::to_string(mode) + "\r\n");
+  }
+  // One conversation: start, an exchange, a note, the end.
+  static void Converse(ConversationLog& log) {
+    log.WriteStartEntry("Taro君こんにちは。");
+    log.WriteExchange("hi", "yo");
+    log.WriteNote("言葉を覚えさせました！");
+    log.WriteEndEntry("ばいばーい");
+  }
+};
+
+TEST_F(ConversationLogTest, ClockGivesTheStampWithATwoDigitDay) {
+  const struct {
+    std::time_t when;
+    const char* stamp;
+  } cases[] = {
+      {1709715907, "Wed Mar 06 09:05:07 2024\n"},
+      {0, "Thu Jan 01 00:00:00 1970\n"},
+      {978307199, "Sun Dec 31 23:59:59 2000\n"},
+      {1700000000, "Tue Nov 14 22:13:20 2023\n"},
+  };
+  for (const auto& c : cases) {
+    g_now = c.when;
+    EXPECT_EQ(LogClock().Now(), c.stamp);
+  }
+  LogClock::SetTimeSourceForTesting(nullptr);
+  std::string now = LogClock().Now();
+  ASSERT_EQ(now.size(), 25u);
+  EXPECT_EQ(now[3], ' ');
+  EXPECT_EQ(now[10], ' ');
+  EXPECT_EQ(now[13], ':');
+  EXPECT_EQ(now.back(), '\n');
+}
+
+TEST_F(ConversationLogTest, TextEntriesAreWrittenExactlyWithCrLf) {
+  SetMode(TEXT);
+  ConversationLog log;
+  Converse(log);
+  log.WriteExchange("", "empty");
+  EXPECT_EQ(ReadFile("log.txt"), kRule + "\r\nここからはじめる\t" + kStamp +
+                                     "\r\n\r\nHana>Taro君こんにちは。\r\n" +
+                                     "Taro>hi\r\nHana>yo\r\n" + "言葉を覚えさせました！\r\n" +
+                                     "Hana>ばいばーい\r\n\r\nここまで\t\t" + kStamp + "\r\n" +
+                                     kRule + "\r\n\r\n\r\n" + "Taro>\r\nHana>empty\r\n");
+  EXPECT_EQ(ListFolder(), (Strings{"log.txt", "set.ini"}));
+  EXPECT_TRUE(backend.events().empty());
+}
+
+TEST_F(ConversationLogTest, HtmlEntriesAreWrittenExactlyAndTheEndEntryHasNoLineBreak) {
+  SetMode(HTML);
+  ConversationLog log;
+  Converse(log);
+  log.WriteStartEntry("again");
+  const std::string start =
+      "<B><HR color=\"blue\"><font "
+      "color=\"blue\"><BR>ここからはじめます。&nbsp;&nbsp;&nbsp;&nbsp;" +
+      kStamp + "</font></B><BR><BR>\r\n<font color=\"red\">Hana<B>>></B>";
+  EXPECT_EQ(ReadFile("log.html"),
+            start + "Taro君こんにちは。</font><HR>\r\n" +
+                "<font color=\"black\">Taro<B>>></B>hi</font>\r\n<HR><font color=\"red\">Hana<B>>>"
+                "</B>yo</font><HR color=\"#ff00ff\">\r\n" +
+                "<B><font color=\"blue\">言葉を覚えさせました！</font></B><HR>\r\n" +
+                "<font color=\"red\">Hana<B>>></B>ばいばーい</font><BR><BR><font color=\"blue\">"
+                "<B>ここまで&nbsp;&nbsp;&nbsp;&nbsp;\r\n" +
+                kStamp + "</B></font><HR color=\"blue\"><BR><BR>" +  // the next start follows
+                start + "again</font><HR>\r\n");
+  EXPECT_EQ(ListFolder(), (Strings{"log.html", "set.ini"}));
+}
+
+TEST_F(ConversationLogTest, HtmlEscapesEveryInsertedTextAndTextModeKeepsIt) {
+  SetMode(HTML, "<b>T&T</b>", "\"H\"");
+  ConversationLog log;
+  log.WriteStartEntry("<i>hi</i>");
+  log.WriteExchange("<script>alert(\"x&y\")</script>", "a>b");
+  log.WriteNote("<hr>");
+  log.WriteEndEntry("&amp;");
+  const std::string nick = "&quot;H&quot;<B>>></B>";
+  EXPECT_EQ(ReadFile("log.html"),
+            "<B><HR color=\"blue\"><font color=\"blue\"><BR>ここからはじめます。&nbsp;&nbsp;&nbsp;"
+            "&nbsp;" +
+                kStamp + "</font></B><BR><BR>\r\n<font color=\"red\">" + nick +
+                "&lt;i&gt;hi&lt;/i&gt;</font><HR>\r\n" +
+                "<font color=\"black\">&lt;b&gt;T&amp;T&lt;/b&gt;<B>>></B>&lt;script&gt;alert("
+                "&quot;x&amp;y&quot;)&lt;/script&gt;</font>\r\n<HR><font color=\"red\">" +
+                nick + "a&gt;b</font><HR color=\"#ff00ff\">\r\n" +
+                "<B><font color=\"blue\">&lt;hr&gt;</font></B><HR>\r\n" + "<font color=\"red\">" +
+                nick +
+                "&amp;amp;</font><BR><BR><font color=\"blue\">"
+                "<B>ここまで&nbsp;&nbsp;&nbsp;&nbsp;\r\n" +
+                kStamp + "</B></font><HR color=\"blue\"><BR><BR>");
+  SetMode(TEXT, "<b>T&T</b>", "\"H\"");
+  log.WriteExchange("<script>alert(\"x&y\")</script>", "a>b");
+  EXPECT_EQ(ReadFile("log.txt"), "<b>T&T</b>><script>alert(\"x&y\")</script>\r\n\"H\">a>b\r\n");
+}
+
+TEST_F(ConversationLogTest, NologTouchesNoFileAndShowLogSaysWhy) {
+  SetMode(NOLOG);
+  ConversationLog log;
+  Converse(log);
+  log.ShowLog();
+  EXPECT_EQ(ListFolder(), Strings{"set.ini"});
+  EXPECT_EQ(backend.boxes(), Strings{"ログモードがNOLOGになっているため、ログを書いていません。\n"
+                                     "ログモードを切り替えてください。"});
+  EXPECT_TRUE(backend.shell_targets().empty());
+}
+
+TEST_F(ConversationLogTest, ModeThreeGivesEachOperationItsOwnMessageAndWritesNothing) {
+  SetMode(3);
+  ConversationLog log;
+  Converse(log);
+  log.ShowLog();
+  EXPECT_EQ(backend.boxes(),
+            (Strings{"set.iniが間違っている可能性があります。", "set.iniファイルが不正です",
+                     "Set.iniファイルが間違っている可能性があります",
+                     "set.iniがまちがっている可能性があります。"}));
+  EXPECT_TRUE(backend.shell_targets().empty());
+  EXPECT_EQ(ListFolder(), Strings{"set.ini"});
+}
+
+TEST_F(ConversationLogTest, ShowLogOpensTheCurrentModesFile) {
+  SetMode(TEXT);
+  ConversationLog log;
+  log.ShowLog();
+  SetMode(HTML);
+  log.ShowLog();
+  EXPECT_EQ(backend.shell_targets(), (Strings{"log.txt", "log.html"}));
+  EXPECT_TRUE(backend.boxes().empty());
+  EXPECT_EQ(ListFolder(), Strings{"set.ini"});  // opening creates nothing
+}
+
+TEST_F(ConversationLogTest, TheModeIsReadAgainForEveryEntry) {
+  SetMode(TEXT);
+  ConversationLog log;
+  log.WriteStartEntry("g");
+  SetMode(HTML, "Jiro");
+  log.WriteExchange("hi", "yo");
+  SetMode(NOLOG);
+  log.WriteEndEntry("bye");
+  EXPECT_EQ(ReadFile("log.txt"),
+            kRule + "\r\nここからはじめる\t" + kStamp + "\r\n\r\nHana>g\r\n");  // no end entry
+  EXPECT_EQ(ReadFile("log.html"),
+            "<font color=\"black\">Jiro<B>>></B>hi</font>\r\n<HR><font color=\"red\">Hana<B>>></B>"
+            "yo</font><HR color=\"#ff00ff\">\r\n");
+}
+
+TEST_F(ConversationLogTest, ADamagedSetIniIsRepairedBeforeTheEntryIsWritten) {
+  SetMode(HTML, "Ichiro", "Nana");
+  ConversationLog log;
+  WriteFile("set.ini", "YourName:Ichiro\r\n");
+  backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Taro"), Type(IDC_SETUP_RINU_NAME, "Hana"),
+                           Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
+  log.WriteExchange("hi", "yo");
+  EXPECT_EQ(backend.events(),
+            (Strings{"box:set.iniファイルが不正です。\n再度名前を入力してください。", "open:133",
+                     "end:133=1"}));
+  EXPECT_EQ(ReadFile("log.txt"), "Taro>hi\r\nHana>yo\r\n");
+  EXPECT_FALSE(Exists("log.html"));
+}
+
+struct FileCase {
+  int mode;
+  const char* file;
+  const std::string& entry_failed;
+  const std::string& note_failed;
+};
+const FileCase kFileCases[] = {{TEXT, "log.txt", kTextEntryFailed, kTextNoteFailed},
+                               {HTML, "log.html", kHtmlEntryFailed, kHtmlNoteFailed}};
+
+TEST_F(ConversationLogTest, AReadOnlyLogShowsTheEntrysMessageAndStaysUnchanged) {
+  for (const FileCase& c : kFileCases) {
+    SCOPED_TRACE(c.file);
+    SetMode(c.mode);
+    WriteFile(c.file, "old\r\n");
+    MakeReadOnly(c.file);
+    size_t from = backend.boxes().size();
+    ConversationLog log;
+    Converse(log);
+    EXPECT_EQ(Strings(backend.boxes().begin() + static_cast<long>(from), backend.boxes().end()),
+              (Strings{c.entry_failed, c.entry_failed, c.note_failed, c.entry_failed}));
+    EXPECT_EQ(ReadFile(c.file), "old\r\n");
+  }
+}
+
+TEST_F(ConversationLogTest, AWriteFailingOnAFullDiskIsReportedAndLeavesNoHalfEntry) {
+  for (const FileCase& c : kFileCases) {
+    SCOPED_TRACE(c.file);
+    SetMode(c.mode);
+    const std::string before(40, 'x');
+    WriteFile(c.file, before);
+    size_t from = backend.boxes().size();
+    ConversationLog log;
+    {
+      ScopedFileSizeLimit disk_full(50);
+      Converse(log);
+    }
+    EXPECT_EQ(Strings(backend.boxes().begin() + static_cast<long>(from), backend.boxes().end()),
+              (Strings{c.entry_failed, c.entry_failed, c.note_failed, c.entry_failed}));
+    EXPECT_EQ(ReadFile(c.file), before);
+    // With room again, the next entry is written.
+    log.WriteNote("n");
+    EXPECT_EQ(ReadFile(c.file),
+              before + (c.mode == TEXT ? "n\r\n" : "<B><font color=\"blue\">n</font></B><HR>\r\n"));
+  }
+}
+
+}  // namespace
