@@ -89,8 +89,8 @@ TEST(SetupTemplate, TabStopsFollowTheDefaultsAndStartAtTheUserName) {
     EXPECT_EQ((c.style & ui::kTabStop) != 0, expected) << c.text << " " << c.id;
     if (c.style & ui::kTabStop) stops.push_back(c.id);
   }
-  EXPECT_EQ(stops, (std::vector<int>{IDC_SETUP_USER_NAME, IDC_SETUP_RINU_NAME, IDC_LOG_NONE,
-                                     ui::IDOK}));
+  EXPECT_EQ(stops,
+            (std::vector<int>{IDC_SETUP_USER_NAME, IDC_SETUP_RINU_NAME, IDC_LOG_NONE, ui::IDOK}));
 }
 
 TEST(SetupTemplate, OkIsTheOnlyDefaultButtonAndAccessKeysAreDistinct) {

@@ -16,7 +16,14 @@ constexpr int kNumber = 20, kText = 21;
 const ui::DialogTemplate& NumberTemplate() {
   using ui::ControlKind;
   static const ui::DialogTemplate t{
-      901, "Number", "ＭＳ ゴシック", 9, 100, 60, ui::kDlgCaption, nullptr,
+      901,
+      "Number",
+      "ＭＳ ゴシック",
+      9,
+      100,
+      60,
+      ui::kDlgCaption,
+      nullptr,
       {
           {kNumber, ControlKind::kEdit, "", {1, 1, 50, 12}, ui::kBorder | ui::kTabStop, nullptr},
           {kText, ControlKind::kEdit, "", {1, 20, 50, 12}, ui::kBorder | ui::kTabStop, nullptr},
