@@ -31,8 +31,9 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 TextReader::~TextReader() { Close(); }
 
-bool TextReader::Open(const std::string& path) {
+bool TextReader::Open(const std::string& path, bool ctrl_z_ends_file) {
   Close();
+  m_ctrlZEnds = ctrl_z_ends_file;
   m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (m_fd < 0) return false;
   struct stat st;
@@ -73,7 +74,9 @@ bool TextReader::Fill(size_t wanted) {
       break;
     }
     // A Ctrl-Z ends the file for a text-mode reader.
-    if (const void* z = std::memchr(m_buf.data() + m_end, kCtrlZ, static_cast<size_t>(n))) {
+    const void* z =
+        m_ctrlZEnds ? std::memchr(m_buf.data() + m_end, kCtrlZ, static_cast<size_t>(n)) : nullptr;
+    if (z) {
       m_end = static_cast<size_t>(static_cast<const char*>(z) - m_buf.data());
       m_eof = true;
       break;
@@ -129,8 +132,44 @@ bool TextReader::ReadLine(size_t unit, std::string* line) {
   return true;
 }
 
-AppendResult AppendToFile(const std::string& path, std::string_view bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+bool TextReader::NextLine(Piece* piece) {
+  if (m_fd < 0) return false;
+  size_t scanned = 0;  // bytes after m_pos known to hold no LF
+  for (;;) {
+    if (!Fill(scanned + 1)) return false;
+    const char* start = m_buf.data() + m_pos;
+    size_t avail = m_end - m_pos;
+    const char* lf = static_cast<const char*>(std::memchr(start + scanned, '\n', avail - scanned));
+    if (lf) {
+      size_t text_len = static_cast<size_t>(lf - start);
+      m_pos += text_len + 1;
+      if (text_len > 0 && start[text_len - 1] == '\r') --text_len;
+      piece->text = std::string_view(start, text_len);
+      piece->line_end = true;
+      return true;
+    }
+    scanned = avail;
+    if (m_eof) {
+      // The last line, without a line break.
+      piece->text = std::string_view(start, avail);
+      piece->line_end = false;
+      m_pos = m_end;
+      return true;
+    }
+  }
+}
+
+namespace {
+
+AppendResult Append(const std::string& path, std::string_view bytes, bool own_line) {
+  // Reading the last byte needs read access; a file that only allows writing is appended
+  // to without that look.
+  int fd = -1;
+  if (own_line) fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    own_line = false;
+    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  }
   if (fd < 0) return AppendResult::kOpenFailed;
   struct stat st;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -138,13 +177,34 @@ AppendResult AppendToFile(const std::string& path, std::string_view bytes) {
     return AppendResult::kOpenFailed;
   }
   off_t before = st.st_size;
+  std::string joined;
+  if (own_line && before > 0) {
+    char last = '\n';
+    if (::pread(fd, &last, 1, before - 1) == 1 && last != '\n') {
+      joined.reserve(bytes.size() + 2);
+      joined = "\r\n";
+      joined += bytes;
+      bytes = joined;
+    }
+  }
   bool ok = WriteAll(fd, bytes);
   if (!ok) {
     // Take back whatever part of the line reached the file.
-    if (::ftruncate(fd, before) != 0) { /* nothing more can be done */ }
+    if (::ftruncate(fd, before) != 0) { /* nothing more can be done */
+    }
   }
   if (::close(fd) != 0) ok = false;
   return ok ? AppendResult::kOk : AppendResult::kWriteFailed;
+}
+
+}  // namespace
+
+AppendResult AppendToFile(const std::string& path, std::string_view bytes) {
+  return Append(path, bytes, false);
+}
+
+AppendResult AppendLine(const std::string& path, std::string_view line) {
+  return Append(path, line, true);
 }
 
 bool ReplaceFile(const std::string& path, std::string_view bytes) {
@@ -170,8 +230,10 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
 bool CanRead(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
+  struct stat st;
+  bool file = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
   ::close(fd);
-  return true;
+  return file;
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }

@@ -11,7 +11,8 @@
 namespace ui {
 
 // Reads a file piece by piece, as fgets with a buffer of unit + 1 bytes over a text-mode
-// file would. A piece holds at most `unit` bytes counting its line break.
+// file would. A piece holds at most `unit` bytes counting its line break. A lone CR (one
+// not followed by LF) is an ordinary byte.
 class TextReader {
  public:
   TextReader() = default;
@@ -20,7 +21,9 @@ class TextReader {
   TextReader& operator=(const TextReader&) = delete;
 
   // False when the file cannot be opened for reading (missing, no permission, a folder).
-  bool Open(const std::string& path);
+  // With `ctrl_z_ends_file` false a Ctrl-Z byte is an ordinary byte, for files the program
+  // writes and reads back itself.
+  bool Open(const std::string& path, bool ctrl_z_ends_file = true);
   void Close();
   bool is_open() const { return m_fd >= 0; }
 
@@ -34,6 +37,8 @@ class TextReader {
   bool Next(size_t unit, Piece* piece);
   // The next piece as a string, with its line break as a single LF.
   bool ReadLine(size_t unit, std::string* line);
+  // The next whole line, however long; valid as with Next.
+  bool NextLine(Piece* piece);
   // True once a read failed (as opposed to the end of the file).
   bool failed() const { return m_failed; }
 
@@ -42,16 +47,21 @@ class TextReader {
 
   int m_fd = -1;
   std::string m_buf;
-  size_t m_pos = 0;       // first unread byte
-  size_t m_end = 0;       // end of the valid bytes
-  bool m_eof = false;     // nothing more to read from the file
+  size_t m_pos = 0;    // first unread byte
+  size_t m_end = 0;    // end of the valid bytes
+  bool m_eof = false;  // nothing more to read from the file
   bool m_failed = false;
+  bool m_ctrlZEnds = true;
 };
 
 // Appends `bytes` as one unit. When a write fails part-way (a full disk), the file is cut
 // back to its former length, so no partial line stays.
 enum class AppendResult { kOk, kOpenFailed, kWriteFailed };
 AppendResult AppendToFile(const std::string& path, std::string_view bytes);
+// As AppendToFile, for `line` that ends with its own CR LF: when the file's last byte is not
+// a line break (a file edited by hand), CR LF goes first, so the line is never glued to
+// the end of another.
+AppendResult AppendLine(const std::string& path, std::string_view line);
 
 // Writes `bytes` as the new content of `path`: first whole into a temporary file beside it,
 // then renamed over it, so `path` is always either the old or the new file. An existing
@@ -59,7 +69,7 @@ AppendResult AppendToFile(const std::string& path, std::string_view bytes);
 // new file keeps the old one's permissions.
 bool ReplaceFile(const std::string& path, std::string_view bytes);
 
-// True when `path` can be opened for reading.
+// True when `path` is a file (not a folder) that can be opened for reading.
 bool CanRead(const std::string& path);
 // Deletes `path`; false when it could not (missing included).
 bool RemoveFile(const std::string& path);
