@@ -41,6 +41,7 @@ class ConversationLog {
   int m_mode;
   std::string m_userLine;
   std::string m_rinuLine;
+  // No file member: an entry opens, appends to and closes its file in one step.
   // Made for the start or end entry being written.
   std::unique_ptr<LogClock> m_clock;
 };
