@@ -18,17 +18,23 @@ constexpr char ShiftRead = 1;   // -3, after a line is read
 constexpr std::string_view kRecordSeparator = "%+%";
 
 // Read units of the readers, in bytes including the line break.
-constexpr size_t kReplyReadUnit = 348;  // reply search, candidates, fallback and empty-line picks
+constexpr size_t kReplyReadUnit = 348;   // reply search, candidates, fallback and empty-line picks
 constexpr size_t kForgetReadUnit = 349;  // forget listing and removal
 constexpr size_t kCountReadUnit = 398;   // line count of boke.dat and no.dat
 
 // Replaces `text` by its keyword (before the first "%+%") or its reply (after it, up to the
-// first line break). A text without "%+%", or another selector, is left as it is.
+// first line break). A text without "%+%", or another selector, is left as it is. Works on
+// all bytes of `text`; cut it with CutAtNul first where it stands for zero-terminated text.
 void SplitRecord(std::string& text, char part);
 
 // Shifts every byte before the first line break or NUL by +3 (ShiftStore) or -3
-// (ShiftRead), modulo 256. Another direction leaves the text as it is.
+// (ShiftRead), modulo 256. Another direction leaves the text as it is. The text keeps its
+// length: ShiftRead turns a stored 0x03 into a NUL inside it.
 void ShiftLine(std::string& text, char direction);
+
+// Cuts `text` at its first NUL. Readers hold lines as zero-terminated text, so a NUL read
+// from a file, or made by ShiftRead, ends the line there.
+void CutAtNul(std::string& text);
 
 // The first position of `needle` in `haystack`, ASCII letters matched without regard to
 // case, every other byte only itself; both end at their first NUL. Null when not found, and
@@ -45,7 +51,8 @@ enum class StoreProblem {
   kLineBreak,       // holds a line break or NUL of its own
   kReadsAsComment,  // starts with ",,", which is stored as "//"
 };
-// The first problem of `plain` as one line of memory.dat, or kNone.
+// The first problem of `plain` as one line of memory.dat, or kNone. A line longer than a
+// read unit is storable: readers take it in pieces, as the format says.
 StoreProblem CheckStorable(std::string_view plain);
 
 // The stored form of one plain line: shifted, with CR LF. Check it with CheckStorable first.

@@ -1,0 +1,397 @@
+#include "engine/reply_engine.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/record_format.h"
+#include "res/links.h"
+#include "ui/backend.h"
+#include "ui/random_source.h"
+#include "ui/text_file.h"
+
+namespace {
+
+constexpr const char* kMemoryFile = "memory.dat";
+constexpr const char* kBokeFile = "boke.dat";
+constexpr const char* kNoFile = "no.dat";
+constexpr const char* kCandidateFile = "save.temp";
+
+constexpr const char* kMissingMemory =
+    "ファイルが足りません。\nファイルが同じフォルダにあるか確認してください\n足りないファイル: "
+    "Memory.dat\n";
+constexpr const char* kMissingBoke =
+    "ファイルが足りません。\nファイルが同じフォルダにあるか確認してください\n足りないファイル: "
+    "Boke.dat\n";
+constexpr const char* kMissingNo =
+    "ファイルが足りません。\nファイルが同じフォルダにあるか確認してください\n足りないファイル: "
+    "No.dat\n";
+constexpr const char* kSupplyFiles = "ファイルを補ってください。OKで終了します";
+constexpr const char* kBadFileNameHead =
+    "ファイル名が間違っています\n同じディレクトリにファイルがないか\nまたはバグの可能性があります。"
+    "\n\nファイルが存在することを確認してもまだこの現象が起こる場合は\n";
+constexpr const char* kBadFileNameTail =
+    "\nまでメールで下のエラー番号とこのメッセージが起こる条件を\nお知らせください\n\nErr:0001\n";
+constexpr const char* kMemoryNotWritable =
+    "memory.datファイルに書き込みができません。\n読み込み専用ファイルになっている可能性があります。"
+    "\n読み込み専用を解除してください。";
+constexpr const char* kErrorBox = "エラーが発生しました";
+constexpr const char* kErrorReply = "システム::エラーが発生しました";
+constexpr const char* kNoInputDefault = "何か話し掛けてよ！";
+constexpr const char* kEchoOpen = "『";
+constexpr const char* kEchoClose = "』って言われてもわかんないじゃない！!!";
+constexpr const char* kLearnedReply = "覚えたよ～ん,教えてくれてありがとう♪";
+constexpr const char* kLearnFailedReply = "覚えられないですぅ";
+constexpr const char* kForgotReply = "忘れたよ～～ん♪";
+constexpr const char* kForgetFailedReply = "忘れられないよう（泣）だって大切な思い出だもん！";
+
+[[noreturn]] void ReportUnreadableDataFile() {
+  ui::MessageBox(std::string(kBadFileNameHead) + res::kSupportMail + kBadFileNameTail);
+  ui::Terminate(1);
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The matching of one turn: decides for each piece of memory.dat, as the text-mode reader
+// gives it, whether it is a record whose keyword occurs in the user's line.
+//
+// A piece stands for zero-terminated text: it ends at its first NUL. Read back (-3), a
+// stored 0x03 becomes a NUL and ends the plain text there. The keyword is the plain text
+// before its first "%+%", or all of it (with the line break, if the piece has one and
+// nothing cut it short) when there is no separator. The keyword matches when it occurs in
+// the line with ASCII letters folded to one case; an empty keyword matches every non-empty
+// line.
+//
+// Most records are turned down after a few bytes: a keyword longer than the line, or one
+// whose first or last two (folded) bytes never stand side by side in the line, cannot
+// occur in it.
+class LineMatcher {
+ public:
+  explicit LineMatcher(const std::string& line) {
+    for (int b = 0; b < 256; ++b) {
+      unsigned char c = static_cast<unsigned char>(b);
+      m_fold[b] = (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
+    }
+    for (int b = 0; b < 256; ++b) {
+      m_foldStored[b] = m_fold[static_cast<unsigned char>(b - 3)];
+      m_stop[b] = (b == 0x00 || b == 0x03 || b == kStoredSeparator[0]) ? 1 : 0;
+    }
+    // The stored line break stays as it is.
+    m_foldStored['\n'] = '\n';
+    size_t end = line.find('\0');
+    if (end == std::string::npos) end = line.size();
+    m_line.resize(end);
+    for (size_t i = 0; i < end; ++i) m_line[i] = static_cast<char>(Fold(line[i]));
+    for (size_t i = 0; i < end; ++i) {
+      unsigned char a = static_cast<unsigned char>(m_line[i]);
+      m_bytes[a >> 6] |= uint64_t{1} << (a & 63);
+      if (i + 1 < end) {
+        unsigned pair = Pair(a, static_cast<unsigned char>(m_line[i + 1]));
+        m_pairs[pair >> 6] |= uint64_t{1} << (pair & 63);
+      }
+    }
+  }
+
+  // `text` is a piece without its line break; `line_end` tells whether it had one.
+  bool Matches(std::string_view text, bool line_end) const {
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    // Empty lines (the line break or a NUL first) and comments are skipped.
+    if (n == 0 || t[0] == 0) return false;
+    if (n >= 2 && t[0] == '/' && t[1] == '/') return false;
+
+    size_t kw = 0;  // stored keyword length
+    bool with_break = false;
+    for (;; ++kw) {
+      if (kw == n) {
+        with_break = line_end;
+        break;
+      }
+      if (m_stop[t[kw]]) {
+        if (t[kw] != kStoredSeparator[0]) break;  // end of the plain text
+        if (kw + 2 < n && t[kw + 1] == kStoredSeparator[1] && t[kw + 2] == kStoredSeparator[2])
+          break;
+      }
+    }
+    const size_t len = kw + (with_break ? 1 : 0);
+    if (len == 0) return !m_line.empty();
+    if (len > m_line.size()) return false;
+
+    // The folded keyword byte j, without building the keyword.
+    auto at = [&](size_t j) -> unsigned char { return j < kw ? m_foldStored[t[j]] : '\n'; };
+    if (len == 1) {
+      unsigned char b = at(0);
+      return (m_bytes[b >> 6] >> (b & 63)) & 1;
+    }
+    if (!HasPair(at(0), at(1)) || !HasPair(at(len - 2), at(len - 1))) return false;
+
+    unsigned char needle[kReplyReadUnit + 1];
+    for (size_t i = 0; i < kw; ++i) needle[i] = m_foldStored[t[i]];
+    if (with_break) needle[kw] = '\n';
+    return std::string_view(m_line).find(std::string_view(reinterpret_cast<const char*>(needle),
+                                                          len)) != std::string_view::npos;
+  }
+
+ private:
+  static constexpr unsigned char kStoredSeparator[3] = {'%' + 3, '+' + 3, '%' + 3};
+
+  unsigned char Fold(char c) const { return m_fold[static_cast<unsigned char>(c)]; }
+  static unsigned Pair(unsigned char a, unsigned char b) { return (unsigned{a} << 8) | b; }
+  bool HasPair(unsigned char a, unsigned char b) const {
+    unsigned pair = Pair(a, b);
+    return (m_pairs[pair >> 6] >> (pair & 63)) & 1;
+  }
+
+  std::string m_line;  // the user's line, folded
+  unsigned char m_fold[256];
+  unsigned char m_foldStored[256];  // a stored byte read back and folded
+  unsigned char m_stop[256];        // bytes that may end the stored keyword
+  uint64_t m_bytes[4] = {};
+  uint64_t m_pairs[65536 / 64] = {};
+};
+
+// The plain record of a matching piece: read back, up to its first NUL.
+size_t PlainRecord(std::string_view text, char* out) {
+  size_t i = 0;
+  for (; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == 0x00 || c == 0x03) break;
+    out[i] = static_cast<char>(c - 3);
+  }
+  out[i] = '\0';
+  return i;
+}
+
+}  // namespace
+
+ReplyEngine::ReplyEngine() {
+  bool missing = false;
+  const struct {
+    const char* name;
+    const char* message;
+  } files[] = {{kMemoryFile, kMissingMemory}, {kBokeFile, kMissingBoke}, {kNoFile, kMissingNo}};
+  for (const auto& file : files) {
+    if (!ui::CanRead(file.name)) {
+      ui::MessageBox(file.message);
+      missing = true;
+    }
+  }
+  if (missing) {
+    ui::MessageBox(kSupplyFiles);
+    ui::Terminate(1);
+  }
+}
+
+ReplyEngine::~ReplyEngine() { CloseCandidates(); }
+
+std::string ReplyEngine::MakeReply(std::string line) {
+  // The window's text is zero-terminated: nothing after a NUL belongs to the line.
+  CutAtNul(line);
+  m_pairInput = line;
+  m_input = line;
+  if (HandleChatWord(line) == 1) return m_wordReply;
+  return ReplyAfterChatWord();
+}
+
+char ReplyEngine::HandleChatWord(std::string line) {
+  m_wordStatus = WordNone;
+  if (line.empty()) {
+    m_wordReply = PickNoInputReply();
+    return 1;
+  }
+  return 0;
+}
+
+std::string ReplyEngine::ReplyAfterChatWord() {
+  if (m_pairPending == 1) {
+    m_pairPending = 0;
+    // A chat word that acted takes the place of the answer: the pair is dropped.
+    if (m_wordStatus == WordNone) AppendConversationPair();
+  }
+  switch (m_wordStatus) {
+    case WordLearned:
+      return kLearnedReply;
+    case WordLearnFailed:
+      return kLearnFailedReply;
+    case WordForgot:
+      return kForgotReply;
+    case WordForgetFailed:
+      return kForgetFailedReply;
+    default:
+      break;
+  }
+  int matched = SearchMemory(m_input);
+  int coin = ui::Rand() % 2;
+  std::string reply = matched > 0 ? PickCandidateReply() : PickBokeReply();
+  if (coin == 0) {
+    m_pairPending = 1;
+    m_rememberedReply = reply;
+  }
+  return reply;
+}
+
+std::string ReplyEngine::PickNoInputReply() {
+  int32_t n = CountLines(kNoFile);
+  int r = ui::Rand() % (n + 1);
+  if (r == 0) {
+    m_work = kNoInputDefault;
+  } else {
+    m_work = ReadDataLine(kNoFile, r);
+  }
+  return m_work;
+}
+
+std::string ReplyEngine::PickBokeReply() {
+  int32_t n = CountLines(kBokeFile);
+  int r = ui::Rand() % (n + 1);
+  if (r == 0) {
+    m_work = kEchoOpen + m_input + kEchoClose;
+  } else {
+    m_work = ReadDataLine(kBokeFile, r);
+    SplitRecord(m_work, RecordReply);
+  }
+  return m_work;
+}
+
+std::string ReplyEngine::ReadDataLine(const char* file_name, int r) {
+  ui::TextReader reader;
+  // The file was there a moment ago when its lines were counted.
+  if (!reader.Open(file_name)) ReportUnreadableDataFile();
+  ui::TextReader::Piece piece;
+  for (int i = 1; i <= r; ++i) {
+    if (!reader.Next(kReplyReadUnit, &piece)) return std::string();
+  }
+  std::string line(piece.text);
+  CutAtNul(line);
+  ShiftLine(line, ShiftRead);
+  CutAtNul(line);
+  return line;
+}
+
+int ReplyEngine::SearchMemory(const std::string& line) {
+  // A save.temp left by a turn that never finished must not be drawn from. If it cannot be
+  // deleted, it stays stale until this search writes it afresh.
+  m_candidatesStale = ::unlink(kCandidateFile) != 0 && errno != ENOENT;
+  ui::TextReader reader;
+  if (!reader.Open(kMemoryFile)) return 0;
+  LineMatcher matcher(line);
+  int matched = 0;
+  ui::TextReader::Piece piece;
+  char record[kReplyReadUnit + 1];
+  while (reader.Next(kReplyReadUnit, &piece)) {
+    if (!matcher.Matches(piece.text, piece.line_end)) continue;
+    PlainRecord(piece.text, record);
+    if (m_candidates < 0 && !m_candidatesFailed) {
+      m_candidates =
+          ::open(kCandidateFile, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+      m_candidatesSize = 0;
+      if (m_candidates < 0) {
+        m_candidatesFailed = true;
+      } else {
+        m_candidatesStale = false;
+      }
+    }
+    CollectCandidate(record);
+    ++matched;
+  }
+  CloseCandidates();
+  m_candidatesFailed = false;
+  return matched;
+}
+
+void ReplyEngine::CollectCandidate(const char* record) {
+  bool own = m_candidates < 0;
+  if (own) {
+    if (m_candidatesFailed) return;
+    m_candidates = ::open(kCandidateFile, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (m_candidates < 0) return;
+    off_t size = ::lseek(m_candidates, 0, SEEK_END);
+    m_candidatesSize = size < 0 ? 0 : size;
+  }
+  std::string line(record, std::strcspn(record, "\n"));
+  line += "\r\n";
+  if (!WriteAll(m_candidates, line.data(), line.size())) {
+    // A full disk: take back the part of the line that got in, and collect no more.
+    if (::ftruncate(m_candidates, m_candidatesSize) != 0) { /* the reader copes */
+    }
+    m_candidatesFailed = true;
+    CloseCandidates();
+    return;
+  }
+  m_candidatesSize += static_cast<int64_t>(line.size());
+  if (own) CloseCandidates();
+}
+
+void ReplyEngine::CloseCandidates() {
+  if (m_candidates >= 0) ::close(m_candidates);
+  m_candidates = -1;
+}
+
+std::string ReplyEngine::PickCandidateReply() {
+  // save.temp holds the records exactly as collected, so it is read back in whole lines
+  // and a Ctrl-Z in a record is an ordinary byte.
+  ui::TextReader reader;
+  ui::TextReader::Piece piece;
+  int32_t k = 0;
+  if (!m_candidatesStale && reader.Open(kCandidateFile, /*ctrl_z_ends_file=*/false)) {
+    while (reader.NextLine(&piece)) ++k;
+  }
+  if (k == 0) {
+    // Not there, not this turn's, or empty because nothing could be written to it.
+    if (!m_candidatesStale) ui::RemoveFile(kCandidateFile);
+    m_candidatesStale = false;
+    ui::MessageBox(kErrorBox);
+    return kErrorReply;
+  }
+  int r = ui::Rand() % k + 1;
+  std::string chosen;
+  if (reader.Open(kCandidateFile, /*ctrl_z_ends_file=*/false)) {
+    for (int i = 1; i <= r && reader.NextLine(&piece); ++i) {
+      if (i == r) {
+        chosen.assign(piece.text);
+        if (piece.line_end) chosen.push_back('\n');
+      }
+    }
+    reader.Close();
+  }
+  SplitRecord(chosen, RecordReply);
+  ui::RemoveFile(kCandidateFile);
+  return chosen;
+}
+
+int32_t ReplyEngine::CountLines(const char* file_name) {
+  ui::TextReader reader;
+  if (!reader.Open(file_name)) ReportUnreadableDataFile();
+  int32_t count = 0;
+  ui::TextReader::Piece piece;
+  while (reader.Next(kCountReadUnit, &piece)) ++count;
+  return count;
+}
+
+void ReplyEngine::AppendConversationPair() {
+  std::string record = m_rememberedReply;
+  record += kRecordSeparator;
+  record += m_pairInput;
+  // Learning from the conversation happens unasked, so a pair that the file cannot hold
+  // (it would read back as another record, or as none) is left out without a box.
+  if (CheckStorable(record) != StoreProblem::kNone) return;
+  if (ui::AppendLine(kMemoryFile, StoredLine(record)) != ui::AppendResult::kOk) {
+    ui::MessageBox(kMemoryNotWritable);
+  }
+}
+
+int ReplyEngine::IsCommentLine(std::string_view stored_line) const {
+  return ::IsCommentLine(stored_line);
+}

@@ -1,0 +1,410 @@
+#include "engine/reply_engine.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/record_format.h"
+#include "res/links.h"
+#include "testing/work_folder.h"
+#include "ui/text_file.h"
+
+namespace {
+
+using testing_support::Exists;
+using testing_support::ExitStatusOf;
+using testing_support::ReadFile;
+using testing_support::Stored;
+using testing_support::WriteFile;
+
+const std::string kWriteError =
+    "memory.datファイルに書き込みができません。\n読み込み専用ファイルになっている可能性があります。"
+    "\n読み込み専用を解除してください。";
+const std::string kMissingHead =
+    "ファイルが足りません。\nファイルが同じフォルダにあるか確認してください\n足りないファイル: ";
+
+class ReplyEngineTest : public testing_support::WorkFolderTest {
+ protected:
+  void Files(const std::vector<std::string>& memory, const std::vector<std::string>& boke = {},
+             const std::vector<std::string>& no = {}) {
+    WriteFile("memory.dat", Stored(memory));
+    WriteFile("boke.dat", Stored(boke));
+    WriteFile("no.dat", Stored(no));
+  }
+  // The persona remembered `reply` in an earlier turn.
+  void Remember(ReplyEngine& engine, const std::string& reply) {
+    engine.m_rememberedReply = reply;
+    engine.m_pairPending = 1;
+  }
+};
+
+TEST_F(ReplyEngineTest, StartUpNamesEachMissingFileThenEnds) {
+  struct Case {
+    std::vector<std::string> missing;
+    std::vector<std::string> boxes;
+  } cases[] = {
+      {{}, {}},
+      {{"memory.dat"}, {kMissingHead + "Memory.dat\n"}},
+      {{"no.dat"}, {kMissingHead + "No.dat\n"}},
+      {{"memory.dat", "boke.dat", "no.dat"},
+       {kMissingHead + "Memory.dat\n", kMissingHead + "Boke.dat\n", kMissingHead + "No.dat\n"}},
+  };
+  for (const Case& c : cases) {
+    Files({}, {}, {});
+    for (const std::string& name : c.missing) ui::RemoveFile(name);
+    size_t before = backend.boxes().size();
+    int status = ExitStatusOf([] { ReplyEngine engine; });
+    std::vector<std::string> boxes(backend.boxes().begin() + before, backend.boxes().end());
+    std::vector<std::string> want = c.boxes;
+    if (!want.empty()) want.push_back("ファイルを補ってください。OKで終了します");
+    EXPECT_EQ(boxes, want);
+    EXPECT_EQ(status, c.missing.empty() ? -1 : 1);
+  }
+  // A folder in place of a data file is no data file.
+  Files({}, {}, {});
+  ui::RemoveFile("boke.dat");
+  ASSERT_EQ(mkdir("boke.dat", 0755), 0);
+  EXPECT_EQ(ExitStatusOf([] { ReplyEngine engine; }), 1);
+}
+
+TEST_F(ReplyEngineTest, CandidatesAreDrawnInFileOrder) {
+  Files({});
+  // A comment (stored "//", read back ",,"), an empty line, and records.
+  WriteFile("memory.dat",
+            Stored({"hell%+%X"}) + "//(.(C\r\n\r\n" + Stored({"HELLO%+%Y", "xyz%+%Z", "%+%any"}));
+  ReplyEngine engine;
+  // Candidates: X, Y, any. The coin (1: not remembered) comes before the pick.
+  const char* want[] = {"X", "Y", "any", "X"};
+  for (int draw = 0; draw < 4; ++draw) {
+    random.Push({1, draw});
+    EXPECT_EQ(engine.MakeReply("Hello,, there"), want[draw]);
+    EXPECT_FALSE(Exists("save.temp"));
+    EXPECT_EQ(engine.m_pairPending, 0);
+  }
+}
+
+TEST_F(ReplyEngineTest, FallbackDrawsEachBokeLineOrTheEcho) {
+  Files({"zzz%+%no"}, {"one", "x%+%y", ""});
+  ReplyEngine engine;
+  const std::string echo = "『Hi』って言われてもわかんないじゃない！!!";
+  // One chance in n + 1 each: draw % 4.
+  const std::string want[] = {echo, "one", "y", "", echo};
+  for (int draw = 0; draw < 5; ++draw) {
+    random.Push({1, draw});
+    EXPECT_EQ(engine.MakeReply("Hi"), want[draw]);
+  }
+  EXPECT_FALSE(Exists("save.temp"));
+  Files({}, {}, {});
+  random.Push({1, 12345});
+  EXPECT_EQ(engine.MakeReply("Hi"), echo);  // an empty boke.dat always echoes
+}
+
+TEST_F(ReplyEngineTest, EmptyLineDrawsFromNoDat) {
+  Files({"%+%never"}, {}, {"ねえ", "x%+%y"});
+  ReplyEngine engine;
+  const std::string want[] = {"何か話し掛けてよ！", "ねえ", "x%+%y", "何か話し掛けてよ！"};
+  for (int draw = 0; draw < 4; ++draw) {
+    random.Push({draw});  // one draw only: no coin for an empty line
+    EXPECT_EQ(engine.MakeReply(""), want[draw]);
+  }
+  Files({}, {}, {});
+  random.Push({7});
+  EXPECT_EQ(engine.MakeReply(""), "何か話し掛けてよ！");
+  EXPECT_EQ(engine.m_pairPending, 0);
+}
+
+TEST_F(ReplyEngineTest, RememberedReplyIsPairedWithTheNextLine) {
+  Files({"hi%+%おはよう"});
+  ReplyEngine engine;
+  random.Push({0, 0});  // coin 0: remembered
+  EXPECT_EQ(engine.MakeReply("hi"), "おはよう");
+  EXPECT_EQ(engine.m_pairPending, 1);
+  EXPECT_EQ(engine.m_rememberedReply, "おはよう");
+
+  // The pair is appended before the search, so the new record answers this very line.
+  random.Push({1, 0});
+  EXPECT_EQ(engine.MakeReply("おはよう！元気？"), "おはよう！元気？");
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%おはよう", "おはよう%+%おはよう！元気？"}));
+  EXPECT_EQ(engine.m_pairPending, 0);
+
+  // An empty line is not paired and keeps the pair waiting.
+  Remember(engine, "R");
+  random.Push({0});
+  engine.MakeReply("");
+  EXPECT_EQ(engine.m_pairPending, 1);
+  random.Push({1, 0});
+  engine.MakeReply("abc");
+  EXPECT_EQ(ReadFile("memory.dat"),
+            Stored({"hi%+%おはよう", "おはよう%+%おはよう！元気？", "R%+%abc"}));
+}
+
+TEST_F(ReplyEngineTest, ChatWordOutcomeDropsThePairAndGivesItsFixedReply) {
+  Files({"%+%x"});
+  ReplyEngine engine;
+  const std::string want[] = {"覚えたよ～ん,教えてくれてありがとう♪", "覚えられないですぅ",
+                              "忘れたよ～～ん♪",
+                              "忘れられないよう（泣）だって大切な思い出だもん！"};
+  for (int status = ReplyEngine::WordLearned; status <= ReplyEngine::WordForgetFailed; ++status) {
+    Remember(engine, "R");
+    engine.m_input = engine.m_pairInput = "learn";
+    engine.m_wordStatus = status;
+    EXPECT_EQ(engine.ReplyAfterChatWord(), want[status - 1]);  // no draw
+    EXPECT_EQ(engine.m_pairPending, 0);
+  }
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%x"}));
+}
+
+TEST_F(ReplyEngineTest, UnwritableMemoryShowsTheWriteErrorAndStillReplies) {
+  Files({"%+%ok"});
+  ReplyEngine engine;
+  testing_support::MakeReadOnly("memory.dat");
+  Remember(engine, "R");
+  random.Push({1, 0});
+  EXPECT_EQ(engine.MakeReply("line"), "ok");
+  EXPECT_EQ(backend.boxes(), std::vector<std::string>{kWriteError});
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%ok"}));
+
+  // A full disk: the write fails part-way and no half line stays behind.
+  ASSERT_EQ(chmod("memory.dat", 0644), 0);
+  Remember(engine, "a long remembered reply");
+  random.Push({1, 0});
+  {
+    testing_support::ScopedFileSizeLimit limit(static_cast<long>(Stored({"%+%ok"}).size()) + 8);
+    EXPECT_EQ(engine.MakeReply("line"), "ok");
+  }
+  EXPECT_EQ(backend.boxes(), (std::vector<std::string>{kWriteError, kWriteError}));
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%ok"}));
+}
+
+TEST_F(ReplyEngineTest, PairThatWouldNotReadBackIsDroppedQuietly) {
+  Files({"%+%ok"});
+  ReplyEngine engine;
+  struct Case {
+    std::string remembered, line;
+  } cases[] = {
+      {"bell\x07", "x"}, {"r", "eof\x17"}, {"r", "\xfd"}, {"two\nlines", "x"}, {",,r", "x"},
+  };
+  for (const Case& c : cases) {
+    Remember(engine, c.remembered);
+    random.Push({1, 0});
+    EXPECT_EQ(engine.MakeReply(c.line), "ok");
+  }
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%ok"}));
+  EXPECT_TRUE(backend.boxes().empty());
+}
+
+TEST_F(ReplyEngineTest, DataFileGoneAfterStartUpEndsWithErr0001) {
+  Files({"zzz%+%no"}, {"b"}, {"n"});
+  ReplyEngine engine;
+  ui::RemoveFile("boke.dat");
+  random.Push({1});  // the coin; the pick never comes
+  EXPECT_EQ(ExitStatusOf([&] { engine.MakeReply("hi"); }), 1);
+  ui::RemoveFile("no.dat");
+  EXPECT_EQ(ExitStatusOf([&] { engine.MakeReply(""); }), 1);
+  ASSERT_EQ(backend.boxes().size(), 2u);
+  EXPECT_EQ(backend.boxes()[0], backend.boxes()[1]);
+  EXPECT_NE(backend.boxes()[0].find(std::string("\n") + res::kSupportMail + "\n"),
+            std::string::npos);
+  EXPECT_NE(backend.boxes()[0].find("Err:0001\n"), std::string::npos);
+}
+
+TEST_F(ReplyEngineTest, CandidatesFileIsThisTurnsOnly) {
+  Files({"hi%+%fresh"}, {"b"});
+  ReplyEngine engine;
+  // A crashed turn left candidates behind: they are never drawn.
+  WriteFile("save.temp", "hi%+%stale\r\nhi%+%stale\r\n");
+  random.Push({1, 1});
+  EXPECT_EQ(engine.MakeReply("hi"), "fresh");
+  WriteFile("save.temp", "hi%+%stale\r\n");
+  random.Push({1, 1});
+  EXPECT_EQ(engine.MakeReply("xyz"), "b");
+  EXPECT_FALSE(Exists("save.temp"));
+
+  // save.temp cannot be made: the error box and the error reply.
+  ASSERT_EQ(mkdir("save.temp", 0755), 0);
+  random.Push({1});
+  EXPECT_EQ(engine.MakeReply("hi"), "システム::エラーが発生しました");
+  EXPECT_EQ(backend.boxes(), std::vector<std::string>{"エラーが発生しました"});
+}
+
+TEST_F(ReplyEngineTest, LongRecordsArriveInPiecesAndStillPickWhole) {
+  // 400 stored bytes: a piece of 348 (keyword "" and a reply of 345) and one of 52 without
+  // a separator. 355 bytes: a piece with the keyword "keep" and one starting with "%+%".
+  Files({"%+%" + std::string(397, 'y'), "keep%+%" + std::string(341, 'k') + "%+%tail"});
+  ReplyEngine engine;
+  for (int draw : {1, 0}) {
+    EXPECT_EQ(engine.SearchMemory("y"), 2);
+    EXPECT_EQ(ReadFile("save.temp"), "%+%" + std::string(345, 'y') + "\r\n%+%tail\r\n");
+    random.Push({draw});
+    // A candidate of a whole read unit is still one line of save.temp.
+    EXPECT_EQ(engine.PickCandidateReply(), draw == 1 ? "tail" : std::string(345, 'y'));
+    EXPECT_FALSE(Exists("save.temp"));
+  }
+  // The rest of a long line is a line of its own: its keyword is all of it, line break too.
+  EXPECT_EQ(engine.SearchMemory(std::string(52, 'y')), 2);
+  EXPECT_EQ(engine.SearchMemory(std::string(52, 'y') + "\n"), 3);
+  ui::RemoveFile("save.temp");
+}
+
+TEST_F(ReplyEngineTest, UnreadableMemoryFallsBack) {
+  Files({"%+%x"}, {"b"});
+  ReplyEngine engine;
+  ASSERT_EQ(chmod("memory.dat", 0), 0);
+  random.Push({1, 1});
+  EXPECT_EQ(engine.MakeReply("hi"), "b");
+  EXPECT_TRUE(backend.boxes().empty());
+}
+
+TEST_F(ReplyEngineTest, CountLinesReadsInUnitsOf398) {
+  Files({});
+  ReplyEngine engine;
+  struct Case {
+    std::string raw;
+    int lines;
+  } cases[] = {
+      {"", 0},
+      {"a", 1},
+      {"a\r\n\r\nb", 3},
+      {std::string(397, 'a') + "\r\n", 1},
+      {std::string(398, 'a') + "\r\n", 2},
+      {"a\r\nb\x1a\r\nc\r\n", 2},
+  };
+  for (const Case& c : cases) {
+    WriteFile("boke.dat", c.raw);
+    EXPECT_EQ(engine.CountLines("boke.dat"), c.lines);
+  }
+}
+
+// ---- The search against a plain rendering of its steps, on random files ----
+
+// The file as a text-mode stream delivers it: up to a Ctrl-Z, each CR LF as LF.
+std::string TextModeStream(const std::string& raw) {
+  std::string out;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\x1a') break;
+    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+    out.push_back(raw[i]);
+  }
+  return out;
+}
+
+// Reads of at most 348 bytes into a zero-terminated buffer; for each one, the skip tests,
+// the text up to its NUL, ShiftRead in place, the keyword by the first "%+%" of the text as
+// zero-terminated, the search in the user's line, and the record as handed on.
+std::vector<std::string> ReferenceCandidates(const std::string& raw, const std::string& line) {
+  std::string stream = TextModeStream(raw);
+  std::vector<std::string> candidates;
+  size_t pos = 0;
+  while (pos < stream.size()) {
+    char buf[kReplyReadUnit + 1];
+    size_t n = 0;
+    while (pos < stream.size() && n < kReplyReadUnit) {
+      buf[n++] = stream[pos++];
+      if (buf[n - 1] == '\n') break;
+    }
+    buf[n] = '\0';
+    if ((buf[0] == '/' && buf[1] == '/') || buf[0] == '\n' || buf[0] == '\0') continue;
+    std::string text(buf);
+    for (char& c : text) {
+      if (c == '\n' || c == '\0') break;
+      c = static_cast<char>(c - 3);
+    }
+    std::string keyword = text;
+    if (const char* sep = std::strstr(keyword.c_str(), "%+%")) {
+      keyword.resize(static_cast<size_t>(sep - keyword.c_str()));
+    }
+    if (FindNoCase(line.c_str(), keyword.c_str()) == nullptr) continue;
+    std::string record(text.c_str());
+    candidates.push_back(record.substr(0, record.find('\n')));
+  }
+  return candidates;
+}
+
+std::vector<std::string> CandidatesInSaveTemp() {
+  std::string raw = ReadFile("save.temp");
+  std::vector<std::string> lines;
+  for (size_t pos = 0; pos < raw.size();) {
+    size_t end = raw.find("\r\n", pos);
+    if (end == std::string::npos) end = raw.size();
+    lines.push_back(raw.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  return lines;
+}
+
+std::string RandomPlain(std::mt19937& rng, const std::string& alphabet, size_t max_len) {
+  std::string s;
+  for (size_t len = rng() % (max_len + 1); len > 0; --len)
+    s.push_back(alphabet[rng() % alphabet.size()]);
+  return s;
+}
+
+TEST_F(ReplyEngineTest, SearchGivesTheCandidatesOfThePlainSteps) {
+  Files({});
+  ReplyEngine engine;
+  std::mt19937 rng(7);
+  // Letters in both cases, their non-letter neighbours 32 apart, double-byte text.
+  const std::string alphabet = std::string("aAbBzZ@`[{%+\x82\xa0\x82\x61 ", 17);
+  const std::string oddities = std::string("\0\x03\r\n\x1a\x1d\x28\x2e//", 10);
+  for (int file = 0; file < 400; ++file) {
+    std::string raw;
+    for (int lines = rng() % 30; lines > 0; --lines) {
+      std::string plain;
+      switch (rng() % 9) {
+        case 0:  // a long record, with separators around the piece boundary
+          plain = RandomPlain(rng, alphabet, 3) + "%+%" + std::string(330 + rng() % 40, 'y') +
+                  (rng() % 2 ? "%+%" : "") + RandomPlain(rng, alphabet, 30);
+          break;
+        case 1:  // a comment, which would match ",,"
+          plain = ",," + RandomPlain(rng, alphabet, 2) + (rng() % 2 ? "%+%c" : "");
+          break;
+        case 2:  // no separator, or a separator at either end
+          plain = RandomPlain(rng, alphabet, 4) + (rng() % 2 ? "%+%" : "");
+          if (rng() % 2) plain = "%+%" + plain;
+          break;
+        default:
+          plain = RandomPlain(rng, alphabet, 4) + "%+%" + RandomPlain(rng, alphabet, 10);
+      }
+      ShiftLine(plain, ShiftStore);
+      // Stored bytes the writers never make: NULs, 0x03, lone CRs, comments, anything.
+      for (int k = rng() % 3 == 0 ? rng() % 3 : 0; k > 0; --k) {
+        char c = rng() % 2 ? oddities[rng() % oddities.size()] : static_cast<char>(rng());
+        plain.insert(plain.begin() + static_cast<long>(rng() % (plain.size() + 1)), c);
+      }
+      const char* ends[] = {"\r\n", "\n", "\r\n", "\r", ""};
+      raw += plain + ends[rng() % 5];
+    }
+    if (rng() % 4 != 0) {
+      for (char& c : raw) {
+        if (c == '\x1a') c = 'q';
+      }
+    }
+    WriteFile("memory.dat", raw);
+    for (int turn = 0; turn < 4; ++turn) {
+      std::string line = RandomPlain(rng, alphabet, 12);
+      if (rng() % 4 == 0) line += ",,";
+      if (rng() % 8 == 0) line += std::string("\0a", 2);
+      std::vector<std::string> want = ReferenceCandidates(raw, line);
+      int matched = engine.SearchMemory(line);
+      ASSERT_EQ(matched, static_cast<int>(want.size())) << "file " << file << " turn " << turn;
+      if (want.empty()) {
+        ASSERT_FALSE(Exists("save.temp"));
+        continue;
+      }
+      ASSERT_EQ(CandidatesInSaveTemp(), want) << "file " << file << " turn " << turn;
+      // The draw reads back exactly the record it names.
+      size_t r = rng() % want.size();
+      std::string reply = want[r] + "\n";
+      SplitRecord(reply, RecordReply);
+      random.Push({static_cast<int>(r)});
+      ASSERT_EQ(engine.PickCandidateReply(), reply);
+      ASSERT_FALSE(Exists("save.temp"));
+    }
+  }
+}
+
+}  // namespace
