@@ -1,0 +1,163 @@
+#include "app/chat_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "app/chat_app.h"
+#include "res/resource.h"
+#include "testing/work_folder.h"
+
+namespace {
+
+using namespace testing_support;
+
+class ChatDialogTest : public WorkFolderTest {
+ protected:
+  void SetUp() override {
+    WorkFolderTest::SetUp();
+    WriteFile("set.ini", "YourName:Taro\r\nRinuName:Mio\r\n2\r\n");
+    WriteFile("memory.dat", Stored({"abc%+%xyz", "name%+%NAMEさん NAME", "hi%+%NAMEです"}));
+    WriteFile("boke.dat", Stored({"ふーん"}));
+    WriteFile("no.dat", Stored({"なあに？"}));
+  }
+
+  // The transcript field after each step of the chat window's script.
+  std::vector<std::string> Transcripts() const {
+    std::vector<std::string> shown;
+    for (const DialogRecord& d : backend.dialogs()) {
+      if (d.template_id != IDD_CHAT_DIALOG) continue;
+      for (const ControlState& s : d.states) shown.push_back(s.text.at(IDC_TRANSCRIPT));
+    }
+    return shown;
+  }
+
+  const ControlState& LastChatState() const {
+    for (auto d = backend.dialogs().rbegin(); d != backend.dialogs().rend(); ++d)
+      if (d->template_id == IDD_CHAT_DIALOG) return d->states.back();
+    static ControlState none;
+    ADD_FAILURE() << "the chat window never opened";
+    return none;
+  }
+};
+
+TEST_F(ChatDialogTest, GreetsWithTheStoredNamesAndTheInputHasTheFocus) {
+  backend.When(IDD_CHAT_DIALOG, {Close()});
+  ChatApp app;
+  EXPECT_FALSE(app.InitInstance());
+  const DialogRecord& chat = backend.dialogs().at(0);
+  EXPECT_EQ(chat.states.at(0).text.at(IDC_TRANSCRIPT), "Mio>Taro君こんにちは。");
+  EXPECT_EQ(chat.states.at(0).text.at(IDC_YOUR_NAME), "Taro");
+  EXPECT_EQ(chat.states.at(0).text.at(IDC_RINU_NAME), "Mio");
+  EXPECT_EQ(chat.focus, IDC_INPUT);
+  std::string log = ReadFile("log.txt");
+  EXPECT_NE(log.find("\r\nMio>Taro君こんにちは。\r\n"), std::string::npos) << log;
+  // Quitting writes the farewell.
+  EXPECT_NE(log.find("Mio>ばいばーい\r\n\r\nここまで\t\t"), std::string::npos) << log;
+}
+
+TEST_F(ChatDialogTest, TurnsStandNewestFirstAndClearTheInput) {
+  random.Push({1, 0, 1, 1});  // coin, candidate; coin, fallback line 1
+  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK),
+                                 Type(IDC_INPUT, "zzz"), Press(ui::IDOK), Close()});
+  ChatApp().InitInstance();
+  std::vector<std::string> shown = Transcripts();
+  ASSERT_EQ(shown.size(), 6u);
+  EXPECT_EQ(shown[2], "Mio>xyz\r\nTaro>abc\r\nMio>Taro君こんにちは。");
+  EXPECT_EQ(shown[4],
+            "Mio>ふーん\r\nTaro>zzz\r\nMio>xyz\r\nTaro>abc\r\nMio>Taro君こんにちは。");
+  EXPECT_EQ(LastChatState().text.at(IDC_INPUT), "");
+  std::string log = ReadFile("log.txt");
+  EXPECT_NE(log.find("Taro>abc\r\nMio>xyz\r\nTaro>zzz\r\nMio>ふーん\r\n"), std::string::npos)
+      << log;
+}
+
+TEST_F(ChatDialogTest, EmptyInputGoesToTheEngine) {
+  random.Push({1});  // the no.dat line
+  backend.When(IDD_CHAT_DIALOG, {Press(ui::IDOK), Close()});
+  ChatApp().InitInstance();
+  EXPECT_EQ(Transcripts().at(1), "Mio>なあに？\r\nTaro>\r\nMio>Taro君こんにちは。");
+  EXPECT_NE(ReadFile("log.txt").find("Taro>\r\nMio>なあに？\r\n"), std::string::npos);
+}
+
+TEST_F(ChatDialogTest, NameIsReplacedOnceInTheLogAndTwiceInTheTranscript) {
+  random.Push({1, 0});
+  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "name"), Press(ui::IDOK), Close()});
+  ChatApp().InitInstance();
+  EXPECT_EQ(Transcripts().at(2).rfind("Mio>Taroさん Taro\r\nTaro>name\r\n", 0), 0u);
+  EXPECT_NE(ReadFile("log.txt").find("Mio>Taroさん NAME\r\n"), std::string::npos);
+}
+
+TEST_F(ChatDialogTest, InsertUserNameReplacesOnlyUpperCaseName) {
+  backend.When(IDD_CHAT_DIALOG, {Close()});
+  ChatDialog dialog;
+  dialog.DoModal();
+  struct Case {
+    std::string reply, expected;
+  } cases[] = {{"NAMEさん", "Taroさん"},
+               {"NAME NAME", "Taro NAME"},
+               {"name", "name"},
+               {"NAM", "NAM"},
+               {"", ""},
+               {"xNAMEy", "xTaroy"}};
+  for (Case c : cases) {
+    dialog.InsertUserName(c.reply);
+    EXPECT_EQ(c.reply, c.expected);
+  }
+}
+
+TEST_F(ChatDialogTest, NamesChangedInSetIniReachTheLogAtOnceAndTheTranscriptNot) {
+  // The window's own store keeps the names it loaded (the settings command reloads it);
+  // the log reads set.ini before every entry.
+  random.Push({1, 0, 1, 0});
+  backend.When(IDD_CHAT_DIALOG,
+               {Type(IDC_INPUT, "abc"), Press(ui::IDOK),
+                Call([] { WriteFile("set.ini", "YourName:Jiro\r\nRinuName:Ren\r\n2\r\n"); }),
+                Type(IDC_INPUT, "hi"), Press(ui::IDOK), Close()});
+  ChatApp().InitInstance();
+  EXPECT_EQ(Transcripts().at(5).rfind("Mio>Taroです\r\nTaro>hi\r\nMio>xyz", 0), 0u);
+  std::string log = ReadFile("log.txt");
+  EXPECT_NE(log.find("Taro>abc\r\nMio>xyz\r\nJiro>hi\r\nRen>Taroです\r\n"), std::string::npos)
+      << log;
+}
+
+TEST_F(ChatDialogTest, MissingDataFileEndsWithStatusOneBeforeAnyWindow) {
+  ASSERT_EQ(std::remove("no.dat"), 0);
+  int status = ExitStatusOf([] { ChatApp().InitInstance(); });
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(backend.dialogs().empty());
+  ASSERT_EQ(backend.boxes().size(), 2u);
+  EXPECT_EQ(backend.boxes().back(), "ファイルを補ってください。OKで終了します");
+}
+
+TEST_F(ChatDialogTest, FirstStartAsksForTheSettingsBeforeTheWindow) {
+  ASSERT_EQ(std::remove("set.ini"), 0);
+  backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "花子"), Type(IDC_SETUP_RINU_NAME, "リヌ"),
+                           Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
+  backend.When(IDD_CHAT_DIALOG, {Close()});
+  ChatApp().InitInstance();
+  ASSERT_EQ(backend.dialogs().size(), 2u);
+  EXPECT_EQ(backend.dialogs()[0].template_id, IDD_SETUP);
+  EXPECT_EQ(backend.dialogs()[1].states.at(0).text.at(IDC_TRANSCRIPT), "リヌ>花子君こんにちは。");
+  EXPECT_EQ(ReadFile("set.ini"), "YourName:花子\r\nRinuName:リヌ\r\n2\r\n");
+}
+
+TEST_F(ChatDialogTest, LongTranscriptShowsOnlyItsNewestWholeLines) {
+  random.Push({1, 0});
+  std::string long_input(ChatDialog::kShownTranscriptBytes, 'a');
+  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, long_input + "abc"), Press(ui::IDOK), Close()});
+  ChatDialog dialog;
+  dialog.DoModal();
+  EXPECT_EQ(Transcripts().at(2), "Mio>xyz\r\n");
+  EXPECT_EQ(dialog.transcript().size(),
+            std::string("Mio>xyz\nTaro>").size() + long_input.size() + 4 +
+                std::string("Mio>Taro君こんにちは。").size());
+}
+
+TEST_F(ChatDialogTest, UserFileNamedTempIsLeftAlone) {
+  WriteFile("temp", "mine");
+  random.Push({1, 0});
+  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK), Close()});
+  ChatApp().InitInstance();
+  EXPECT_EQ(ReadFile("temp"), "mine");
+}
+
+}  // namespace
