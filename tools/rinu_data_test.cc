@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/record_format.h"
 #include "tools/data_file.h"
+#include "ui/text_codec.h"
+#include "ui/text_file.h"
 
 // Narrow literals are compiled to code page 932: "あ" is Shift-JIS, U8(u8"あ") is UTF-8.
 namespace {
@@ -343,11 +346,6 @@ TEST(DataFileTest, ParsesTheCommandLine) {
   }
 }
 
-TEST(DataFileTest, FormatsProblemsWithFileAndLine) {
-  EXPECT_EQ(rinu_data::FormatProblem("<stdin>", {12, "a CR inside the line"}),
-            "<stdin>:12: a CR inside the line");
-}
-
 std::string ReadSourceFile(const std::string& relative) {
   std::ifstream in(std::string(RINU_SOURCE_DIR) + "/" + relative, std::ios::binary);
   EXPECT_TRUE(in.good()) << relative;
@@ -411,6 +409,34 @@ TEST(DataFileTest, CommittedDataFilesMatchTheirSources) {
     }
     EXPECT_GE(records, f.min_records);
     std::printf("%s: %zu records\n", f.name, records);
+  }
+}
+
+// The same files as the program reads them, in its read unit: every line arrives whole, the
+// comments are skipped, and every other line unshifts to its source line.
+TEST(DataFileTest, CommittedDataFilesReadWholeByTheProgram) {
+  for (const char* name : {"memory", "boke", "no"}) {
+    SCOPED_TRACE(name);
+    std::istringstream source(ReadSourceFile(std::string("data/src/") + name + ".txt"));
+    ui::TextReader reader;
+    ASSERT_TRUE(reader.Open(std::string(RINU_SOURCE_DIR) + "/data/" + name + ".dat"));
+    ui::TextReader::Piece piece;
+    std::string expected;
+    size_t lines = 0;
+    while (reader.Next(kReplyReadUnit, &piece)) {
+      ++lines;
+      ASSERT_TRUE(piece.line_end) << "line " << lines << " arrives in pieces";
+      ASSERT_TRUE(std::getline(source, expected));
+      std::string line(piece.text);
+      if (std::string_view(name) == "memory" && IsCommentLine(line)) {
+        EXPECT_EQ(expected.rfind("//", 0), 0u);
+        continue;
+      }
+      ShiftLine(line, ShiftRead);
+      EXPECT_EQ(line, ui::Utf8ToSjis(expected).text);
+    }
+    EXPECT_FALSE(reader.failed());
+    EXPECT_FALSE(std::getline(source, expected)) << "the program stops before the end";
   }
 }
 
