@@ -41,8 +41,11 @@ bool TextReader::Open(const std::string& path, bool ctrl_z_ends_file) {
     Close();
     return false;
   }
-  m_buf.resize(kBlock);
+  // Room for the whole of a small file, a block of a large one; not filled in advance.
+  size_t room =
+      st.st_size < static_cast<off_t>(kBlock) ? static_cast<size_t>(st.st_size) + 1024 : kBlock;
   m_pos = m_end = 0;
+  if (m_cap < room) Reserve(room);
   m_eof = m_failed = false;
   return true;
 }
@@ -52,17 +55,24 @@ void TextReader::Close() {
   m_fd = -1;
 }
 
+void TextReader::Reserve(size_t cap) {
+  auto bigger = std::make_unique_for_overwrite<char[]>(cap);
+  if (m_end > 0) std::memcpy(bigger.get(), m_buf.get(), m_end);
+  m_buf = std::move(bigger);
+  m_cap = cap;
+}
+
 // Makes at least `wanted` unread bytes available, or all that remain.
 bool TextReader::Fill(size_t wanted) {
   if (m_end - m_pos >= wanted || m_eof) return m_end > m_pos;
   if (m_pos > 0) {
-    std::memmove(m_buf.data(), m_buf.data() + m_pos, m_end - m_pos);
+    std::memmove(m_buf.get(), m_buf.get() + m_pos, m_end - m_pos);
     m_end -= m_pos;
     m_pos = 0;
   }
-  if (m_buf.size() < wanted) m_buf.resize(wanted + kBlock);
+  if (m_cap < wanted) Reserve(wanted + kBlock);
   while (!m_eof && m_end < wanted) {
-    ssize_t n = ::read(m_fd, m_buf.data() + m_end, m_buf.size() - m_end);
+    ssize_t n = ::read(m_fd, m_buf.get() + m_end, m_cap - m_end);
     if (n < 0) {
       if (errno == EINTR) continue;
       m_failed = true;
@@ -75,9 +85,9 @@ bool TextReader::Fill(size_t wanted) {
     }
     // A Ctrl-Z ends the file for a text-mode reader.
     const void* z =
-        m_ctrlZEnds ? std::memchr(m_buf.data() + m_end, kCtrlZ, static_cast<size_t>(n)) : nullptr;
+        m_ctrlZEnds ? std::memchr(m_buf.get() + m_end, kCtrlZ, static_cast<size_t>(n)) : nullptr;
     if (z) {
-      m_end = static_cast<size_t>(static_cast<const char*>(z) - m_buf.data());
+      m_end = static_cast<size_t>(static_cast<const char*>(z) - m_buf.get());
       m_eof = true;
       break;
     }
@@ -90,7 +100,7 @@ bool TextReader::Next(size_t unit, Piece* piece) {
   if (m_fd < 0 || unit == 0) return false;
   // Enough for a whole piece, its CR LF, and one byte to tell a CR LF from a lone CR.
   if (!Fill(unit + 2)) return false;
-  const char* start = m_buf.data() + m_pos;
+  const char* start = m_buf.get() + m_pos;
   size_t avail = m_end - m_pos;
   // The line break, if it falls inside this piece: at most unit - 1 bytes of text before
   // it, plus one CR that the text mode drops.
@@ -137,7 +147,7 @@ bool TextReader::NextLine(Piece* piece) {
   size_t scanned = 0;  // bytes after m_pos known to hold no LF
   for (;;) {
     if (!Fill(scanned + 1)) return false;
-    const char* start = m_buf.data() + m_pos;
+    const char* start = m_buf.get() + m_pos;
     size_t avail = m_end - m_pos;
     const char* lf = static_cast<const char*>(std::memchr(start + scanned, '\n', avail - scanned));
     if (lf) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -46,7 +47,10 @@ class TextReader {
   bool Fill(size_t wanted);
 
   int m_fd = -1;
-  std::string m_buf;
+  void Reserve(size_t cap);
+
+  std::unique_ptr<char[]> m_buf;
+  size_t m_cap = 0;
   size_t m_pos = 0;    // first unread byte
   size_t m_end = 0;    // end of the valid bytes
   bool m_eof = false;  // nothing more to read from the file
