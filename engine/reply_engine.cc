@@ -75,8 +75,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
 // line.
 //
 // Most records are turned down after a few bytes: a keyword longer than the line, or one
-// whose first or last two (folded) bytes never stand side by side in the line, cannot
-// occur in it.
+// with two (folded) bytes side by side that never stand so in the line, cannot occur in it.
 class LineMatcher {
  public:
   explicit LineMatcher(const std::string& line) {
@@ -112,30 +111,29 @@ class LineMatcher {
     if (n == 0 || t[0] == 0) return false;
     if (n >= 2 && t[0] == '/' && t[1] == '/') return false;
 
-    size_t kw = 0;  // stored keyword length
-    bool with_break = false;
-    for (;; ++kw) {
-      if (kw == n) {
-        with_break = line_end;
-        break;
-      }
-      if (m_stop[t[kw]]) {
-        if (t[kw] != kStoredSeparator[0]) break;  // end of the plain text
-        if (kw + 2 < n && t[kw + 1] == kStoredSeparator[1] && t[kw + 2] == kStoredSeparator[2])
-          break;
-      }
+    // One pass over the keyword: it ends at the first separator or at the end of the plain
+    // text. Every two bytes side by side in it must stand side by side in the line, so most
+    // keywords are turned down at their second byte.
+    const size_t room = m_line.size();
+    unsigned char prev = 0;  // the folded byte before kw
+    size_t kw = 0;           // stored keyword length
+    for (; kw < n; ++kw) {
+      const unsigned char c = t[kw];
+      if (m_stop[c] && (c != kStoredSeparator[0] || IsSeparatorAt(t, n, kw))) break;
+      if (kw >= room) return false;  // longer than the line
+      const unsigned char f = m_foldStored[c];
+      if (kw > 0 && !HasPair(prev, f)) return false;
+      prev = f;
+    }
+    // Without a separator, a whole line keeps its line break in the keyword.
+    const bool with_break = kw == n && line_end;
+    if (with_break) {
+      if (kw >= room || (kw > 0 && !HasPair(prev, '\n'))) return false;
+      prev = '\n';
     }
     const size_t len = kw + (with_break ? 1 : 0);
-    if (len == 0) return !m_line.empty();
-    if (len > m_line.size()) return false;
-
-    // The folded keyword byte j, without building the keyword.
-    auto at = [&](size_t j) -> unsigned char { return j < kw ? m_foldStored[t[j]] : '\n'; };
-    if (len == 1) {
-      unsigned char b = at(0);
-      return (m_bytes[b >> 6] >> (b & 63)) & 1;
-    }
-    if (!HasPair(at(0), at(1)) || !HasPair(at(len - 2), at(len - 1))) return false;
+    if (len == 0) return room > 0;
+    if (len == 1) return (m_bytes[prev >> 6] >> (prev & 63)) & 1;
 
     unsigned char needle[kReplyReadUnit + 1];
     for (size_t i = 0; i < kw; ++i) needle[i] = m_foldStored[t[i]];
@@ -147,6 +145,9 @@ class LineMatcher {
  private:
   static constexpr unsigned char kStoredSeparator[3] = {'%' + 3, '+' + 3, '%' + 3};
 
+  static bool IsSeparatorAt(const unsigned char* t, size_t n, size_t i) {
+    return i + 2 < n && t[i + 1] == kStoredSeparator[1] && t[i + 2] == kStoredSeparator[2];
+  }
   unsigned char Fold(char c) const { return m_fold[static_cast<unsigned char>(c)]; }
   static unsigned Pair(unsigned char a, unsigned char b) { return (unsigned{a} << 8) | b; }
   bool HasPair(unsigned char a, unsigned char b) const {
