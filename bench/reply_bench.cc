@@ -1,0 +1,350 @@
+// reply_bench: how long one turn of the reply engine takes on a large memory.dat, next to a
+// plain sequential read of the same file, and how much memory the search needs.
+//
+// For 10,000, 100,000 and 1,000,000 records it writes memory.dat, boke.dat and no.dat in a
+// temporary folder, then prints one line per size:
+//   records=N bytes=B turn_ms=T read_ms=R ratio=T/R peak_rss_mb=M
+// turn_ms is the median of MakeReply over 24 lines (three rounds); read_ms the median of
+// five reads of the file into a 1 MiB buffer, counting its lines. peak_rss_mb is the high
+// water mark of the process's resident memory while the engine ran: the files are written
+// by a child process, and the mark is reset (/proc/self/clear_refs) before each size.
+//
+// The records: keywords of 1 to 8 characters (Japanese, or ASCII letters), replies of 5 to
+// 40. Each user line holds a chosen number (0 to 20) of planted keywords between filler
+// characters. The other records' keywords each hold a character that no line has, so the
+// number of matching records per line is known exactly; the bench checks it before timing.
+// Many of those keywords share their first characters with the lines, so the search cannot
+// turn them all down at the first byte.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/record_format.h"
+#include "engine/reply_engine.h"
+#include "ui/backend.h"
+#include "ui/random_source.h"
+
+namespace {
+
+// Boxes are counted and shown on standard error; nothing else of a window is needed.
+class BenchBackend : public ui::Backend {
+ public:
+  std::unique_ptr<ui::DialogWindow> CreateDialogWindow(ui::Dialog&) override { return nullptr; }
+  void MessageBox(const std::string& text) override {
+    ++boxes;
+    std::fprintf(stderr, "reply_bench: message box: %s\n", text.c_str());
+  }
+  void ShellOpen(const std::string&) override {}
+  [[noreturn]] void Terminate(int status) override {
+    std::fprintf(stderr, "reply_bench: the engine ended the program (%d)\n", status);
+    std::_Exit(status);
+  }
+  int boxes = 0;
+};
+
+using Rng = std::mt19937_64;
+using Chars = std::vector<std::string>;
+
+std::string Char(int code) { return {static_cast<char>(code >> 8), static_cast<char>(code)}; }
+
+// Double-byte characters whose trail byte is below 0x80 and is none of the letters a-m / A-M:
+// a line made of them never holds two of its bytes that make another character, nor one
+// of the letters the other records use.
+bool LineTrail(int t) {
+  return t >= 0x40 && t <= 0x7E && !(t >= 0x41 && t <= 0x4D) && !(t >= 0x61 && t <= 0x6D);
+}
+
+struct Alphabets {
+  Chars planted;   // kanji that only planted keywords and the lines use
+  Chars filler;    // katakana between the keywords of a line; also in other keywords
+  Chars other;     // kanji no line ever holds
+  Chars hiragana;  // other keywords and replies
+  Alphabets() {
+    for (int lead = 0x89; lead <= 0x97; ++lead) {
+      for (int t = 0x40; t <= 0xFC; ++t) {
+        if (t == 0x7F) continue;
+        (t < 0x80 ? (LineTrail(t) ? planted : other) : other).push_back(Char(lead << 8 | t));
+      }
+    }
+    for (int t = 0x40; t <= 0x7E; ++t) {
+      if (LineTrail(t)) filler.push_back(Char(0x8300 | t));
+    }
+    for (int t = 0x9F; t <= 0xF1; ++t) hiragana.push_back(Char(0x8200 | t));
+  }
+};
+
+const std::string& Pick(Rng& rng, const Chars& chars) { return chars[rng() % chars.size()]; }
+
+// Keyword length in characters: short ones are the most common.
+int KeywordLength(Rng& rng) {
+  static const int lengths[] = {1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 5, 5, 6, 6, 7, 8, 8};
+  return lengths[rng() % std::size(lengths)];
+}
+
+std::string Letters(Rng& rng, int n, char first) {
+  std::string s;
+  for (int i = 0; i < n; ++i) {
+    char c = static_cast<char>(first + rng() % 13);
+    s.push_back(rng() % 3 == 0 ? static_cast<char>(c - 0x20) : c);
+  }
+  return s;
+}
+
+// A keyword no line holds: ASCII from a-m, or Japanese with at least one kanji of `other`.
+std::string OtherKeyword(Rng& rng, const Alphabets& a) {
+  int n = KeywordLength(rng);
+  if (rng() % 10 < 3) return Letters(rng, n, 'a');
+  std::string k;
+  int must = static_cast<int>(rng() % n);
+  for (int i = 0; i < n; ++i) {
+    int roll = static_cast<int>(rng() % 10);
+    if (i == must || roll < 3) {
+      k += Pick(rng, a.other);
+    } else if (roll < 7) {
+      k += Pick(rng, a.filler);  // shares bytes with the lines
+    } else {
+      k += Pick(rng, a.hiragana);
+    }
+  }
+  return k;
+}
+
+std::string Reply(Rng& rng, const Alphabets& a) {
+  static const char* ascii[] = {"!", "?", " ", "w", "OK", "NAME", "(^^)", "1", "2"};
+  std::string r;
+  for (int n = 5 + static_cast<int>(rng() % 36); n > 0; --n) {
+    int roll = static_cast<int>(rng() % 20);
+    if (roll < 12) {
+      r += Pick(rng, a.hiragana);
+    } else if (roll < 17) {
+      r += Pick(rng, a.other);
+    } else {
+      r += ascii[rng() % std::size(ascii)];
+    }
+  }
+  return r;
+}
+
+struct BenchLine {
+  std::string text;
+  int matches = 0;
+};
+
+// Writes the three data files and returns the user lines with their number of matches.
+std::vector<BenchLine> Generate(int records, const char* lines_file) {
+  Rng rng(static_cast<uint64_t>(records));
+  Alphabets a;
+  std::shuffle(a.planted.begin(), a.planted.end(), rng);
+  // The first 100 planted kanji may stand in any planted keyword; each one after them
+  // belongs to one keyword only, which a line therefore holds only when it holds all of it.
+  size_t next_planted = 100;
+
+  // The lines and their planted keywords.
+  const int kLines = 24;
+  std::vector<BenchLine> lines(kLines);
+  std::vector<std::string> planted;
+  for (int i = 0; i < kLines; ++i) {
+    int want = (i * 5) % 21;
+    std::string& text = lines[i].text;
+    for (int f = 1 + static_cast<int>(rng() % 3); f > 0; --f) text += Pick(rng, a.filler);
+    for (int k = 0; k < want; ++k) {
+      std::string kw;
+      if (rng() % 5 == 0) {
+        kw = Letters(rng, 3 + static_cast<int>(rng() % 6), 'n');
+        text += " " + kw + " ";
+      } else {
+        int n = KeywordLength(rng);
+        int unique = static_cast<int>(rng() % n);
+        for (int c = 0; c < n; ++c) {
+          kw += c == unique ? a.planted[next_planted++]
+                            : (rng() % 2 ? Pick(rng, a.filler) : a.planted[rng() % 100]);
+        }
+        text += kw;
+        for (int f = static_cast<int>(rng() % 3); f > 0; --f) text += Pick(rng, a.filler);
+      }
+      planted.push_back(kw);
+    }
+  }
+  for (BenchLine& line : lines) {
+    for (const std::string& kw : planted) {
+      if (FindNoCase(line.text.c_str(), kw.c_str())) ++line.matches;
+    }
+  }
+
+  // memory.dat: a few comments, then the records with the planted ones among them.
+  // One planted record in each stretch of records / planted.size(), at a random place.
+  std::shuffle(planted.begin(), planted.end(), rng);
+  const int stretch = records / static_cast<int>(planted.size());
+  FILE* f = std::fopen("memory.dat", "wb");
+  if (!f) return {};
+  std::string out = "// memory.dat of reply_bench\r\n// keyword %+% reply, shifted\r\n";
+  size_t p = 0;
+  int planted_at = static_cast<int>(rng() % stretch);
+  for (int r = 0; r < records; ++r) {
+    std::string plain;
+    if (r == planted_at && p < planted.size()) {
+      plain = planted[p++];
+      planted_at = static_cast<int>(p) * stretch + static_cast<int>(rng() % stretch);
+    } else {
+      plain = OtherKeyword(rng, a);
+    }
+    plain += kRecordSeparator;
+    plain += Reply(rng, a);
+    out += StoredLine(plain);
+    if (out.size() > (1 << 20)) {
+      std::fwrite(out.data(), 1, out.size(), f);
+      out.clear();
+    }
+  }
+  std::fwrite(out.data(), 1, out.size(), f);
+  std::fclose(f);
+
+  std::string boke, no;
+  for (int i = 0; i < 30; ++i) boke += StoredLine(Reply(rng, a));
+  for (int i = 0; i < 10; ++i) no += StoredLine(Reply(rng, a));
+  std::ofstream("boke.dat", std::ios::binary) << boke;
+  std::ofstream("no.dat", std::ios::binary) << no;
+  std::ofstream list(lines_file, std::ios::binary);
+  for (const BenchLine& line : lines) list << line.matches << ' ' << line.text << '\n';
+  return lines;
+}
+
+std::vector<BenchLine> ReadLines(const char* lines_file) {
+  std::vector<BenchLine> lines;
+  std::ifstream in(lines_file, std::ios::binary);
+  BenchLine line;
+  while (in >> line.matches && in.get() == ' ' && std::getline(in, line.text)) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// Monotonic milliseconds. (<chrono> cannot be used: the program's literals are code page
+// 932, which has no sign for its "us" suffix.)
+double NowMs() {
+  timespec t;
+  ::clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The plain read the search is held against: the file in 1 MiB blocks, its lines counted
+// with memchr (twice as fast here as std::count, which the compiler leaves unvectorised).
+double PlainReadMs(const char* path, long* lines_out) {
+  static std::vector<char> buf(1 << 20);
+  double start = NowMs();
+  int fd = ::open(path, O_RDONLY);
+  long lines = 0;
+  ssize_t n;
+  while ((n = ::read(fd, buf.data(), buf.size())) > 0) {
+    const char* p = buf.data();
+    const char* end = p + n;
+    while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))))) {
+      ++lines;
+      ++p;
+    }
+  }
+  ::close(fd);
+  double ms = NowMs() - start;
+  *lines_out = lines;
+  return ms;
+}
+
+long PeakRssKb() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  long kb = -1;
+  while (status >> key) {
+    if (key == "VmHWM:") {
+      status >> kb;
+      break;
+    }
+    status.ignore(1 << 10, '\n');
+  }
+  return kb;
+}
+
+bool ResetPeakRss() {
+  std::ofstream clear("/proc/self/clear_refs");
+  clear << "5";
+  clear.flush();
+  return clear.good();
+}
+
+bool RunSize(int records) {
+  std::string folder = (std::filesystem::temp_directory_path() / "reply-bench-XXXXXX").string();
+  if (!::mkdtemp(folder.data()) || ::chdir(folder.c_str()) != 0) return false;
+  const char* lines_file = "lines.txt";
+
+  pid_t child = ::fork();
+  if (child == 0) std::_Exit(Generate(records, lines_file).empty() ? 1 : 0);
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || status != 0) return false;
+  std::vector<BenchLine> lines = ReadLines(lines_file);
+  ::unlink(lines_file);
+
+  long file_lines = 0;
+  PlainReadMs("memory.dat", &file_lines);  // into the page cache
+  if (!ResetPeakRss()) std::fprintf(stderr, "reply_bench: peak memory not reset\n");
+
+  BenchBackend backend;
+  ui::SetBackend(&backend);
+  ui::SeedRandom(1);
+  bool ok = true;
+  {
+    ReplyEngine engine;
+    for (const BenchLine& line : lines) {
+      int matched = engine.SearchMemory(line.text);
+      if (matched != line.matches) {
+        std::fprintf(stderr, "reply_bench: %d matches where %d were planted\n", matched,
+                     line.matches);
+        ok = false;
+      }
+      ::unlink("save.temp");
+    }
+    std::vector<double> turns;
+    for (int round = 0; round < 3; ++round) {
+      for (const BenchLine& line : lines) {
+        double start = NowMs();
+        std::string reply = engine.MakeReply(line.text);
+        turns.push_back(NowMs() - start);
+      }
+    }
+    std::vector<double> reads;
+    for (int i = 0; i < 5; ++i) reads.push_back(PlainReadMs("memory.dat", &file_lines));
+    double turn_ms = Median(turns), read_ms = Median(reads);
+    std::printf("records=%d bytes=%lld turn_ms=%.3f read_ms=%.3f ratio=%.2f peak_rss_mb=%.1f\n",
+                records, static_cast<long long>(std::filesystem::file_size("memory.dat")), turn_ms,
+                read_ms, turn_ms / read_ms, PeakRssKb() / 1024.0);
+    std::fflush(stdout);
+  }
+  ui::SetBackend(nullptr);
+  if (backend.boxes != 0) ok = false;
+  std::filesystem::current_path("/");
+  std::filesystem::remove_all(folder);
+  return ok;
+}
+
+}  // namespace
+
+int main() {
+  bool ok = true;
+  for (int records : {10000, 100000, 1000000}) ok = RunSize(records) && ok;
+  return ok ? 0 : 1;
+}
