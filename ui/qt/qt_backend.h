@@ -1,0 +1,46 @@
+// QtBackend: the program's real windows, on Qt 6 Widgets. It owns the QApplication, turns
+// every dialog template into a modal Qt window (QtDialogWindow), shows OK-only message boxes
+// titled "Rinu++" over the active window, opens files and addresses with the desktop's
+// default program and ends the process. Make one in main before any dialog runs and keep it
+// for the program's life; this header is free of Qt so main needs nothing else of it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/backend.h"
+
+class QApplication;
+
+namespace ui::qt {
+
+class QtBackend : public Backend {
+ public:
+  // `argc` and `argv` must outlive the backend (Qt keeps them).
+  QtBackend(int& argc, char** argv);
+  ~QtBackend() override;
+  QtBackend(const QtBackend&) = delete;
+  QtBackend& operator=(const QtBackend&) = delete;
+
+  std::unique_ptr<DialogWindow> CreateDialogWindow(Dialog& dialog) override;
+  // `text` is Shift-JIS; its LF line breaks stay line breaks.
+  void MessageBox(const std::string& text) override;
+  // A relative file name is looked for in the current working folder.
+  void ShellOpen(const std::string& target) override;
+  // Flushes the standard streams and ends the process with `status`.
+  [[noreturn]] void Terminate(int status) override;
+
+  // The backend's own messages, which may name characters Shift-JIS cannot hold: UTF-8.
+  void ShowMessageUtf8(const std::string& utf8_text);
+
+  // For tests: while set, every message box is handed to `hook` (its text in UTF-8)
+  // instead of being shown, so nothing waits for a click. An empty hook shows boxes again.
+  void SetMessageBoxHook(std::function<void(const std::string& utf8_text)> hook);
+
+ private:
+  std::unique_ptr<QApplication> m_app;
+  std::function<void(const std::string&)> m_boxHook;
+};
+
+}  // namespace ui::qt

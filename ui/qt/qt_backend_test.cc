@@ -1,0 +1,687 @@
+// The Qt backend driven as a user would drive it: keys typed into real widgets on Qt's
+// offscreen platform, with message boxes recorded instead of shown.
+#include "ui/qt/qt_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "res/templates.h"
+#include "ui/data_exchange.h"
+#include "ui/dialog.h"
+#include "ui/qt/qt_test_support.h"
+#include "ui/qt/qt_text.h"
+#include "ui/text_codec.h"
+
+namespace ui::qt {
+namespace {
+
+// The program's form of a text: Shift-JIS bytes.
+std::string S(const char8_t* utf8) {
+  CodecResult r = Utf8ToSjis(reinterpret_cast<const char*>(utf8));
+  EXPECT_TRUE(r.ok) << r.reason;
+  return r.text;
+}
+
+QString Q(const char8_t* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr int kName = 10, kNotes = 11, kRadioA = 20, kRadioB = 21, kRadioC = 22, kBox = 23,
+              kOtherA = 30, kOtherB = 31, kExtra = 40, kMenuCommand = 50, kSysEntry = 0x0010;
+
+const MenuTemplate& TestMenu() {
+  static const MenuTemplate menu{
+      1,
+      {{S(u8"表示(&V)"), 0, {{S(u8"その一(&A)"), 51, {}}, {"", 0, {}}}},
+       {S(u8"その他(&S)"), 0, {{S(u8"下の段(&T)"), 0, {{S(u8"命令(&C)"), kMenuCommand, {}}}}}}}};
+  return menu;
+}
+
+const DialogTemplate& TestTemplate() {
+  static const DialogTemplate t{
+      900,
+      S(u8"テスト"),
+      S(u8"ＭＳ Ｐゴシック"),
+      9,
+      200,
+      160,
+      kDlgCaption | kDlgSysMenu,
+      &TestMenu(),
+      {
+          {IDC_STATIC, ControlKind::kStatic, S(u8"名前(&N)"), {4, 4, 40, 8}, 0, nullptr},
+          {kName,
+           ControlKind::kEdit,
+           "",
+           {50, 4, 100, 12},
+           kBorder | kAutoHScroll | kTabStop,
+           nullptr},
+          {kNotes,
+           ControlKind::kEdit,
+           "",
+           {4, 20, 150, 40},
+           kBorder | kMultiline | kVScroll | kWantReturn,
+           nullptr},
+          {kRadioA,
+           ControlKind::kRadioButton,
+           S(u8"一(&1)"),
+           {8, 70, 60, 10},
+           kGroup | kTabStop,
+           nullptr},
+          {kRadioB, ControlKind::kRadioButton, S(u8"二(&2)"), {8, 82, 60, 10}, 0, nullptr},
+          {kRadioC, ControlKind::kRadioButton, S(u8"三(&3)"), {8, 94, 60, 10}, 0, nullptr},
+          {kBox, ControlKind::kGroupBox, S(u8"組"), {4, 62, 70, 46}, kGroup, nullptr},
+          {kOtherA,
+           ControlKind::kRadioButton,
+           S(u8"甲"),
+           {90, 70, 60, 10},
+           kGroup | kTabStop,
+           nullptr},
+          {kOtherB, ControlKind::kRadioButton, S(u8"乙"), {90, 82, 60, 10}, 0, nullptr},
+          {IDOK,
+           ControlKind::kDefPushButton,
+           "OK(&O)",
+           {4, 140, 50, 14},
+           kGroup | kTabStop,
+           nullptr},
+          {IDCANCEL,
+           ControlKind::kPushButton,
+           S(u8"止める(&S)"),
+           {60, 140, 50, 14},
+           kTabStop,
+           nullptr},
+          {kExtra,
+           ControlKind::kPushButton,
+           S(u8"追加(&A)"),
+           {116, 140, 50, 14},
+           kTabStop,
+           nullptr},
+      }};
+  return t;
+}
+
+class TestDialog : public Dialog {
+ public:
+  explicit TestDialog(const DialogTemplate& t = TestTemplate()) : Dialog(t) {}
+
+  std::string m_name;
+  std::string m_notes;
+  int m_choice = -1;
+  int m_okRuns = 0, m_cancelRuns = 0;
+  std::vector<int> m_commands, m_sysCommands;
+  bool m_endInInit = false;
+
+ protected:
+  bool OnInitDialog() override {
+    Dialog::OnInitDialog();
+    AppendSysEntry();
+    if (m_endInInit) EndDialog(7);
+    return true;
+  }
+  void OnOK() override {
+    ++m_okRuns;
+    Dialog::OnOK();
+  }
+  void OnCancel() override {
+    ++m_cancelRuns;
+    Dialog::OnCancel();
+  }
+  bool OnCommand(int id) override {
+    m_commands.push_back(id);
+    return true;
+  }
+  void OnSysCommand(int id) override { m_sysCommands.push_back(id); }
+  void DoDataExchange(DataExchange& dx) override {
+    DDX_Text(dx, kName, m_name);
+    DDV_MaxChars(dx, m_name, 100);
+    DDX_Text(dx, kNotes, m_notes);
+    DDX_Radio(dx, kRadioA, m_choice);
+  }
+
+ private:
+  void AppendSysEntry() {
+    if (Window()) Window()->AppendSystemMenuItem(kSysEntry, S(u8"情報(&A)..."));
+  }
+};
+
+// Message boxes recorded (UTF-8) while the recorder lives.
+class BoxRecorder {
+ public:
+  BoxRecorder() {
+    test_support::Backend().SetMessageBoxHook(
+        [this](const std::string& text) { m_boxes.push_back(text); });
+  }
+  ~BoxRecorder() { test_support::Backend().SetMessageBoxHook(nullptr); }
+  const std::vector<std::string>& boxes() const { return m_boxes; }
+
+ private:
+  std::vector<std::string> m_boxes;
+};
+
+// Runs `dialog` modally; `script` runs once its window is up and active. A window the
+// script leaves open is ended (with -2) and the test fails.
+int RunWith(Dialog& dialog, const std::function<void(QDialog*)>& script) {
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!window) {
+      ADD_FAILURE() << "no modal window";
+      dialog.EndDialog(-2);
+      return;
+    }
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    script(window);
+    if (window->isVisible()) {
+      ADD_FAILURE() << "the script left the window open";
+      dialog.EndDialog(-2);
+    }
+  });
+  timer.start(0);
+  return dialog.DoModal();
+}
+
+// Types `text` into `widget` one character at a time, as key presses carrying the character
+// (QTest::keyClicks knows only Latin-1).
+void Type(QWidget* widget, const QString& text) {
+  for (qsizetype i = 0; i < text.size();) {
+    qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text.mid(i, n), Qt::NoModifier);
+    i += n;
+  }
+}
+
+template <class W>
+W* Find(QDialog* window, int id) {
+  W* w = window->findChild<W*>(QString::number(id));
+  EXPECT_NE(w, nullptr) << "control " << id;
+  return w;
+}
+
+const std::string kEmojiMessage(reinterpret_cast<const char*>(
+    u8"「😀」はこのプログラムでは使えない文字です。別の文字にしてください。"));
+
+TEST(QtBackend, TypingAndEnterRunOnOk) {
+  TestDialog dialog;
+  int result = RunWith(dialog, [](QDialog* w) {
+    auto* name = Find<QLineEdit>(w, kName);
+    EXPECT_EQ(QApplication::focusWidget(), name);  // the first tab stop
+    Type(name, QStringLiteral("taro"));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(dialog.m_okRuns, 1);
+  EXPECT_EQ(dialog.m_cancelRuns, 0);
+  EXPECT_EQ(dialog.m_name, "taro");
+}
+
+TEST(QtBackend, EscCloseBoxAndCancelButtonRunOnCancel) {
+  const std::vector<std::pair<const char*, std::function<void(QDialog*)>>> ways = {
+      {"Esc in the line",
+       [](QDialog* w) { QTest::keyClick(Find<QLineEdit>(w, kName), Qt::Key_Escape); }},
+      {"Esc in the notes",
+       [](QDialog* w) { QTest::keyClick(Find<QPlainTextEdit>(w, kNotes), Qt::Key_Escape); }},
+      {"close box", [](QDialog* w) { w->close(); }},
+      {"cancel button", [](QDialog* w) { Find<QPushButton>(w, IDCANCEL)->click(); }},
+  };
+  for (const auto& [how, act] : ways) {
+    SCOPED_TRACE(how);
+    TestDialog dialog;
+    dialog.m_name = "before";
+    int result = RunWith(dialog, [&](QDialog* w) {
+      Type(Find<QLineEdit>(w, kName), QStringLiteral("x"));
+      act(w);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(dialog.m_cancelRuns, 1);
+    EXPECT_EQ(dialog.m_okRuns, 0);
+    EXPECT_EQ(dialog.m_name, "before");  // cancel saves nothing
+  }
+}
+
+TEST(QtBackend, WindowStaysOpenUntilTheDialogEndsIt) {
+  // A dialog whose OnCancel does not end it keeps its window through Esc and the close box.
+  struct Stubborn : TestDialog {
+    void OnCancel() override { ++m_cancelRuns; }
+  } dialog;
+  int result = RunWith(dialog, [&](QDialog* w) {
+    QTest::keyClick(Find<QLineEdit>(w, kName), Qt::Key_Escape);
+    w->close();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(dialog.m_cancelRuns, 2);
+    dialog.EndDialog(5);
+  });
+  EXPECT_EQ(result, 5);
+}
+
+TEST(QtBackend, EndDialogWhileStartingNeverShowsTheWindow) {
+  TestDialog dialog;
+  dialog.m_endInInit = true;
+  EXPECT_EQ(dialog.DoModal(), 7);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(QtBackend, JapaneseRoundTripsByteForByte) {
+  TestDialog dialog;
+  const std::string line = S(u8"こんにちは、世界～ｱｲｳ ABC ①Ⅱ");
+  const std::string lines = S(u8"一行目\r\n二行目\r\n\r\n四行目");
+  std::string typed, typed_lines, program_bytes;
+  RunWith(dialog, [&](QDialog* w) {
+    auto* name = Find<QLineEdit>(w, kName);
+    auto* notes = Find<QPlainTextEdit>(w, kNotes);
+    // Set by the program, read back unchanged.
+    dialog.SetDlgItemText(kName, line);
+    EXPECT_EQ(dialog.GetDlgItemText(kName), line);
+    EXPECT_EQ(name->text(), Q(u8"こんにちは、世界～ｱｲｳ ABC ①Ⅱ"));
+    dialog.SetDlgItemText(kNotes, lines);
+    EXPECT_EQ(notes->toPlainText(), Q(u8"一行目\n二行目\n\n四行目"));
+    EXPECT_EQ(dialog.GetDlgItemText(kNotes), lines);
+    // Bytes that are not Shift-JIS are shown as a replacement but come back as they were.
+    program_bytes = std::string(
+        "a\x82\x20"
+        "b\xFF",
+        5);
+    dialog.SetDlgItemText(kName, program_bytes);
+    EXPECT_EQ(name->text(), Q(u8"a\uFFFD b\uFFFD"));
+    EXPECT_EQ(dialog.GetDlgItemText(kName), program_bytes);
+    // Typed by the user.
+    name->clear();
+    Type(name, Q(u8"日本語の行～"));
+    typed = dialog.GetDlgItemText(kName);
+    notes->moveCursor(QTextCursor::End);
+    Type(notes, Q(u8"五"));
+    QTest::keyClick(notes, Qt::Key_Return);  // the notes keep Enter
+    Type(notes, Q(u8"六"));
+    typed_lines = dialog.GetDlgItemText(kNotes);
+    dialog.EndDialog(IDOK);
+  });
+  EXPECT_EQ(typed, std::string("\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x8D\x73\x81\x60"));
+  EXPECT_EQ(typed_lines, lines + S(u8"五\r\n六"));
+  EXPECT_EQ(dialog.m_okRuns, 0);
+}
+
+TEST(QtBackend, FieldRefusesBytesPastItsLimit) {
+  struct Case {
+    const char* what;
+    std::function<void(QLineEdit*)> act;
+    QString expected;
+  };
+  const QString a49 = QString(49, u'a'), a98 = QString(98, u'a'), a99 = QString(99, u'a');
+  const std::vector<Case> cases = {
+      {"51 double-byte characters typed keep 50",
+       [](QLineEdit* e) {
+         for (int i = 0; i < 51; ++i) Type(e, Q(u8"あ"));
+       },
+       QString(50, QChar(0x3042))},
+      {"a double-byte character crossing the limit is refused whole",
+       [&](QLineEdit* e) {
+         Type(e, a99);
+         Type(e, Q(u8"あ"));
+       },
+       a99},
+      {"a single byte still fits",
+       [&](QLineEdit* e) {
+         Type(e, a99);
+         Type(e, Q(u8"ｱ"));
+       },
+       a99 + Q(u8"ｱ")},
+      {"a pasted text is cut to what fits",
+       [&](QLineEdit* e) {
+         Type(e, a98);
+         e->insert(Q(u8"いろはに"));
+       },
+       a98 + Q(u8"い")},
+      {"an insert in the middle is cut too",
+       [&](QLineEdit* e) {
+         Type(e, a49 + a49);
+         e->setCursorPosition(49);
+         e->insert(Q(u8"xyz"));
+       },
+       a49 + QStringLiteral("xy") + a49},
+      {"input method text is cut to what fits",
+       [&](QLineEdit* e) {
+         Type(e, a98);
+         QInputMethodEvent commit;
+         commit.setCommitString(Q(u8"日本語"));
+         QApplication::sendEvent(e, &commit);
+       },
+       a98 + Q(u8"日")},
+      {"replacing a selection may use its bytes",
+       [&](QLineEdit* e) {
+         Type(e, a98 + Q(u8"あ"));
+         e->setSelection(98, 1);
+         Type(e, Q(u8"い"));
+       },
+       a98 + Q(u8"い")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestDialog dialog;
+    std::string got;
+    RunWith(dialog, [&](QDialog* w) {
+      auto* name = Find<QLineEdit>(w, kName);
+      c.act(name);
+      EXPECT_EQ(name->text(), c.expected);
+      QTest::keyClick(name, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialog.m_name, ToSjis(c.expected));
+  }
+}
+
+TEST(QtBackend, ControlCharactersAreNotPassedOnFromALine) {
+  TestDialog dialog;
+  RunWith(dialog, [](QDialog* w) {
+    auto* name = Find<QLineEdit>(w, kName);
+    name->insert(QStringLiteral("a\r\nb\tc\x01\x7f") + QChar(0x85) + QStringLiteral("d"));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  EXPECT_EQ(dialog.m_name, "ab\tcd");
+}
+
+TEST(QtBackend, UnencodableCharacterIsNamedAndKept) {
+  struct Case {
+    const char* what;
+    int field;
+    std::function<void(QDialog*)> command;
+  };
+  const std::vector<Case> cases = {
+      {"Enter in the line", kName,
+       [](QDialog* w) { QTest::keyClick(Find<QLineEdit>(w, kName), Qt::Key_Return); }},
+      {"OK button, emoji in the notes", kNotes,
+       [](QDialog* w) { Find<QPushButton>(w, IDOK)->click(); }},
+      {"another button", kName, [](QDialog* w) { Find<QPushButton>(w, kExtra)->click(); }},
+      {"menu command", kName,
+       [](QDialog* w) {
+         for (QAction* a : w->findChildren<QAction*>()) {
+           if (a->text() == Q(u8"命令(&C)")) a->trigger();
+         }
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BoxRecorder boxes;
+    TestDialog dialog;
+    RunWith(dialog, [&](QDialog* w) {
+      QWidget* field = w->findChild<QWidget*>(QString::number(c.field));
+      Type(field, Q(u8"あ😀い"));
+      w->findChild<QWidget*>(QString::number(c.field == kName ? kNotes : kName))->setFocus();
+      c.command(w);
+      ASSERT_EQ(boxes.boxes().size(), 1u);
+      EXPECT_EQ(boxes.boxes()[0], kEmojiMessage);
+      EXPECT_EQ(dialog.m_okRuns, 0);
+      EXPECT_TRUE(dialog.m_commands.empty());
+      // The text stays, the field has the focus and the character is selected.
+      EXPECT_EQ(QApplication::focusWidget(), field);
+      if (auto* line = qobject_cast<QLineEdit*>(field)) {
+        EXPECT_EQ(line->text(), Q(u8"あ😀い"));
+        EXPECT_EQ(line->selectedText(), Q(u8"😀"));
+      } else {
+        auto* notes = static_cast<QPlainTextEdit*>(field);
+        EXPECT_EQ(notes->toPlainText(), Q(u8"あ😀い"));
+        EXPECT_EQ(notes->textCursor().selectedText(), Q(u8"😀"));
+      }
+      // Replaced by the user, the text goes through.
+      Type(field, Q(u8"う"));
+      Find<QPushButton>(w, IDOK)->click();
+    });
+    EXPECT_EQ(dialog.m_okRuns, 1);
+    EXPECT_EQ(c.field == kName ? dialog.m_name : dialog.m_notes, S(u8"あうい"));
+  }
+}
+
+TEST(QtBackend, CancelGoesThroughWithAnUnencodableCharacter) {
+  BoxRecorder boxes;
+  TestDialog dialog;
+  int result = RunWith(dialog, [](QDialog* w) {
+    Type(Find<QLineEdit>(w, kName), Q(u8"😀"));
+    QTest::keyClick(Find<QLineEdit>(w, kName), Qt::Key_Escape);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST(QtBackend, RadioButtonsFollowTheirGroups) {
+  const std::vector<std::pair<int, std::vector<bool>>> loads = {{-1, {false, false, false}},
+                                                                {0, {true, false, false}},
+                                                                {2, {false, false, true}},
+                                                                {5, {false, false, false}}};
+  for (const auto& [choice, checked] : loads) {
+    SCOPED_TRACE(choice);
+    TestDialog dialog;
+    dialog.m_choice = choice;
+    RunWith(dialog, [&](QDialog* w) {
+      const int ids[] = {kRadioA, kRadioB, kRadioC};
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Find<QRadioButton>(w, ids[i])->isChecked(), checked[i]) << i;
+      }
+      dialog.EndDialog(IDCANCEL);
+    });
+  }
+
+  TestDialog dialog;
+  dialog.m_choice = 0;
+  RunWith(dialog, [&](QDialog* w) {
+    auto* b = Find<QRadioButton>(w, kRadioB);
+    b->click();
+    EXPECT_FALSE(Find<QRadioButton>(w, kRadioA)->isChecked());
+    // The other group is its own: checking there leaves this one alone.
+    Find<QRadioButton>(w, kOtherA)->click();
+    EXPECT_TRUE(b->isChecked());
+    // Arrow keys move through the group and check the button reached.
+    b->setFocus();
+    QTest::keyClick(b, Qt::Key_Down);
+    EXPECT_TRUE(Find<QRadioButton>(w, kRadioC)->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), Find<QRadioButton>(w, kRadioC));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);  // wraps to the first
+    EXPECT_TRUE(Find<QRadioButton>(w, kRadioA)->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    Find<QPushButton>(w, IDOK)->click();
+  });
+  EXPECT_EQ(dialog.m_choice, 2);
+  EXPECT_EQ(dialog.m_okRuns, 1);
+}
+
+TEST(QtBackend, EnterPressesTheDefaultOrTheFocusedButton) {
+  struct Case {
+    const char* what;
+    int focus;
+    int ok_runs;
+    std::vector<int> commands;
+  };
+  const std::vector<Case> cases = {
+      {"from the line", kName, 1, {}},
+      {"from a radio button", kRadioA, 1, {}},
+      {"from the other button", kExtra, 0, {kExtra}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestDialog dialog;
+    RunWith(dialog, [&](QDialog* w) {
+      EXPECT_TRUE(Find<QPushButton>(w, IDOK)->isDefault());
+      QWidget* focus = w->findChild<QWidget*>(QString::number(c.focus));
+      focus->setFocus();
+      QTest::keyClick(focus, Qt::Key_Return);
+      if (w->isVisible()) dialog.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(dialog.m_okRuns, c.ok_runs);
+    EXPECT_EQ(dialog.m_commands, c.commands);
+  }
+}
+
+TEST(QtBackend, AccessKeys) {
+  TestDialog dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    // The label's key goes to the field after it.
+    Find<QPushButton>(w, kExtra)->setFocus();
+    QTest::keyClick(w, Qt::Key_N, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), Find<QLineEdit>(w, kName));
+    // Outside an edit the plain key works too; inside one it is typed.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
+    EXPECT_TRUE(dialog.m_commands.empty());
+    Find<QRadioButton>(w, kRadioA)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
+    EXPECT_EQ(dialog.m_commands, std::vector<int>{kExtra});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_3);
+    EXPECT_TRUE(Find<QRadioButton>(w, kRadioC)->isChecked());
+    QTest::keyClick(w, Qt::Key_O, Qt::AltModifier);
+    // A button's access key presses it the way a click looks: a moment later.
+    for (int i = 0; i < 100 && w->isVisible(); ++i) QTest::qWait(10);
+  });
+  EXPECT_EQ(dialog.m_okRuns, 1);
+  EXPECT_EQ(dialog.m_name, "a");
+  EXPECT_EQ(dialog.m_choice, 2);
+}
+
+TEST(QtBackend, MenuBarFromTheTemplate) {
+  TestDialog dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    auto* bar = w->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    QStringList titles;
+    for (QAction* a : bar->actions()) titles << a->text();
+    EXPECT_EQ(titles, QStringList({Q(u8"表示(&V)"), Q(u8"その他(&S)")}));
+    QMenu* view = bar->actions()[0]->menu();
+    ASSERT_EQ(view->actions().size(), 2);
+    EXPECT_TRUE(view->actions()[1]->isSeparator());
+    QMenu* lower = bar->actions()[1]->menu()->actions()[0]->menu();
+    ASSERT_NE(lower, nullptr);
+    lower->actions()[0]->trigger();
+    view->actions()[0]->trigger();
+    dialog.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(dialog.m_commands, (std::vector<int>{kMenuCommand, 51}));
+}
+
+TEST(QtBackend, SystemMenuEntryOnTheWindowsContextMenu) {
+  TestDialog dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    QAction* entry = nullptr;
+    for (QAction* a : w->findChildren<QAction*>()) {
+      if (a->text() == Q(u8"情報(&A)...")) entry = a;
+    }
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    dialog.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(dialog.m_sysCommands, std::vector<int>{kSysEntry});
+  EXPECT_TRUE(dialog.m_commands.empty());
+}
+
+TEST(QtBackend, MessageBoxTextReachesTheUserAsUtf8) {
+  BoxRecorder boxes;
+  MessageBox(S(u8"一行目\n二行目"));
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0], reinterpret_cast<const char*>(u8"一行目\n二行目"));
+}
+
+// Every label shows its whole caption, the window cannot be resized and every control lies
+// inside it.
+void ExpectWholeLayout(QDialog* w) {
+  EXPECT_EQ(w->minimumSize(), w->maximumSize());
+  QWidget* client = Find<QPushButton>(w, IDOK)->parentWidget();
+  for (QWidget* c : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    EXPECT_TRUE(client->rect().contains(c->geometry())) << c->objectName().toStdString();
+  }
+  for (QLabel* label : w->findChildren<QLabel*>()) {
+    if (label->text().isEmpty()) continue;
+    const QString shown = label->buddy() ? QString(label->text()).remove(u'&') : label->text();
+    SCOPED_TRACE(shown.toStdString());
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()) - 1);
+    if (!label->wordWrap()) {
+      EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(shown));
+    }
+  }
+  for (QRadioButton* radio : w->findChildren<QRadioButton*>()) {
+    EXPECT_GE(radio->width(), radio->sizeHint().width()) << radio->text().toStdString();
+  }
+}
+
+TEST(QtBackend, TestTemplateLayout) {
+  TestDialog dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    ExpectWholeLayout(w);
+    EXPECT_EQ(w->windowTitle(), Q(u8"テスト"));
+    dialog.EndDialog(IDCANCEL);
+  });
+}
+
+// The first-run setup dialog's template with the exchange it is used with.
+class SetupLikeDialog : public Dialog {
+ public:
+  SetupLikeDialog() : Dialog(res::SetupTemplate()) {}
+  int m_nLogMode = 1;
+  std::string m_strUserName, m_strNickname;
+  int m_okRuns = 0;
+
+ protected:
+  void OnOK() override {
+    ++m_okRuns;
+    Dialog::OnOK();
+  }
+  void DoDataExchange(DataExchange& dx) override {
+    DDX_Radio(dx, IDC_LOG_NONE, m_nLogMode);
+    DDX_Text(dx, IDC_SETUP_USER_NAME, m_strUserName);
+    DDV_MaxChars(dx, m_strUserName, 100);
+    DDX_Text(dx, IDC_SETUP_RINU_NAME, m_strNickname);
+    DDV_MaxChars(dx, m_strNickname, 100);
+  }
+};
+
+TEST(QtBackend, SetupTemplate) {
+  SetupLikeDialog dialog;
+  int result = RunWith(dialog, [&](QDialog* w) {
+    ExpectWholeLayout(w);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Rinu Setup"));
+    EXPECT_EQ(w->font().family(), QStringLiteral("IPAGothic"));  // the fixed gothic
+    EXPECT_TRUE(Find<QRadioButton>(w, IDC_SETUP_LOG_HTML)->isChecked());
+    EXPECT_TRUE(Find<QPushButton>(w, IDOK)->isDefault());
+    auto* user = Find<QLineEdit>(w, IDC_SETUP_USER_NAME);
+    auto* nick = Find<QLineEdit>(w, IDC_SETUP_RINU_NAME);
+    EXPECT_EQ(QApplication::focusWidget(), user);
+    for (int i = 0; i < 51; ++i) Type(user, Q(u8"名"));
+    EXPECT_EQ(user->text().size(), 50);
+    QTest::keyClick(user, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), nick);
+    Type(nick, Q(u8"みお"));
+    QTest::keyClick(nick, Qt::Key_Tab);  // into the group, on its checked button
+    EXPECT_EQ(QApplication::focusWidget(), Find<QRadioButton>(w, IDC_SETUP_LOG_HTML));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(dialog.m_okRuns, 1);
+  EXPECT_EQ(dialog.m_strUserName.size(), 100u);
+  EXPECT_EQ(dialog.m_strUserName.substr(0, 2), S(u8"名"));
+  EXPECT_EQ(dialog.m_strNickname, S(u8"みお"));
+  EXPECT_EQ(dialog.m_nLogMode, 2);
+}
+
+TEST(QtBackend, SetupTemplateHasNoCancelButtonYetEscCancels) {
+  SetupLikeDialog dialog;
+  int result = RunWith(dialog, [](QDialog* w) {
+    Type(Find<QLineEdit>(w, IDC_SETUP_USER_NAME), Q(u8"たろう"));
+    QTest::keyClick(Find<QLineEdit>(w, IDC_SETUP_USER_NAME), Qt::Key_Escape);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(dialog.m_okRuns, 0);
+  EXPECT_TRUE(dialog.m_strUserName.empty());
+  EXPECT_EQ(dialog.m_nLogMode, 1);
+}
+
+}  // namespace
+}  // namespace ui::qt

@@ -1,0 +1,686 @@
+#include "ui/qt/qt_dialog_window.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "ui/qt/qt_backend.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/sjis_line_validator.h"
+
+namespace ui::qt {
+
+// The Qt window itself. It never closes on its own: Esc, the close box and Enter become
+// commands of the owning QtDialogWindow, and only EndModal ends the modal loop.
+class DialogWidget : public QDialog {
+ public:
+  DialogWidget(QtDialogWindow& window, QWidget* parent, Qt::WindowFlags flags)
+      : QDialog(parent, flags), m_window(window) {}
+
+  void reject() override { m_window.Dispatch(IDCANCEL); }
+  void accept() override { m_window.Dispatch(IDOK); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (m_window.m_ended) {
+      event->accept();
+      return;
+    }
+    event->ignore();
+    m_window.Dispatch(IDCANCEL);
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->matches(QKeySequence::Cancel)) {
+      m_window.Dispatch(IDCANCEL);
+      return;
+    }
+    Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && mods == 0) {
+      m_window.PressDefault();
+      return;
+    }
+    // Outside an edit a plain key works as an access key, as it does with Alt.
+    QWidget* focus = focusWidget();
+    bool in_edit = qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus);
+    if (!in_edit && mods == 0 && event->text().size() == 1 && event->text()[0].isPrint() &&
+        m_window.ActivateAccessKey(event->text()[0])) {
+      return;
+    }
+    event->ignore();
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn) {
+      // Tab into a radio group lands on its checked button, as on Windows.
+      auto* radio = qobject_cast<QRadioButton*>(watched);
+      auto reason = static_cast<QFocusEvent*>(event)->reason();
+      if (radio && radio->group() && !radio->isChecked() &&
+          (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
+        QAbstractButton* checked = radio->group()->checkedButton();
+        if (checked && checked->isEnabled() && checked->isVisible()) {
+          checked->setFocus(reason);
+          return true;
+        }
+      }
+      return false;
+    }
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    // A multi-line edit without the Enter-keeping style leaves Enter to the dialog; one
+    // with it keeps Enter even when it is read-only.
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(watched)) {
+      if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && mods == 0) {
+        bool want_return = edit->property("rinu_want_return").toBool();
+        if (!want_return) {
+          m_window.PressDefault();
+          return true;
+        }
+        return edit->isReadOnly();
+      }
+      return false;
+    }
+    // Arrow keys move through a radio group in template order and check the button reached.
+    if (auto* radio = qobject_cast<QRadioButton*>(watched)) {
+      int step = 0;
+      switch (key->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+          step = -1;
+          break;
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+          step = 1;
+          break;
+        default:
+          return false;
+      }
+      QButtonGroup* group = radio->group();
+      if (!group || mods != 0) return false;
+      QList<QAbstractButton*> buttons = group->buttons();
+      qsizetype n = buttons.size(), at = buttons.indexOf(radio);
+      for (qsizetype k = 1; k < n; ++k) {
+        QAbstractButton* next = buttons[((at + step * k) % n + n) % n];
+        if (next->isEnabled() && next->isVisible()) {
+          next->setFocus(Qt::OtherFocusReason);
+          next->click();
+          break;
+        }
+      }
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  QtDialogWindow& m_window;
+};
+
+namespace {
+
+// Windows' MulDiv: a * b / c rounded to the nearest integer.
+int MulDiv(int a, int b, int c) {
+  long long p = static_cast<long long>(a) * b;
+  return static_cast<int>(p >= 0 ? (p + c / 2) / c : (p - c / 2) / c);
+}
+
+// "&&" stands for "&", "&x" marks an access key; returns the key (lower case) or a null char.
+QChar AccessKey(const QString& caption) {
+  for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != u'&') continue;
+    if (caption[i + 1] == u'&') {
+      ++i;
+      continue;
+    }
+    return caption[i + 1].toLower();
+  }
+  return QChar();
+}
+
+QString WithoutAccessKey(const QString& caption) {
+  QString out;
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == u'&' && i + 1 < caption.size()) ++i;
+    out.append(caption[i]);
+  }
+  return out;
+}
+
+QPixmap IconPixmap(const IconResource& icon, int want_size) {
+  const IconImage* best = nullptr;
+  for (const IconImage& image : icon.images) {
+    bool better = !best || (image.size == want_size && best->size != want_size) ||
+                  (image.size == best->size && image.bits_per_pixel > best->bits_per_pixel) ||
+                  (best->size != want_size && image.size > best->size);
+    if (better) best = &image;
+  }
+  QPixmap pixmap;
+  if (best) {
+    pixmap.loadFromData(reinterpret_cast<const uchar*>(best->png.data()),
+                        static_cast<uint>(best->png.size()), "PNG");
+  }
+  return pixmap;
+}
+
+bool IsEdit(const ControlTemplate& t) { return t.kind == ControlKind::kEdit; }
+bool IsMultiline(const ControlTemplate& t) { return IsEdit(t) && (t.style & kMultiline); }
+
+QString ToDisplayLines(const std::string& sjis) {
+  QString text = FromSjis(sjis);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(u'\r', u'\n');
+  return text;
+}
+
+}  // namespace
+
+int DialogUnits::X(int du) const { return MulDiv(du, base_x, 4); }
+int DialogUnits::Y(int du) const { return MulDiv(du, base_y, 8); }
+
+QtDialogWindow::QtDialogWindow(QtBackend& backend, Dialog& dialog, QWidget* parent)
+    : m_backend(backend), m_dialog(dialog) {
+  Build(parent);
+}
+
+QtDialogWindow::~QtDialogWindow() = default;
+
+void QtDialogWindow::Build(QWidget* parent) {
+  const DialogTemplate& t = m_dialog.Template();
+
+  Qt::WindowFlags flags = (t.style & kDlgAppWindow) ? Qt::Window : Qt::Dialog;
+  flags |= Qt::CustomizeWindowHint;
+  if (t.style & kDlgCaption) flags |= Qt::WindowTitleHint;
+  if (t.style & kDlgSysMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (t.style & kDlgMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+  if (!(t.style & kDlgCaption)) flags |= Qt::FramelessWindowHint;
+  m_widget =
+      std::make_unique<DialogWidget>(*this, (t.style & kDlgAppWindow) ? nullptr : parent, flags);
+  m_widget->setWindowTitle(FromSjis(t.caption));
+  m_widget->setSizeGripEnabled(false);
+
+  QFont font;
+  const QString face = FromSjis(t.font);
+  QString family = MapFontFamily(face, QFontDatabase::families());
+  if (!family.isEmpty()) font.setFamily(family);
+  font.setStyleHint(face == QString::fromUtf8(u8"ＭＳ ゴシック") ? QFont::TypeWriter
+                                                                 : QFont::SansSerif);
+  font.setPointSize(t.point_size > 0 ? t.point_size : 9);
+  m_widget->setFont(font);
+  QFontMetrics metrics(font);
+  m_units.base_x = (metrics.horizontalAdvance(
+                        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                        26 +
+                    1) /
+                   2;
+  m_units.base_y = metrics.height();
+
+  auto* layout = new QVBoxLayout(m_widget.get());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  if (t.menu) {
+    auto* bar = new QMenuBar(m_widget.get());
+    BuildMenu(bar, t.menu->items);
+    layout->setMenuBar(bar);
+  }
+  m_client = new QWidget(m_widget.get());
+  m_client->setFixedSize(m_units.X(t.cx), m_units.Y(t.cy));
+  layout->addWidget(m_client);
+
+  m_controls.resize(t.controls.size());
+  std::vector<QButtonGroup*> groups;  // one per group start, made when a radio needs it
+  groups.push_back(nullptr);
+  for (size_t i = 0; i < t.controls.size(); ++i) {
+    const ControlTemplate& ct = t.controls[i];
+    if (i > 0 && (ct.style & kGroup)) groups.push_back(nullptr);
+    Control& c = m_controls[i];
+    c.tmpl = &ct;
+    c.text = ct.text;
+    c.widget = MakeControl(c, m_client, groups);
+    if (ct.id != IDC_STATIC) c.widget->setObjectName(QString::number(ct.id));
+  }
+  // Labels hand their access key to the next control Tab reaches; group boxes lie under
+  // the controls they frame.
+  for (size_t i = 0; i < m_controls.size(); ++i) {
+    Control& c = m_controls[i];
+    if (c.tmpl->kind == ControlKind::kStatic) {
+      Control* next = NextTabStop(i);
+      if (next && !(c.tmpl->style & kNoPrefix) && !AccessKey(FromSjis(c.text)).isNull()) {
+        static_cast<QLabel*>(c.widget)->setBuddy(next->widget);
+      }
+      ApplyCaption(c);
+    } else if (c.tmpl->kind == ControlKind::kGroupBox) {
+      c.widget->lower();
+    }
+  }
+  for (Control& c : m_controls) {
+    if (c.tmpl->kind == ControlKind::kStatic || c.tmpl->kind == ControlKind::kRadioButton) {
+      FitCaption(c);
+    }
+  }
+}
+
+void QtDialogWindow::FitCaption(Control& c) {
+  // Our fonts are not the ones the layout was drawn with, and a few captions come out a
+  // little wider: such a control grows into the free space beside it (a wrapping label
+  // downwards), within its group box, rather than lose the end of its caption.
+  QRect rect = c.widget->geometry();
+  QRect bounds = m_client->rect();
+  for (const Control& other : m_controls) {
+    QRect box = other.widget->geometry();
+    if (other.tmpl->kind == ControlKind::kGroupBox && box.contains(rect)) {
+      bounds &= box.adjusted(1, 1, -2, -2);
+    }
+  }
+  auto free = [&](const QRect& r) {
+    if (!bounds.contains(r)) return false;
+    for (const Control& other : m_controls) {
+      if (&other == &c || other.tmpl->kind == ControlKind::kGroupBox) continue;
+      if (other.widget->geometry().intersects(r)) return false;
+    }
+    return true;
+  };
+  auto* label = qobject_cast<QLabel*>(c.widget);
+  const QFontMetrics metrics(c.widget->font());
+  if (label && rect.height() >= 2 * metrics.height()) {
+    const int needed = label->heightForWidth(rect.width());
+    while (rect.height() < needed && free(rect.adjusted(0, 0, 0, 1))) rect.adjust(0, 0, 0, 1);
+  } else {
+    const int needed =
+        label ? metrics.horizontalAdvance(label->text()) + 1 : c.widget->sizeHint().width();
+    if (needed <= rect.width()) return;
+    if (label) label->setWordWrap(false);
+    while (rect.width() < needed && free(rect.adjusted(0, 0, 1, 0))) rect.adjust(0, 0, 1, 0);
+    if (!(c.tmpl->style & kCenter)) {
+      while (rect.width() < needed && free(rect.adjusted(-1, 0, 0, 0))) rect.adjust(-1, 0, 0, 0);
+    }
+  }
+  c.widget->setGeometry(rect);
+}
+
+QWidget* QtDialogWindow::MakeControl(Control& c, QWidget* client,
+                                     std::vector<QButtonGroup*>& groups) {
+  const ControlTemplate& ct = *c.tmpl;
+  QRect rect(m_units.X(ct.rect.x), m_units.Y(ct.rect.y), m_units.X(ct.rect.cx),
+             m_units.Y(ct.rect.cy));
+  const int id = ct.id;
+  QWidget* w = nullptr;
+  switch (ct.kind) {
+    case ControlKind::kPushButton:
+    case ControlKind::kDefPushButton: {
+      auto* button = new QPushButton(FromSjis(ct.text), client);
+      button->setAutoDefault(true);
+      button->setDefault(ct.kind == ControlKind::kDefPushButton);
+      QObject::connect(button, &QPushButton::clicked, m_widget.get(), [this, id] { Dispatch(id); });
+      w = button;
+      break;
+    }
+    case ControlKind::kEdit: {
+      const uint32_t s = ct.style;
+      if (s & kMultiline) {
+        auto* edit = new QPlainTextEdit(client);
+        edit->setFrameShape((s & (kBorder | kSunken)) ? QFrame::StyledPanel : QFrame::NoFrame);
+        edit->setReadOnly(s & kReadOnly);
+        edit->setTabChangesFocus(true);
+        edit->setProperty("rinu_want_return", static_cast<bool>(s & kWantReturn));
+        edit->setLineWrapMode((s & (kHScroll | kAutoHScroll)) ? QPlainTextEdit::NoWrap
+                                                              : QPlainTextEdit::WidgetWidth);
+        edit->setVerticalScrollBarPolicy((s & kVScroll) ? Qt::ScrollBarAlwaysOn
+                                                        : Qt::ScrollBarAlwaysOff);
+        edit->setHorizontalScrollBarPolicy((s & kHScroll) ? Qt::ScrollBarAlwaysOn
+                                                          : Qt::ScrollBarAlwaysOff);
+        edit->setPlainText(ToDisplayLines(ct.text));
+        edit->installEventFilter(m_widget.get());
+        QObject::connect(edit, &QPlainTextEdit::textChanged, m_widget.get(), [this, &c] {
+          if (!m_settingText) c.user_changed = true;
+        });
+        w = edit;
+      } else {
+        auto* edit = new QLineEdit(client);
+        edit->setFrame(s & (kBorder | kSunken));
+        // Without a frame the text starts at the top, in line with a label beside it.
+        if (!(s & (kBorder | kSunken))) edit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        edit->setReadOnly(s & kReadOnly);
+        if (!(s & kReadOnly)) {
+          c.validator = new SjisLineValidator(edit);
+          edit->setValidator(c.validator);
+        }
+        edit->setText(FromSjis(ct.text));
+        if (c.validator) c.validator->set_current_text(edit->text());
+        QObject::connect(edit, &QLineEdit::textChanged, m_widget.get(),
+                         [this, &c](const QString& text) {
+                           if (c.validator) c.validator->set_current_text(text);
+                           if (!m_settingText) c.user_changed = true;
+                         });
+        w = edit;
+      }
+      if (s & kReadOnly) {
+        // Read-only fields sit on the dialog's own colour, as on Windows.
+        QPalette palette = w->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        w->setPalette(palette);
+      }
+      break;
+    }
+    case ControlKind::kStatic: {
+      auto* label = new QLabel(client);
+      label->setTextFormat(Qt::PlainText);
+      label->setWordWrap(true);
+      label->setAlignment(((ct.style & kCenter) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+      w = label;
+      break;
+    }
+    case ControlKind::kRadioButton: {
+      auto* radio = new QRadioButton(FromSjis(ct.text), client);
+      radio->setAutoExclusive(false);
+      QButtonGroup*& group = groups.back();
+      if (!group) group = new QButtonGroup(m_widget.get());
+      group->addButton(radio);
+      c.group = group;
+      radio->installEventFilter(m_widget.get());
+      w = radio;
+      break;
+    }
+    case ControlKind::kGroupBox: {
+      auto* box = new QGroupBox(FromSjis(ct.text), client);
+      box->setAttribute(Qt::WA_TransparentForMouseEvents);
+      w = box;
+      break;
+    }
+    case ControlKind::kIcon: {
+      auto* label = new QLabel(client);
+      if (ct.icon) {
+        QPixmap pixmap = IconPixmap(*ct.icon, 32);
+        label->setPixmap(pixmap);
+        if (!pixmap.isNull()) rect.setSize(pixmap.size());
+      }
+      w = label;
+      break;
+    }
+  }
+  w->setGeometry(rect);
+  const bool focusable = ct.kind != ControlKind::kStatic && ct.kind != ControlKind::kGroupBox &&
+                         ct.kind != ControlKind::kIcon;
+  w->setFocusPolicy(!focusable              ? Qt::NoFocus
+                    : (ct.style & kTabStop) ? Qt::StrongFocus
+                                            : Qt::ClickFocus);
+  return w;
+}
+
+void QtDialogWindow::BuildMenu(QWidget* menu_or_bar, const std::vector<MenuItem>& items) {
+  auto* bar = qobject_cast<QMenuBar*>(menu_or_bar);
+  auto* menu = qobject_cast<QMenu*>(menu_or_bar);
+  for (const MenuItem& item : items) {
+    if (item.IsSeparator()) {
+      if (menu) menu->addSeparator();
+      continue;
+    }
+    QString caption = FromSjis(item.caption);
+    if (!item.children.empty()) {
+      QMenu* sub = bar ? bar->addMenu(caption) : menu->addMenu(caption);
+      BuildMenu(sub, item.children);
+      continue;
+    }
+    QAction* action = bar ? bar->addAction(caption) : menu->addAction(caption);
+    const int id = item.id;
+    QObject::connect(action, &QAction::triggered, m_widget.get(), [this, id] { Dispatch(id); });
+  }
+}
+
+void QtDialogWindow::ApplyCaption(Control& c) {
+  QString caption = FromSjis(c.text);
+  switch (c.tmpl->kind) {
+    case ControlKind::kStatic: {
+      auto* label = static_cast<QLabel*>(c.widget);
+      if (c.tmpl->style & kNoPrefix) {
+        label->setText(caption);
+      } else {
+        // The access key is drawn by Qt only for a label with a buddy.
+        label->setText(label->buddy() ? caption : WithoutAccessKey(caption));
+      }
+      break;
+    }
+    case ControlKind::kPushButton:
+    case ControlKind::kDefPushButton:
+    case ControlKind::kRadioButton:
+      static_cast<QAbstractButton*>(c.widget)->setText(caption);
+      break;
+    case ControlKind::kGroupBox:
+      static_cast<QGroupBox*>(c.widget)->setTitle(caption);
+      break;
+    case ControlKind::kEdit:
+    case ControlKind::kIcon:
+      break;
+  }
+}
+
+int QtDialogWindow::RunModal() {
+  bool focus_first = m_dialog.HandleInitDialog();
+  if (m_ended) return m_result;
+  if (focus_first) FocusFirstTabStop();
+  m_widget->exec();
+  // Give the keyboard back to the window underneath (a desktop without a window manager
+  // would leave it nowhere).
+  if (QWidget* parent = m_widget->parentWidget()) parent->activateWindow();
+  return m_result;
+}
+
+void QtDialogWindow::EndModal(int result) {
+  if (m_ended) return;
+  m_ended = true;
+  m_result = result;
+  if (m_widget->isVisible()) m_widget->done(result);
+}
+
+QtDialogWindow::Control* QtDialogWindow::Find(int id) {
+  if (id == IDC_STATIC) return nullptr;
+  for (Control& c : m_controls) {
+    if (c.tmpl->id == id) return &c;
+  }
+  return nullptr;
+}
+
+const QtDialogWindow::Control* QtDialogWindow::Find(int id) const {
+  return const_cast<QtDialogWindow*>(this)->Find(id);
+}
+
+QtDialogWindow::Control* QtDialogWindow::NextTabStop(size_t index) {
+  for (size_t k = 1; k <= m_controls.size(); ++k) {
+    Control& c = m_controls[(index + k) % m_controls.size()];
+    if (c.widget->focusPolicy() == Qt::StrongFocus) return &c;
+  }
+  return nullptr;
+}
+
+std::string QtDialogWindow::GetText(int id) const {
+  const Control* c = Find(id);
+  if (!c) return std::string();
+  if (!IsEdit(*c->tmpl) || !c->user_changed) return c->text;
+  if (IsMultiline(*c->tmpl)) {
+    QString text = static_cast<QPlainTextEdit*>(c->widget)->toPlainText();
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    return ToSjis(text);
+  }
+  return ToSjis(static_cast<QLineEdit*>(c->widget)->text());
+}
+
+void QtDialogWindow::SetText(int id, const std::string& text) {
+  Control* c = Find(id);
+  if (!c) return;
+  c->text = text;
+  if (!IsEdit(*c->tmpl)) {
+    ApplyCaption(*c);
+    return;
+  }
+  m_settingText = true;
+  if (IsMultiline(*c->tmpl)) {
+    auto* edit = static_cast<QPlainTextEdit*>(c->widget);
+    edit->setPlainText(ToDisplayLines(text));
+  } else {
+    auto* edit = static_cast<QLineEdit*>(c->widget);
+    // The program's own text is shown whole, past a byte limit too.
+    edit->setValidator(nullptr);
+    edit->setText(FromSjis(text));
+    edit->setValidator(c->validator);
+  }
+  m_settingText = false;
+  c->user_changed = false;
+}
+
+bool QtDialogWindow::IsChecked(int id) const {
+  const Control* c = Find(id);
+  if (!c || c->tmpl->kind != ControlKind::kRadioButton) return false;
+  return static_cast<QRadioButton*>(c->widget)->isChecked();
+}
+
+void QtDialogWindow::SetChecked(int id, bool checked) {
+  Control* c = Find(id);
+  if (!c || c->tmpl->kind != ControlKind::kRadioButton) return;
+  auto* radio = static_cast<QRadioButton*>(c->widget);
+  if (checked || !radio->isChecked()) {
+    radio->setChecked(checked);
+    return;
+  }
+  // An exclusive group keeps one button checked; leaving none is the program's choice.
+  c->group->setExclusive(false);
+  radio->setChecked(false);
+  c->group->setExclusive(true);
+}
+
+void QtDialogWindow::SetLimitBytes(int id, int max_bytes) {
+  Control* c = Find(id);
+  if (c && c->validator) c->validator->set_limit_bytes(max_bytes > 0 ? max_bytes : 0);
+}
+
+void QtDialogWindow::SetFocus(int id) {
+  if (Control* c = Find(id)) FocusControl(*c);
+}
+
+void QtDialogWindow::FocusControl(Control& c) {
+  c.widget->setFocus(Qt::OtherFocusReason);
+  if (auto* line = qobject_cast<QLineEdit*>(c.widget)) line->selectAll();
+  if (auto* text = qobject_cast<QPlainTextEdit*>(c.widget)) text->selectAll();
+}
+
+void QtDialogWindow::FocusFirstTabStop() {
+  for (Control& c : m_controls) {
+    if (c.widget->focusPolicy() == Qt::StrongFocus && c.widget->isEnabled()) {
+      FocusControl(c);
+      return;
+    }
+  }
+}
+
+void QtDialogWindow::SetIcon(const IconResource* icon) {
+  QIcon qicon;
+  if (icon) {
+    for (const IconImage& image : icon->images) {
+      QPixmap pixmap;
+      if (pixmap.loadFromData(reinterpret_cast<const uchar*>(image.png.data()),
+                              static_cast<uint>(image.png.size()), "PNG")) {
+        qicon.addPixmap(pixmap);
+      }
+    }
+  }
+  m_widget->setWindowIcon(qicon);
+}
+
+bool QtDialogWindow::AppendSystemMenuItem(int id, const std::string& caption) {
+  // Without a system menu of our own, window commands go on the window's context menu
+  // (a right click on the dialog's background).
+  m_client->setContextMenuPolicy(Qt::ActionsContextMenu);
+  auto* separator = new QAction(m_client);
+  separator->setSeparator(true);
+  m_client->addAction(separator);
+  auto* action = new QAction(FromSjis(caption), m_client);
+  QObject::connect(action, &QAction::triggered, m_widget.get(),
+                   [this, id] { m_dialog.HandleSysCommand(id); });
+  m_client->addAction(action);
+  return true;
+}
+
+bool QtDialogWindow::CheckTexts() {
+  for (Control& c : m_controls) {
+    if (!IsEdit(*c.tmpl) || !c.user_changed || (c.tmpl->style & kReadOnly)) continue;
+    QString text = IsMultiline(*c.tmpl) ? static_cast<QPlainTextEdit*>(c.widget)->toPlainText()
+                                        : static_cast<QLineEdit*>(c.widget)->text();
+    Unencodable bad = FindUnencodable(text);
+    if (bad.index < 0) continue;
+    m_backend.ShowMessageUtf8(UnencodableMessage(bad.character).toStdString());
+    // The text stays as typed, with the character selected so it is easy to replace.
+    c.widget->setFocus(Qt::OtherFocusReason);
+    const int start = static_cast<int>(bad.index);
+    const int length = static_cast<int>(bad.character.size());
+    if (auto* line = qobject_cast<QLineEdit*>(c.widget)) {
+      line->setSelection(start, length);
+    } else {
+      auto* edit = static_cast<QPlainTextEdit*>(c.widget);
+      QTextCursor cursor = edit->textCursor();
+      cursor.setPosition(start);
+      cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+      edit->setTextCursor(cursor);
+    }
+    return false;
+  }
+  return true;
+}
+
+void QtDialogWindow::Dispatch(int id) {
+  if (m_ended) return;
+  if (id != IDCANCEL && !CheckTexts()) return;
+  m_dialog.HandleCommand(id);
+}
+
+void QtDialogWindow::PressDefault() {
+  for (QPushButton* button : m_client->findChildren<QPushButton*>()) {
+    if (button->isDefault() && button->isVisible()) {
+      if (button->isEnabled()) button->click();
+      return;
+    }
+  }
+  Dispatch(IDOK);
+}
+
+bool QtDialogWindow::ActivateAccessKey(QChar key) {
+  key = key.toLower();
+  for (size_t i = 0; i < m_controls.size(); ++i) {
+    Control& c = m_controls[i];
+    if (c.tmpl->kind == ControlKind::kEdit || c.tmpl->kind == ControlKind::kIcon) continue;
+    if ((c.tmpl->style & kNoPrefix) || AccessKey(FromSjis(c.text)) != key) continue;
+    if (!c.widget->isEnabled() || !c.widget->isVisible()) continue;
+    switch (c.tmpl->kind) {
+      case ControlKind::kStatic:
+      case ControlKind::kGroupBox:
+        if (Control* next = NextTabStop(i)) FocusControl(*next);
+        break;
+      case ControlKind::kRadioButton:
+        c.widget->setFocus(Qt::ShortcutFocusReason);
+        static_cast<QRadioButton*>(c.widget)->click();
+        break;
+      default:
+        static_cast<QPushButton*>(c.widget)->click();
+        break;
+    }
+    return true;
+  }
+  return false;
+}
+
+}  // namespace ui::qt

@@ -1,0 +1,104 @@
+// QtDialogWindow: one dialog template made into a real Qt window for a ui::Dialog, run with a
+// nested modal loop. Controls are placed by their dialog-unit rectangles in the template
+// font's metrics; button presses, menu commands, Enter and Esc go back to the dialog as
+// commands. Each control's widget carries its id as its object name ("1001"), which is how
+// tests find it. The window owns its widgets; the Dialog and the backend must outlive it.
+#pragma once
+
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/backend.h"
+#include "ui/dialog.h"
+#include "ui/dialog_template.h"
+
+class QButtonGroup;
+class QDialog;
+class QWidget;
+
+namespace ui::qt {
+
+class QtBackend;
+class SjisLineValidator;
+class DialogWidget;
+
+// Converts dialog units to pixels with a font's average character width and height, the
+// way the Windows dialog manager does.
+struct DialogUnits {
+  int base_x = 0;  // average character width in pixels
+  int base_y = 0;  // character height in pixels
+
+  int X(int du) const;
+  int Y(int du) const;
+};
+
+class QtDialogWindow : public DialogWindow {
+ public:
+  // `parent` is the window the dialog stays above, or null.
+  QtDialogWindow(QtBackend& backend, Dialog& dialog, QWidget* parent);
+  ~QtDialogWindow() override;
+  QtDialogWindow(const QtDialogWindow&) = delete;
+  QtDialogWindow& operator=(const QtDialogWindow&) = delete;
+
+  int RunModal() override;
+  void EndModal(int result) override;
+  std::string GetText(int id) const override;
+  void SetText(int id, const std::string& text) override;
+  bool IsChecked(int id) const override;
+  void SetChecked(int id, bool checked) override;
+  void SetLimitBytes(int id, int max_bytes) override;
+  void SetFocus(int id) override;
+  void SetIcon(const IconResource* icon) override;
+  bool AppendSystemMenuItem(int id, const std::string& caption) override;
+
+  // A command from the user: refused with a message while an edit the user changed holds
+  // a character code page 932 lacks (except IDCANCEL, which saves nothing), else handed to
+  // the dialog.
+  void Dispatch(int id);
+  // Enter: the default button is pressed, or IDOK runs when there is none.
+  void PressDefault();
+  // A plain key outside an edit that matches an access key: that control is activated.
+  bool ActivateAccessKey(QChar key);
+
+  const DialogUnits& units() const { return m_units; }
+
+ private:
+  struct Control {
+    const ControlTemplate* tmpl = nullptr;
+    QWidget* widget = nullptr;
+    std::string text;           // edits: what the program last set; others: the caption
+    bool user_changed = false;  // edits: the user changed the text since
+    SjisLineValidator* validator = nullptr;  // editable single-line edits
+    QButtonGroup* group = nullptr;           // radio buttons
+  };
+
+  void Build(QWidget* parent);
+  QWidget* MakeControl(Control& c, QWidget* client, std::vector<QButtonGroup*>& groups);
+  void BuildMenu(QWidget* menu_or_bar, const std::vector<MenuItem>& items);
+  void ApplyCaption(Control& c);
+  void FitCaption(Control& c);
+  bool CheckTexts();
+  void FocusFirstTabStop();
+  void FocusControl(Control& c);
+  Control* Find(int id);
+  const Control* Find(int id) const;
+  // The next control after `index` in template order that Tab reaches (wrapping), or null.
+  Control* NextTabStop(size_t index);
+
+  QtBackend& m_backend;
+  Dialog& m_dialog;
+  std::unique_ptr<DialogWidget> m_widget;
+  QWidget* m_client = nullptr;
+  DialogUnits m_units;
+  std::vector<Control> m_controls;  // template order
+  bool m_settingText = false;
+  bool m_ended = false;
+  int m_result = 0;
+
+  friend class DialogWidget;
+};
+
+}  // namespace ui::qt

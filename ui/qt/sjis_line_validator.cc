@@ -1,0 +1,44 @@
+#include "ui/qt/sjis_line_validator.h"
+
+#include <algorithm>
+
+#include "ui/qt/qt_text.h"
+
+namespace ui::qt {
+
+QValidator::State SjisLineValidator::validate(QString& input, int& pos) const {
+  const QString& before = m_current;
+  if (input == before) return Acceptable;
+
+  // The edit replaced the middle of the old text: what is left of the cursor's end stands
+  // as it was (the suffix), and so does the common start (the prefix).
+  const qsizetype n_before = before.size(), n_input = input.size();
+  qsizetype suffix = 0;
+  const qsizetype suffix_cap = std::min(n_before, std::max<qsizetype>(0, n_input - pos));
+  while (suffix < suffix_cap && before[n_before - 1 - suffix] == input[n_input - 1 - suffix]) {
+    ++suffix;
+  }
+  qsizetype prefix = 0;
+  const qsizetype prefix_cap = std::min(n_before, n_input) - suffix;
+  while (prefix < prefix_cap && before[prefix] == input[prefix]) ++prefix;
+  // Never split a surrogate pair between the kept and the inserted parts.
+  if (prefix > 0 && input[prefix - 1].isHighSurrogate()) --prefix;
+  if (suffix > 0 && input[n_input - suffix].isLowSurrogate()) --suffix;
+
+  const QString inserted = input.mid(prefix, n_input - prefix - suffix);
+  QString kept = StripControls(inserted);
+  if (m_limitBytes > 0) {
+    int room = m_limitBytes - SjisByteCount(QStringView(input).left(prefix)) -
+               SjisByteCount(QStringView(input).right(suffix));
+    kept.truncate(FitToBytes(kept, std::max(room, 0)));
+  }
+  if (kept == inserted) return Acceptable;
+
+  QString result = input.left(prefix) + kept + input.right(suffix);
+  if (result == before) return Invalid;  // nothing of the edit is left: refuse it
+  input = result;
+  pos = static_cast<int>(prefix + kept.size());
+  return Acceptable;
+}
+
+}  // namespace ui::qt
