@@ -87,8 +87,6 @@ class LineMatcher {
       m_foldStored[b] = m_fold[static_cast<unsigned char>(b - 3)];
       m_stop[b] = (b == 0x00 || b == 0x03 || b == kStoredSeparator[0]) ? 1 : 0;
     }
-    // The stored line break stays as it is.
-    m_foldStored['\n'] = '\n';
     size_t end = line.find('\0');
     if (end == std::string::npos) end = line.size();
     m_line.resize(end);
@@ -324,11 +322,12 @@ void ReplyEngine::CollectCandidate(const char* record) {
   std::string line(record, std::strcspn(record, "\n"));
   line += "\r\n";
   if (!WriteAll(m_candidates, line.data(), line.size())) {
-    // A full disk: take back the part of the line that got in, and collect no more.
-    if (::ftruncate(m_candidates, m_candidatesSize) != 0) { /* the reader copes */
-    }
+    // A full disk: take back the part of the line that got in, and collect no more. A half
+    // line that cannot be taken back would be drawn as a record: then none is drawn.
+    bool taken_back = ::ftruncate(m_candidates, m_candidatesSize) == 0;
     m_candidatesFailed = true;
     CloseCandidates();
+    if (!taken_back) ui::RemoveFile(kCandidateFile);
     return;
   }
   m_candidatesSize += static_cast<int64_t>(line.size());

@@ -199,9 +199,9 @@ AppendResult Append(const std::string& path, std::string_view bytes, bool own_li
   }
   bool ok = WriteAll(fd, bytes);
   if (!ok) {
-    // Take back whatever part of the line reached the file.
-    if (::ftruncate(fd, before) != 0) { /* nothing more can be done */
-    }
+    // Take back whatever part of the line reached the file (nothing more can be done if
+    // even that fails).
+    (void)!::ftruncate(fd, before);
   }
   if (::close(fd) != 0) ok = false;
   return ok ? AppendResult::kOk : AppendResult::kWriteFailed;
