@@ -1,0 +1,27 @@
+// The program's string table: texts that are looked up by id, as the About entry of the
+// chat window's system menu is. LoadString gives "" for an id the table does not hold.
+#pragma once
+
+#include <string>
+
+#include "res/resource.h"
+
+namespace res {
+
+struct StringEntry {
+  int id;
+  const char* text;
+};
+
+inline constexpr StringEntry kStringTable[] = {
+    {IDS_ABOUTBOX, "Rinu++ のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+};
+
+inline std::string LoadString(int id) {
+  for (const StringEntry& entry : kStringTable) {
+    if (entry.id == id) return entry.text;
+  }
+  return "";
+}
+
+}  // namespace res

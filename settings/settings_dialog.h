@@ -1,0 +1,29 @@
+// SettingsDialog: the dialog on template 134 in which the user changes the two names and the
+// log mode while the program runs. Apply writes set.ini at once and leaves the dialog open;
+// OK stores the three fields and closes; Cancel closes without storing. The caller fills the
+// fields before DoModal and takes them back after OK (ChatDialog::OnSettings).
+#pragma once
+
+#include <string>
+
+#include "ui/dialog.h"
+
+class SettingsDialog : public ui::Dialog {
+ public:
+  SettingsDialog();
+  ~SettingsDialog() override;
+
+  std::string m_strNickname;  // at most 100 bytes
+  std::string m_strUserName;  // at most 100 bytes
+  // Index of the chosen log-mode button (0 none, 1 HTML, 2 TEXT), -1 when none is chosen;
+  // any other value selects no button.
+  int m_nLogMode;
+
+  // Button 1011: writes what the dialog shows to set.ini through a store of its own. A
+  // failed validation writes nothing.
+  void OnApply();
+
+ protected:
+  void DoDataExchange(ui::DataExchange& dx) override;
+  bool OnCommand(int id) override;
+};
