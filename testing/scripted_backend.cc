@@ -114,6 +114,10 @@ class ScriptedWindow : public ui::DialogWindow {
       return;
     }
     const ui::ControlTemplate* c = m_dialog.Template().Find(step.id);
+    if (!c && step.kind == Step::kPress && MenuHas(m_dialog.Template().menu, step.id)) {
+      m_dialog.HandleCommand(step.id);  // a menu command
+      return;
+    }
     if (!c) {
       m_backend.m_errors.push_back("step on a missing control " + std::to_string(step.id));
       return;
@@ -139,6 +143,19 @@ class ScriptedWindow : public ui::DialogWindow {
       case Step::kSysCommand:
         break;
     }
+  }
+
+  static bool MenuHas(const ui::MenuTemplate* menu, int id) {
+    if (!menu || id == 0) return false;
+    std::vector<const ui::MenuItem*> open;
+    for (const ui::MenuItem& item : menu->items) open.push_back(&item);
+    while (!open.empty()) {
+      const ui::MenuItem* item = open.back();
+      open.pop_back();
+      if (item->id == id) return true;
+      for (const ui::MenuItem& child : item->children) open.push_back(&child);
+    }
+    return false;
   }
 
   std::vector<int> GroupOf(int radio_id) const {
