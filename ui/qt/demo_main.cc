@@ -1,12 +1,15 @@
 // A window to look at by hand: a chat-like dialog with a menu, every control kind and
 // Japanese captions, and a second dialog with a radio group, a group box and an icon.
-// Usage: rinu_ui_qt_demo [second]   ("second" opens the second dialog first).
+// Usage: rinu_ui_qt_demo [second | 102 | 133]   ("second" opens the second dialog first;
+// 102 and 133 show the program's chat window and setup dialog templates, filled in).
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <cstring>
 
+#include "res/resource.h"
+#include "res/templates.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog.h"
 #include "ui/qt/qt_backend.h"
@@ -237,12 +240,36 @@ class ChatLikeDialog : public ui::Dialog {
   }
 };
 
+// One of the program's own templates with sample texts in its fields.
+class SampleDialog : public ui::Dialog {
+ public:
+  explicit SampleDialog(const ui::DialogTemplate& t) : ui::Dialog(t) {}
+
+ protected:
+  bool OnInitDialog() override {
+    SetDlgItemText(IDC_TRANSCRIPT, S(u8"みお>「こんにちは」ですね～\r\nたろう>こんにちは\r\n"
+                                     u8"みお>たろう君こんにちは。"));
+    SetDlgItemText(IDC_YOUR_NAME, S(u8"たろう"));
+    SetDlgItemText(IDC_RINU_NAME, S(u8"みお"));
+    if (Window()) Window()->SetChecked(IDC_SETUP_LOG_HTML, true);
+    return true;
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   ui::qt::QtBackend backend(argc, argv);
   ui::SetBackend(&backend);
-  if (argc > 1 && std::strcmp(argv[1], "second") == 0) {
+  const char* which = argc > 1 ? argv[1] : "";
+  if (std::strcmp(which, "102") == 0 || std::strcmp(which, "133") == 0) {
+    SampleDialog sample(which[1] == '0' ? res::ChatTemplate() : res::SetupTemplate());
+    sample.SetIcon(&res::ChatIcon());
+    sample.DoModal();
+    ui::SetBackend(nullptr);
+    return 0;
+  }
+  if (std::strcmp(which, "second") == 0) {
     SetupLikeDialog setup;
     setup.DoModal();
   }

@@ -269,6 +269,23 @@ TEST(QtBackend, WindowStaysOpenUntilTheDialogEndsIt) {
   EXPECT_EQ(result, 5);
 }
 
+TEST(QtBackend, FocusSetWhileStartingIsKept) {
+  struct NotesFirst : TestDialog {
+    bool OnInitDialog() override {
+      TestDialog::OnInitDialog();
+      SetDlgItemText(kNotes, "abc");
+      Window()->SetFocus(kNotes);
+      return false;
+    }
+  } dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    auto* notes = Find<QPlainTextEdit>(w, kNotes);
+    EXPECT_EQ(QApplication::focusWidget(), notes);
+    EXPECT_EQ(notes->textCursor().selectedText(), QStringLiteral("abc"));
+    dialog.EndDialog(IDCANCEL);
+  });
+}
+
 TEST(QtBackend, EndDialogWhileStartingNeverShowsTheWindow) {
   TestDialog dialog;
   dialog.m_endInInit = true;
@@ -681,6 +698,47 @@ TEST(QtBackend, SetupTemplateHasNoCancelButtonYetEscCancels) {
   EXPECT_EQ(dialog.m_okRuns, 0);
   EXPECT_TRUE(dialog.m_strUserName.empty());
   EXPECT_EQ(dialog.m_nLogMode, 1);
+}
+
+// The chat window's template: what a turn needs of it.
+class ChatLikeDialog : public Dialog {
+ public:
+  ChatLikeDialog() : Dialog(res::ChatTemplate()) {}
+  std::vector<std::string> m_inputs;
+
+ protected:
+  void OnOK() override {
+    m_inputs.push_back(GetDlgItemText(IDC_INPUT));
+    SetDlgItemText(IDC_INPUT, "");
+  }
+};
+
+TEST(QtBackend, ChatTemplate) {
+  ChatLikeDialog dialog;
+  int result = RunWith(dialog, [&](QDialog* w) {
+    ExpectWholeLayout(w);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Rinu++"));
+    EXPECT_EQ(w->font().family(), QStringLiteral("IPAPGothic"));
+    EXPECT_EQ(w->findChild<QMenuBar*>()->actions().size(), 3);
+    auto* input = Find<QLineEdit>(w, IDC_INPUT);
+    auto* transcript = Find<QPlainTextEdit>(w, IDC_TRANSCRIPT);
+    EXPECT_EQ(QApplication::focusWidget(), input);
+    EXPECT_TRUE(Find<QLineEdit>(w, IDC_YOUR_NAME)->isReadOnly());
+    EXPECT_TRUE(Find<QLineEdit>(w, IDC_RINU_NAME)->isReadOnly());
+    EXPECT_FALSE(transcript->isReadOnly());
+    Type(input, Q(u8"こんにちは"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_TRUE(input->text().isEmpty());
+    // Enter in the transcript is a line break there, not a turn.
+    transcript->setFocus();
+    QTest::keyClick(transcript, Qt::Key_Return);
+    EXPECT_EQ(transcript->toPlainText(), QStringLiteral("\n"));
+    input->setFocus();
+    QTest::keyClick(input, Qt::Key_Return);  // an empty line is a turn too
+    QTest::keyClick(input, Qt::Key_Escape);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(dialog.m_inputs, (std::vector<std::string>{S(u8"こんにちは"), ""}));
 }
 
 }  // namespace

@@ -68,11 +68,20 @@ std::string ToSjis(QStringView text) {
 
 Unencodable FindUnencodable(QStringView text) {
   Unencodable found;
-  std::string utf8 = text.toUtf8().toStdString();
-  CodecResult r = Utf8ToSjis(utf8);
-  if (r.ok) return found;
-  found.index = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(r.error_offset)).size();
-  found.character = text.mid(found.index, CharLength(text, found.index)).toString();
+  const std::string utf8 = text.toUtf8().toStdString();
+  size_t from = 0;
+  while (from < utf8.size()) {
+    CodecResult r = Utf8ToSjis(std::string_view(utf8).substr(from));
+    if (r.ok) break;
+    const size_t at = from + r.error_offset;
+    if (r.error_char == "\xEF\xBF\xBD") {  // U+FFFD: see the header
+      from = at + r.error_char.size();
+      continue;
+    }
+    found.index = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(at)).size();
+    found.character = text.mid(found.index, CharLength(text, found.index)).toString();
+    break;
+  }
   return found;
 }
 

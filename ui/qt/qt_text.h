@@ -21,7 +21,9 @@ QString FromSjis(std::string_view sjis);
 std::string ToSjis(QStringView text);
 
 // The first character of `text` that code page 932 cannot hold: its index in UTF-16 units
-// and the character itself; index -1 when every character converts.
+// and the character itself; index -1 when every character converts. U+FFFD is passed over:
+// it stands for bytes of the program's own text that could not be shown, and ToSjis drops
+// it, so a user who edits such a text is not stopped by what they never typed.
 struct Unencodable {
   qsizetype index = -1;
   QString character;

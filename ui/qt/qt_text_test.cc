@@ -39,6 +39,7 @@ TEST(QtText, ToSjisAndTheFirstUnencodableCharacter) {
       {Q(u8"あ😀い😀"), S(u8"あい"), 1, Q(u8"😀")},
       {Q(u8"x€y"), "xy", 1, Q(u8"€")},
       {Q(u8"é"), "", 0, Q(u8"é")},
+      {Q(u8"a\uFFFDb😀"), "ab", 3, Q(u8"😀")},  // a replacement is passed over
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.toStdString());
