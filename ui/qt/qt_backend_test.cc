@@ -41,8 +41,9 @@ std::string S(const char8_t* utf8) {
 
 QString Q(const char8_t* utf8) { return QString::fromUtf8(utf8); }
 
-constexpr int kName = 10, kNotes = 11, kRadioA = 20, kRadioB = 21, kRadioC = 22, kBox = 23,
-              kOtherA = 30, kOtherB = 31, kExtra = 40, kMenuCommand = 50, kSysEntry = 0x0010;
+constexpr int kName = 10, kNotes = 11, kPlain = 12, kList = 13, kRadioA = 20, kRadioB = 21,
+              kRadioC = 22, kBox = 23, kOtherA = 30, kOtherB = 31, kExtra = 40, kMenuCommand = 50,
+              kSysEntry = 0x0010;
 
 const MenuTemplate& TestMenu() {
   static const MenuTemplate menu{
@@ -75,6 +76,13 @@ const DialogTemplate& TestTemplate() {
            "",
            {4, 20, 150, 40},
            kBorder | kMultiline | kVScroll | kWantReturn,
+           nullptr},
+          {kPlain, ControlKind::kEdit, "", {160, 20, 36, 30}, kBorder | kMultiline, nullptr},
+          {kList,
+           ControlKind::kEdit,
+           "",
+           {160, 60, 36, 30},
+           kBorder | kMultiline | kReadOnly | kWantReturn,
            nullptr},
           {kRadioA,
            ControlKind::kRadioButton,
@@ -524,6 +532,8 @@ TEST(QtBackend, EnterPressesTheDefaultOrTheFocusedButton) {
       {"from the line", kName, 1, {}},
       {"from a radio button", kRadioA, 1, {}},
       {"from the other button", kExtra, 0, {kExtra}},
+      {"from a multi-line edit that leaves Enter", kPlain, 1, {}},
+      {"not from a read-only list that keeps Enter", kList, 0, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -223,12 +222,10 @@ void QtDialogWindow::Build(QWidget* parent) {
                                                                  : QFont::SansSerif);
   font.setPointSize(t.point_size > 0 ? t.point_size : 9);
   m_widget->setFont(font);
-  QFontMetrics metrics(font);
-  m_units.base_x = (metrics.horizontalAdvance(
-                        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
-                        26 +
-                    1) /
-                   2;
+  const QFontMetrics metrics(font);
+  const int alphabet = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  m_units.base_x = (alphabet / 26 + 1) / 2;
   m_units.base_y = metrics.height();
 
   auto* layout = new QVBoxLayout(m_widget.get());
@@ -303,8 +300,10 @@ void QtDialogWindow::FitCaption(Control& c) {
     const int needed = label->heightForWidth(rect.width());
     while (rect.height() < needed && free(rect.adjusted(0, 0, 0, 1))) rect.adjust(0, 0, 0, 1);
   } else {
-    const int needed =
-        label ? metrics.horizontalAdvance(label->text()) + 1 : c.widget->sizeHint().width();
+    const QString shown = label && label->buddy() ? WithoutAccessKey(label->text()) : QString();
+    const int needed = !label           ? c.widget->sizeHint().width()
+                       : label->buddy() ? metrics.horizontalAdvance(shown) + 1
+                                        : metrics.horizontalAdvance(label->text()) + 1;
     if (needed <= rect.width()) return;
     if (label) label->setWordWrap(false);
     while (rect.width() < needed && free(rect.adjusted(0, 0, 1, 0))) rect.adjust(0, 0, 1, 0);
@@ -527,6 +526,9 @@ void QtDialogWindow::SetText(int id, const std::string& text) {
   c->text = text;
   if (!IsEdit(*c->tmpl)) {
     ApplyCaption(*c);
+    if (c->tmpl->kind == ControlKind::kStatic || c->tmpl->kind == ControlKind::kRadioButton) {
+      FitCaption(*c);
+    }
     return;
   }
   m_settingText = true;
