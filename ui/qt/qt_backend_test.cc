@@ -53,7 +53,12 @@ const MenuTemplate& TestMenu() {
   return menu;
 }
 
+ControlTemplate C(int id, ControlKind kind, std::string text, Rect r, uint32_t style = 0) {
+  return ControlTemplate{id, kind, std::move(text), r, style, nullptr};
+}
+
 const DialogTemplate& TestTemplate() {
+  using K = ControlKind;
   static const DialogTemplate t{
       900,
       S(u8"テスト"),
@@ -64,60 +69,20 @@ const DialogTemplate& TestTemplate() {
       kDlgCaption | kDlgSysMenu,
       &TestMenu(),
       {
-          {IDC_STATIC, ControlKind::kStatic, S(u8"名前(&N)"), {4, 4, 40, 8}, 0, nullptr},
-          {kName,
-           ControlKind::kEdit,
-           "",
-           {50, 4, 100, 12},
-           kBorder | kAutoHScroll | kTabStop,
-           nullptr},
-          {kNotes,
-           ControlKind::kEdit,
-           "",
-           {4, 20, 150, 40},
-           kBorder | kMultiline | kVScroll | kWantReturn,
-           nullptr},
-          {kPlain, ControlKind::kEdit, "", {160, 20, 36, 30}, kBorder | kMultiline, nullptr},
-          {kList,
-           ControlKind::kEdit,
-           "",
-           {160, 60, 36, 30},
-           kBorder | kMultiline | kReadOnly | kWantReturn,
-           nullptr},
-          {kRadioA,
-           ControlKind::kRadioButton,
-           S(u8"一(&1)"),
-           {8, 70, 60, 10},
-           kGroup | kTabStop,
-           nullptr},
-          {kRadioB, ControlKind::kRadioButton, S(u8"二(&2)"), {8, 82, 60, 10}, 0, nullptr},
-          {kRadioC, ControlKind::kRadioButton, S(u8"三(&3)"), {8, 94, 60, 10}, 0, nullptr},
-          {kBox, ControlKind::kGroupBox, S(u8"組"), {4, 62, 70, 46}, kGroup, nullptr},
-          {kOtherA,
-           ControlKind::kRadioButton,
-           S(u8"甲"),
-           {90, 70, 60, 10},
-           kGroup | kTabStop,
-           nullptr},
-          {kOtherB, ControlKind::kRadioButton, S(u8"乙"), {90, 82, 60, 10}, 0, nullptr},
-          {IDOK,
-           ControlKind::kDefPushButton,
-           "OK(&O)",
-           {4, 140, 50, 14},
-           kGroup | kTabStop,
-           nullptr},
-          {IDCANCEL,
-           ControlKind::kPushButton,
-           S(u8"止める(&S)"),
-           {60, 140, 50, 14},
-           kTabStop,
-           nullptr},
-          {kExtra,
-           ControlKind::kPushButton,
-           S(u8"追加(&A)"),
-           {116, 140, 50, 14},
-           kTabStop,
-           nullptr},
+          C(IDC_STATIC, K::kStatic, S(u8"名前(&N)"), {4, 4, 40, 8}),
+          C(kName, K::kEdit, "", {50, 4, 100, 12}, kBorder | kAutoHScroll | kTabStop),
+          C(kNotes, K::kEdit, "", {4, 20, 150, 40}, kBorder | kMultiline | kVScroll | kWantReturn),
+          C(kPlain, K::kEdit, "", {160, 20, 36, 30}, kBorder | kMultiline),
+          C(kList, K::kEdit, "", {160, 60, 36, 30}, kMultiline | kReadOnly | kWantReturn),
+          C(kRadioA, K::kRadioButton, S(u8"一(&1)"), {8, 70, 60, 10}, kGroup | kTabStop),
+          C(kRadioB, K::kRadioButton, S(u8"二(&2)"), {8, 82, 60, 10}),
+          C(kRadioC, K::kRadioButton, S(u8"三(&3)"), {8, 94, 60, 10}),
+          C(kBox, K::kGroupBox, S(u8"組"), {4, 62, 70, 46}, kGroup),
+          C(kOtherA, K::kRadioButton, S(u8"甲"), {90, 70, 60, 10}, kGroup | kTabStop),
+          C(kOtherB, K::kRadioButton, S(u8"乙"), {90, 82, 60, 10}),
+          C(IDOK, K::kDefPushButton, "OK(&O)", {4, 140, 50, 14}, kGroup | kTabStop),
+          C(IDCANCEL, K::kPushButton, S(u8"止める(&S)"), {60, 140, 50, 14}, kTabStop),
+          C(kExtra, K::kPushButton, S(u8"追加(&A)"), {116, 140, 50, 14}, kTabStop),
       }};
   return t;
 }
@@ -317,10 +282,7 @@ TEST(QtBackend, JapaneseRoundTripsByteForByte) {
     EXPECT_EQ(notes->toPlainText(), Q(u8"一行目\n二行目\n\n四行目"));
     EXPECT_EQ(dialog.GetDlgItemText(kNotes), lines);
     // Bytes that are not Shift-JIS are shown as a replacement but come back as they were.
-    program_bytes = std::string(
-        "a\x82\x20"
-        "b\xFF",
-        5);
+    program_bytes = "a\x82 b\xFF";
     dialog.SetDlgItemText(kName, program_bytes);
     EXPECT_EQ(name->text(), Q(u8"a\uFFFD b\uFFFD"));
     EXPECT_EQ(dialog.GetDlgItemText(kName), program_bytes);
