@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, checks every installed file, then runs the
+# installed launcher without a display (Qt's offscreen platform): once in a working folder
+# that does not exist yet, where the program must wait in its first-run setup dialog, and
+# once in one that holds set.ini, where it must open the chat window and log its greeting.
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR BINDIR LIBEXECDIR DATADIR WITH_DATA_TOOL(ON|OFF)
+set -uo pipefail
+build="$1"
+src="$2"
+bindir="$3"
+libexecdir="$4"
+datadir="$5"
+with_tool="$6"
+
+tmp="$(mktemp -d)"
+pid=""
+cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  fi
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+prefix="$tmp/prefix"
+if ! cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1; then
+  cat "$tmp/install.log" >&2
+  echo "FAIL: cmake --install" >&2
+  exit 1
+fi
+
+# ---- The installed tree -----------------------------------------------------------------
+
+expect_program() {
+  [ -f "$prefix/$1" ] && [ -x "$prefix/$1" ] || fail "$1 is missing or not executable"
+}
+expect_same() {  # installed file, source file
+  cmp -s "$prefix/$1" "$2" || fail "$1 is missing or differs from $2"
+}
+expect_png() {  # file, size: the PNG header's width and height
+  local f="$prefix/$1"
+  if [ ! -f "$f" ]; then
+    fail "$1 is missing"
+    return
+  fi
+  local want
+  want="$(printf '%08x%08x' "$2" "$2")"
+  local got
+  got="$(od -An -tx1 -j16 -N8 "$f" | tr -d ' \n')"
+  [ "$got" = "$want" ] || fail "$1 is not $2x$2 (header $got)"
+}
+
+expect_program "$bindir/rinu"
+expect_program "$libexecdir/rinu/rinu"
+head -c2 "$prefix/$bindir/rinu" | grep -q '#!' || fail "$bindir/rinu is not the launcher script"
+if [ "$with_tool" = ON ]; then
+  expect_program "$bindir/rinu-data"
+  "$prefix/$bindir/rinu-data" decode "$prefix/$datadir/rinu/no.dat" >/dev/null ||
+    fail "the installed rinu-data cannot decode the installed no.dat"
+fi
+for f in memory.dat boke.dat no.dat help.html; do
+  expect_same "$datadir/rinu/$f" "$src/data/$f"
+done
+expect_png "$datadir/icons/hicolor/16x16/apps/rinu.png" 16
+expect_png "$datadir/icons/hicolor/32x32/apps/rinu.png" 32
+
+entry="$prefix/$datadir/applications/rinu.desktop"
+if [ ! -f "$entry" ]; then
+  fail "$datadir/applications/rinu.desktop is missing"
+else
+  for line in "[Desktop Entry]" "Type=Application" "Name=Rinu++アプリケーション" \
+    "Comment=Rinu初のGUIです" "Exec=$prefix/$bindir/rinu" "TryExec=$prefix/$bindir/rinu" \
+    "Icon=rinu" "X-Rinu-Version=1.0.0.0"; do
+    grep -qxF -- "$line" "$entry" || fail "rinu.desktop lacks the line '$line'"
+  done
+  grep -q '@' "$entry" && fail "rinu.desktop has an unfilled field: $(grep '@' "$entry")"
+  if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$entry" >&2 || fail "desktop-file-validate refuses rinu.desktop"
+  fi
+fi
+grep -qF "$entry" "$build/install_manifest.txt" 2>/dev/null ||
+  fail "install_manifest.txt does not list rinu.desktop"
+
+# ---- The installed launcher -------------------------------------------------------------
+
+# Starts the launcher in the background with HOME and XDG_DATA_HOME as given.
+start() {
+  local home="$1" xdg="$2"
+  mkdir -p "$home" "$tmp/runtime"
+  chmod 700 "$tmp/runtime"
+  env -i PATH="$PATH" HOME="$home" ${xdg:+XDG_DATA_HOME="$xdg"} XDG_RUNTIME_DIR="$tmp/runtime" \
+    QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+    "$prefix/$bindir/rinu" >"$tmp/run.out" 2>&1 &
+  pid=$!
+}
+stop() {
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    wait "$pid" 2>/dev/null
+    pid=""
+    return 0
+  fi
+  wait "$pid"
+  local status=$?
+  pid=""
+  fail "the program ended by itself with status $status: $(cat "$tmp/run.out")"
+  return 1
+}
+# wait_for SECONDS COMMAND...: true once COMMAND succeeds, false when the time is up or the
+# program has ended.
+wait_for() {
+  local tenths=$(($1 * 10))
+  shift
+  while [ "$tenths" -gt 0 ]; do
+    "$@" && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+    tenths=$((tenths - 1))
+  done
+  return 1
+}
+has_default_files() {
+  local f
+  for f in memory.dat boke.dat no.dat help.html; do
+    cmp -s "$1/$f" "$src/data/$f" || return 1
+  done
+}
+
+# 1. XDG_DATA_HOME names a folder that does not exist: the launcher makes the working folder
+#    with the default files, and the program, finding no set.ini, waits in the setup dialog.
+xdg="$tmp/xdg"
+start "$tmp/home1" "$xdg"
+wait_for 30 has_default_files "$xdg/rinu" || fail "the working folder $xdg/rinu was not prepared"
+sleep 2
+[ -e "$xdg/rinu/set.ini" ] && fail "set.ini was written although nobody answered the setup"
+stop
+[ -e "$tmp/home1/.local/share/rinu" ] && fail "XDG_DATA_HOME was not used"
+
+# 2. No XDG_DATA_HOME: the folder is under HOME. It already holds set.ini and a memory of the
+#    user's own, which must be kept; the chat window opens and logs its greeting.
+work="$tmp/home2/.local/share/rinu"
+mkdir -p "$work"
+printf 'YourName:Taro\r\nRinuName:Mio\r\n2\r\n' >"$work/set.ini"
+printf 'mine\r\n' >"$work/memory.dat"
+greeting="Mio>Taro$(printf '\x8c\x4e')"  # ...and the Shift-JIS bytes of the first kanji
+logged() { grep -qaF "$greeting" "$work/log.txt" 2>/dev/null; }
+start "$tmp/home2" ""
+wait_for 60 logged || fail "no greeting in $work/log.txt: $(cat "$tmp/run.out")"
+stop
+[ "$(cat "$work/memory.dat")" = "$(printf 'mine\r\n')" ] || fail "the user's memory.dat was replaced"
+for f in boke.dat no.dat help.html; do
+  cmp -s "$work/$f" "$src/data/$f" || fail "$f was not copied into $work"
+done
+
+# 3. A relative XDG_DATA_HOME is not a place to work in: HOME is used.
+start "$tmp/home3" "relative"
+wait_for 30 has_default_files "$tmp/home3/.local/share/rinu" ||
+  fail "a relative XDG_DATA_HOME was not ignored"
+stop
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)" >&2
+  exit 1
+fi
+echo "install test passed"
