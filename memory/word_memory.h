@@ -1,8 +1,10 @@
 // WordMemory: how the user edits the persona's word memory memory.dat. It appends taught
 // pairs (from the learn dialog or a "keyword===reply" line) and removes one record chosen
 // from a numbered list of the records a keyword calls up. It keeps no copy of the file:
-// each operation works on memory.dat itself. One object serves one user action; its
-// destructor removes a left-over "tem.buf.temp".
+// each operation works on memory.dat itself. A removal builds the new memory.dat whole in
+// "tem.buf.temp" beside it and renames it over the old one, so memory.dat is always either
+// the old file or the new one. One object serves one user action; its destructor removes a
+// left-over "tem.buf.temp".
 #pragma once
 
 #include <string>
@@ -21,26 +23,40 @@ class WordMemory {
   // Splits `line` at its first "===" into keyword and reply (up to a line break); 0 when
   // there is none.
   int SplitLearnLine(std::string& keyword, std::string& reply, const std::string& line);
-  // Appends keyword "%+%" reply to memory.dat in the stored form; 0 after its messages when
-  // it cannot be written.
+  // Appends keyword "%+%" reply to memory.dat in the stored form, as a line of its own. 0
+  // after a message when the record would not read back as itself, and after its two
+  // messages when memory.dat cannot be written (a failed write leaves no part of the line).
   int AppendRecord(const std::string& keyword, const std::string& reply);
 
   // Forgetting. 1 when the chosen record was found and the rewrite attempted, else 0.
   int ForgetByDialog();
   int ForgetKeyword(const std::string& keyword);
   int AskKeyword(std::string& keyword);
-  // Builds m_strMatches, the numbered list of records whose keyword occurs in `keyword`.
+  // Builds m_strMatches, the numbered list of records whose keyword occurs in `keyword`,
+  // one "N : record" a line with CR LF; 0 when memory.dat cannot be read.
   int ListMatches(const std::string& keyword);
+  // Runs of line feeds shrink to one.
   void CollapseLineBreaks(std::string& text);
+  // Every line feed becomes CR LF, for the several-line list box.
   void ExpandLineBreaks(std::string& text);
+  // The number dialog, then the removal; 1 once the chosen record was found.
   int ForgetChosen();
   int ChooseNumber(int& number);
+  // Writes memory.dat to "tem.buf.temp" byte for byte without the line of the n-th match;
+  // 1 when there was one (the copy may still have failed: CopyBack then refuses it).
   int CopyWithoutChosen(int n, const std::string& keyword);
+  // Renames the finished "tem.buf.temp" over memory.dat, keeping memory.dat's permissions.
+  // 0, with memory.dat untouched and no temporary file left, when the copy is not complete
+  // or memory.dat cannot be written (read-only).
   int CopyBack();
 
   const std::string& matches() const { return m_strMatches; }
 
  private:
-  std::string m_pszKeyword;  // the keyword of the forget under way
-  std::string m_strMatches;  // the list shown in the number dialog
+  // The steps both forgets share: the list, the box when it is empty, the choice.
+  int ForgetListed(const std::string& keyword);
+
+  std::string m_pszKeyword;   // the keyword of the forget under way
+  std::string m_strMatches;   // the list shown in the number dialog
+  bool m_bCopyReady = false;  // "tem.buf.temp" holds this forget's complete new memory.dat
 };

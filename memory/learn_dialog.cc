@@ -1,0 +1,14 @@
+#include "memory/learn_dialog.h"
+
+#include "res/resource.h"
+#include "res/templates.h"
+#include "ui/data_exchange.h"
+
+LearnDialog::LearnDialog() : ui::Dialog(res::LearnTemplate()) {}
+
+LearnDialog::~LearnDialog() = default;
+
+void LearnDialog::DoDataExchange(ui::DataExchange& dx) {
+  ui::DDX_Text(dx, IDC_LEARN_WORDS, m_strYourWords);
+  ui::DDX_Text(dx, IDC_LEARN_REPLY, m_strReply);
+}

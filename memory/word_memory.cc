@@ -1,0 +1,237 @@
+#include "memory/word_memory.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "engine/record_format.h"
+#include "memory/forget_choice_dialog.h"
+#include "memory/forget_keyword_dialog.h"
+#include "memory/forget_scan.h"
+#include "memory/learn_dialog.h"
+#include "ui/backend.h"
+#include "ui/text_file.h"
+
+namespace {
+
+constexpr const char* kMemoryFile = "memory.dat";
+constexpr const char* kCopyFile = "tem.buf.temp";
+
+constexpr const char* kCannotWrite =
+    "memory.datファイルに書き込み出来ません。\n読み込み専用になっている可能性があります。";
+constexpr const char* kWriteFailed = "書き込みに失敗しました。";
+constexpr const char* kBadByte =
+    "この言葉は覚えられません。\nmemory.datに書けない文字が含まれています。";
+constexpr const char* kHasLineBreak = "この言葉は覚えられません。\n改行を含む言葉は書けません。";
+constexpr const char* kReadsAsComment =
+    "この言葉は覚えられません。\n\",,\"で始まる言葉はコメントとして読まれてしまいます。";
+constexpr const char* kNothingToForget = "その言葉に対する忘れる言葉はありませんでした。";
+constexpr const char* kCannotForget = "忘れることが出来ませんでした";
+constexpr const char* kCannotOpen = "ファイルがオープンできませんでした";
+
+// Makes the renames in the working folder last (best effort).
+void SyncFolder() {
+  int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+WordMemory::WordMemory() = default;
+
+WordMemory::~WordMemory() {
+  if (ui::CanRead(kCopyFile)) ui::RemoveFile(kCopyFile);
+}
+
+int WordMemory::LearnByDialog() {
+  LearnDialog dialog;
+  // Only OK hands a pair on: a dialog that could not be shown gives nothing to learn.
+  if (dialog.DoModal() != ui::IDOK) return 0;
+  AppendRecord(dialog.m_strYourWords, dialog.m_strReply);
+  return 1;
+}
+
+int WordMemory::LearnFromLine(const std::string& line) {
+  std::string keyword;
+  std::string reply;
+  if (!SplitLearnLine(keyword, reply, line)) return 0;
+  AppendRecord(keyword, reply);
+  return 1;
+}
+
+int WordMemory::SplitLearnLine(std::string& keyword, std::string& reply, const std::string& line) {
+  // The line is zero-terminated text.
+  std::string_view text(line.c_str());
+  size_t mark = text.find("===");
+  if (mark == std::string_view::npos) return 0;
+  keyword.assign(text.substr(0, mark));
+  std::string_view rest = text.substr(mark + 3);
+  reply.assign(rest.substr(0, rest.find('\n')));
+  return 1;
+}
+
+int WordMemory::AppendRecord(const std::string& keyword, const std::string& reply) {
+  std::string record = keyword;
+  record += kRecordSeparator;
+  record += reply;
+  // A record that would read back as something else is not written at all.
+  switch (CheckStorable(record)) {
+    case StoreProblem::kNone:
+      break;
+    case StoreProblem::kBadByte:
+      ui::MessageBox(kBadByte);
+      return 0;
+    case StoreProblem::kLineBreak:
+      ui::MessageBox(kHasLineBreak);
+      return 0;
+    case StoreProblem::kReadsAsComment:
+      ui::MessageBox(kReadsAsComment);
+      return 0;
+  }
+  if (ui::AppendLine(kMemoryFile, StoredLine(record)) != ui::AppendResult::kOk) {
+    ui::MessageBox(kCannotWrite);
+    ui::MessageBox(kWriteFailed);
+    return 0;
+  }
+  return 1;
+}
+
+int WordMemory::ForgetByDialog() {
+  std::string keyword;
+  if (!AskKeyword(keyword)) return 0;
+  return ForgetListed(keyword);
+}
+
+int WordMemory::ForgetKeyword(const std::string& keyword) { return ForgetListed(keyword); }
+
+int WordMemory::ForgetListed(const std::string& keyword) {
+  // A list left by an earlier forget of this object is no list for this keyword.
+  m_strMatches.clear();
+  ListMatches(keyword);
+  if (m_strMatches.empty()) {
+    ui::MessageBox(kNothingToForget);
+    return 0;
+  }
+  return ForgetChosen();
+}
+
+int WordMemory::AskKeyword(std::string& keyword) {
+  ForgetKeywordDialog dialog;
+  if (dialog.DoModal() != ui::IDOK) return 0;
+  keyword = dialog.m_strKeyword;
+  return 1;
+}
+
+int WordMemory::ListMatches(const std::string& keyword) {
+  ForgetScan scan(keyword);
+  if (!scan.Open(kMemoryFile)) return 0;
+  m_pszKeyword.assign(keyword.c_str());
+  m_strMatches.clear();
+  int count = 0;
+  ForgetScan::Piece piece;
+  while (scan.Next(&piece)) {
+    if (!piece.matches) continue;
+    ++count;
+    m_strMatches += std::to_string(count);
+    m_strMatches += " : ";
+    ForgetScan::AppendPlain(piece, &m_strMatches);
+  }
+  CollapseLineBreaks(m_strMatches);
+  ExpandLineBreaks(m_strMatches);
+  return 1;
+}
+
+void WordMemory::CollapseLineBreaks(std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && i > 0 && text[i - 1] == '\n') continue;
+    out.push_back(text[i]);
+  }
+  text = std::move(out);
+}
+
+void WordMemory::ExpandLineBreaks(std::string& text) { text = ui::ToCrLf(text); }
+
+int WordMemory::ForgetChosen() {
+  int n = 0;
+  if (!ChooseNumber(n)) return 0;
+  if (!CopyWithoutChosen(n, m_pszKeyword)) return 0;
+  if (!CopyBack()) ui::MessageBox(kCannotOpen);
+  m_pszKeyword.clear();
+  return 1;
+}
+
+int WordMemory::ChooseNumber(int& number) {
+  ForgetChoiceDialog dialog;
+  dialog.m_strList = m_strMatches;
+  dialog.m_nNumber = 0;
+  if (dialog.DoModal() != ui::IDOK) return 0;
+  number = dialog.m_nNumber;
+  return 1;
+}
+
+int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
+  m_bCopyReady = false;
+  ForgetScan scan(keyword);
+  if (!scan.Open(kMemoryFile)) return 0;
+  // A new file of our own, never one that a link points at.
+  ui::RemoveFile(kCopyFile);
+  int out = ::open(kCopyFile, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (out >= 0) scan.CopyTo(out);
+  int count = 0;
+  bool found = false;
+  ForgetScan::Piece piece;
+  while (scan.Next(&piece)) {
+    if (!piece.matches) continue;
+    if (++count == n) {
+      found = true;
+      scan.DropLine();
+    }
+  }
+  bool complete = scan.Finish();
+  if (out >= 0) {
+    complete = complete && ::fsync(out) == 0;
+    if (::close(out) != 0) complete = false;
+    // Half a copy is of no use to anyone.
+    if (!complete) ui::RemoveFile(kCopyFile);
+  }
+  m_bCopyReady = out >= 0 && complete;
+  if (!found) {
+    ui::MessageBox(kCannotForget);
+    return 0;
+  }
+  return 1;
+}
+
+int WordMemory::CopyBack() {
+  bool ready = m_bCopyReady;
+  m_bCopyReady = false;
+  if (!ready || !ui::CanRead(kCopyFile)) {
+    ui::RemoveFile(kCopyFile);
+    return 0;
+  }
+  // The rename would replace even a read-only memory.dat: the copy-back asks first whether
+  // the file may be written, and gives the new one its permissions.
+  mode_t mode = 0644;
+  int probe = ::open(kMemoryFile, O_WRONLY | O_CLOEXEC);
+  if (probe >= 0) {
+    struct stat st;
+    if (::fstat(probe, &st) == 0) mode = st.st_mode & 07777;
+    ::close(probe);
+  } else if (errno != ENOENT) {
+    ui::RemoveFile(kCopyFile);
+    return 0;
+  }
+  if (::chmod(kCopyFile, mode) != 0 || ::rename(kCopyFile, kMemoryFile) != 0) {
+    ui::RemoveFile(kCopyFile);
+    return 0;
+  }
+  SyncFolder();
+  return 1;
+}
