@@ -1,5 +1,5 @@
-// The learn and forget dialogs: their templates (136, 137, 138) as data, and the exchange
-// of their fields with the controls.
+// The learn and forget dialogs: what their templates (136, 137, 138) must give them, and the
+// exchange of their fields with the controls.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,112 +18,57 @@ using namespace testing_support;
 using ui::ControlKind;
 using ui::DialogTemplate;
 
-struct Expected {
-  int id;
-  ControlKind kind;
-  std::string text;
-  ui::Rect rect;
-  uint32_t style;
-};
-
-void ExpectTemplate(const DialogTemplate& t, const std::vector<Expected>& controls) {
-  ASSERT_EQ(t.controls.size(), controls.size()) << t.id;
-  for (size_t i = 0; i < controls.size(); ++i) {
-    const ui::ControlTemplate& c = t.controls[i];
-    const Expected& e = controls[i];
-    EXPECT_EQ(c.id, e.id) << t.id << " #" << i;
-    EXPECT_EQ(c.kind, e.kind) << t.id << " #" << i;
-    EXPECT_EQ(c.text, e.text) << t.id << " #" << i;
-    EXPECT_EQ(c.rect.x, e.rect.x) << t.id << " #" << i;
-    EXPECT_EQ(c.rect.y, e.rect.y) << t.id << " #" << i;
-    EXPECT_EQ(c.rect.cx, e.rect.cx) << t.id << " #" << i;
-    EXPECT_EQ(c.rect.cy, e.rect.cy) << t.id << " #" << i;
-    EXPECT_EQ(c.style, e.style) << t.id << " #" << i;
-    EXPECT_TRUE(c.rect.x + c.rect.cx <= t.cx && c.rect.y + c.rect.cy <= t.cy) << t.id << " #" << i;
-  }
-  EXPECT_EQ(t.font, "ＭＳ Ｐゴシック");
-  EXPECT_EQ(t.point_size, 9);
-  EXPECT_EQ(t.menu, nullptr);
-}
-
 int FirstTabStop(const DialogTemplate& t) {
   for (const ui::ControlTemplate& c : t.controls)
     if (c.style & ui::kTabStop) return c.id;
   return 0;
 }
 
-constexpr uint32_t kLineEdit = ui::kBorder | ui::kAutoHScroll | ui::kTabStop;
-
-TEST(MemoryTemplates, Learn) {
-  const DialogTemplate& t = res::LearnTemplate();
-  EXPECT_EQ(t.id, IDD_LEARN);
-  EXPECT_EQ(t.caption, "覚えさせる言葉");
-  EXPECT_EQ(t.cx, 171);
-  EXPECT_EQ(t.cy, 101);
-  EXPECT_EQ(t.style, ui::kDlgModalFrame | ui::kDlgCaption);  // no close box
-  ExpectTemplate(
-      t, {{ui::IDC_STATIC,
-           ControlKind::kStatic,
-           "言葉を覚えさせます。\n下のボックスにあなたの言葉とそれに対するRinuの応答を入力して"
-           "ください。",
-           {7, 7, 157, 24},
-           0},
-          {ui::IDC_STATIC, ControlKind::kStatic, "あなたの言葉(&Y)", {11, 38, 49, 8}, 0},
-          {IDC_LEARN_WORDS, ControlKind::kEdit, "", {80, 38, 51, 12}, kLineEdit},
-          {ui::IDC_STATIC, ControlKind::kStatic, "Rinuの応答(&H)", {11, 54, 38, 8}, 0},
-          {IDC_LEARN_REPLY, ControlKind::kEdit, "", {80, 54, 51, 12}, kLineEdit},
-          {ui::IDOK, ControlKind::kDefPushButton, "OK(&O)", {22, 71, 50, 14}, ui::kTabStop},
-          {ui::IDCANCEL, ControlKind::kPushButton, "止める(&S)", {80, 71, 50, 14}, ui::kTabStop}});
-  EXPECT_EQ(FirstTabStop(t), IDC_LEARN_WORDS);
-}
-
-TEST(MemoryTemplates, ForgetKeyword) {
-  const DialogTemplate& t = res::ForgetKeywordTemplate();
-  EXPECT_EQ(t.id, IDD_FORGET_KEYWORD);
-  EXPECT_EQ(t.caption, "キーワードとなる言葉を入れてください。");
-  EXPECT_EQ(t.cx, 157);
-  EXPECT_EQ(t.cy, 93);
-  EXPECT_EQ(t.style, ui::kDlgModalFrame | ui::kDlgCaption);  // no close box
-  ExpectTemplate(
-      t, {{ui::IDC_STATIC,
-           ControlKind::kStatic,
-           "言葉を忘れさせるキーワードとなる言葉を入れてください。",
-           {7, 7, 143, 18},
-           0},
-          {IDC_FORGET_KEYWORD, ControlKind::kEdit, "", {17, 37, 124, 13}, kLineEdit},
-          {ui::IDOK, ControlKind::kDefPushButton, "OK(&O)", {18, 65, 50, 14}, ui::kTabStop},
-          {ui::IDCANCEL, ControlKind::kPushButton, "止める(&S)", {79, 65, 50, 14}, ui::kTabStop}});
-  EXPECT_EQ(FirstTabStop(t), IDC_FORGET_KEYWORD);
-}
-
-TEST(MemoryTemplates, ForgetChoice) {
-  const DialogTemplate& t = res::ForgetChoiceTemplate();
-  EXPECT_EQ(t.id, IDD_FORGET_CHOICE);
-  EXPECT_EQ(t.caption, "何番を忘れさせますか？");
-  EXPECT_EQ(t.cx, 199);
-  EXPECT_EQ(t.cy, 287);
-  EXPECT_EQ(t.style, ui::kDlgModalFrame | ui::kDlgCaption | ui::kDlgSysMenu);
-  ExpectTemplate(
-      t,
-      {{ui::IDC_STATIC,
-        ControlKind::kStatic,
-        "何番を忘れさせますか？選んでください。",
-        {7, 7, 185, 15},
-        ui::kCenter},
-       {IDC_FORGET_NUMBER,
-        ControlKind::kEdit,
-        "",
-        {26, 235, 29, 14},
-        ui::kSunken | ui::kAutoHScroll | ui::kTabStop},
-       {IDC_FORGET_LIST,
-        ControlKind::kEdit,
-        "",
-        {17, 29, 157, 203},
-        ui::kMultiline | ui::kReadOnly | ui::kVScroll | ui::kHScroll | ui::kWantReturn |
-            ui::kTabStop},
-       {ui::IDOK, ControlKind::kDefPushButton, "OK(&O)", {30, 253, 50, 14}, ui::kTabStop},
-       {ui::IDCANCEL, ControlKind::kPushButton, "止める(&S)", {109, 253, 50, 14}, ui::kTabStop}});
-  EXPECT_EQ(FirstTabStop(t), IDC_FORGET_NUMBER);
+// What the dialogs rely on: the fields' edits, the focus at opening, OK and Cancel, every
+// control inside the frame, and a close box only where it acts as Cancel.
+TEST(MemoryTemplates, EditsFocusButtonsAndFrames) {
+  const struct {
+    const DialogTemplate& tmpl;
+    int id;
+    std::vector<int> edits;  // the first one has the focus
+    bool close_box;
+  } cases[] = {
+      {res::LearnTemplate(), IDD_LEARN, {IDC_LEARN_WORDS, IDC_LEARN_REPLY}, false},
+      {res::ForgetKeywordTemplate(), IDD_FORGET_KEYWORD, {IDC_FORGET_KEYWORD}, false},
+      {res::ForgetChoiceTemplate(), IDD_FORGET_CHOICE, {IDC_FORGET_NUMBER, IDC_FORGET_LIST}, true},
+  };
+  for (const auto& c : cases) {
+    const DialogTemplate& t = c.tmpl;
+    EXPECT_EQ(t.id, c.id);
+    EXPECT_EQ(t.font, "ＭＳ Ｐゴシック");
+    const uint32_t close_box = c.close_box ? uint32_t{ui::kDlgSysMenu} : 0;
+    EXPECT_EQ(t.style, ui::kDlgModalFrame | ui::kDlgCaption | close_box) << t.id;
+    for (int edit : c.edits) {
+      ASSERT_NE(t.Find(edit), nullptr) << t.id << ": " << edit;
+      EXPECT_EQ(t.Find(edit)->kind, ControlKind::kEdit) << t.id << ": " << edit;
+    }
+    EXPECT_EQ(FirstTabStop(t), c.edits.front()) << t.id;
+    ASSERT_NE(t.Find(ui::IDOK), nullptr);
+    EXPECT_EQ(t.Find(ui::IDOK)->kind, ControlKind::kDefPushButton);
+    EXPECT_EQ(t.Find(ui::IDOK)->text, "OK(&O)");
+    ASSERT_NE(t.Find(ui::IDCANCEL), nullptr);
+    EXPECT_EQ(t.Find(ui::IDCANCEL)->text, "止める(&S)");
+    for (const ui::ControlTemplate& ctl : t.controls) {
+      const ui::Rect& r = ctl.rect;
+      EXPECT_TRUE(r.x >= 0 && r.y >= 0 && r.cx > 0 && r.cy > 0 && r.x + r.cx <= t.cx &&
+                  r.y + r.cy <= t.cy)
+          << t.id << ": " << ctl.text;
+    }
+  }
+  // The list shows many lines and cannot be changed; the number box is one line.
+  const DialogTemplate& choice = res::ForgetChoiceTemplate();
+  const uint32_t list =
+      ui::kMultiline | ui::kReadOnly | ui::kVScroll | ui::kHScroll | ui::kWantReturn;
+  EXPECT_EQ(choice.Find(IDC_FORGET_LIST)->style & list, list);
+  EXPECT_FALSE(choice.Find(IDC_FORGET_NUMBER)->style & (ui::kMultiline | ui::kReadOnly));
+  EXPECT_EQ(choice.caption, "何番を忘れさせますか？");
+  EXPECT_EQ(res::LearnTemplate().caption, "覚えさせる言葉");
+  EXPECT_EQ(res::ForgetKeywordTemplate().caption, "キーワードとなる言葉を入れてください。");
 }
 
 class MemoryDialogsTest : public WorkFolderTest {};
