@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "engine/record_format.h"
+#include "log/conversation_log.h"
+#include "memory/word_memory.h"
 #include "res/links.h"
 #include "ui/backend.h"
 #include "ui/random_source.h"
@@ -47,6 +49,16 @@ constexpr const char* kLearnedReply = "覚えたよ～ん,教えてくれてあ�
 constexpr const char* kLearnFailedReply = "覚えられないですぅ";
 constexpr const char* kForgotReply = "忘れたよ～～ん♪";
 constexpr const char* kForgetFailedReply = "忘れられないよう（泣）だって大切な思い出だもん！";
+
+// What the chat words write to the log and show.
+constexpr const char* kFarewell = "ばいばーい";
+constexpr const char* kLearnedNote = "言葉を覚えさせました！";
+constexpr const char* kLearnFailedNote =
+    "言葉を覚えさせようとしましたが、なんらかの原因で失敗しました。";
+constexpr const char* kForgotNote = "言葉を忘れさせました！";
+constexpr const char* kForgetFailedNote =
+    "言葉を忘れさせようとしましたが、何らかの理由で忘れることが出来ませんでした。";
+constexpr const char* kForgetFailedBox = "忘れさせるのに失敗しました。";
 
 [[noreturn]] void ReportUnreadableDataFile() {
   ui::MessageBox(std::string(kBadFileNameHead) + res::kSupportMail + kBadFileNameTail);
@@ -205,11 +217,33 @@ std::string ReplyEngine::MakeReply(std::string line) {
 }
 
 char ReplyEngine::HandleChatWord(std::string line) {
+  ConversationLog log;
   m_wordStatus = WordNone;
-  if (line.empty()) {
+  const std::string text = line;
+  if (text == "exit") {
+    log.WriteEndEntry(kFarewell);
+    ui::Terminate(0);
+  }
+  if (text.empty()) {
     m_wordReply = PickNoInputReply();
     return 1;
   }
+
+  WordMemory memory;
+  auto learned = [&](int result) {
+    m_wordStatus = result ? WordLearned : WordLearnFailed;
+    log.WriteNote(result ? kLearnedNote : kLearnFailedNote);
+  };
+  auto forgot = [&](int result) {
+    if (!result) ui::MessageBox(kForgetFailedBox);
+    m_wordStatus = result ? WordForgot : WordForgetFailed;
+    log.WriteNote(result ? kForgotNote : kForgetFailedNote);
+  };
+  // Every test is made, whatever the earlier ones found; the status set last stands.
+  if (text.find("===") != std::string::npos) learned(memory.LearnFromLine(text));
+  if (text.size() == 5 && FindNoCase(text.c_str(), "learn")) learned(memory.LearnByDialog());
+  if (text.size() == 6 && FindNoCase(text.c_str(), "forget")) forgot(memory.ForgetByDialog());
+  if (text.rfind("f.", 0) == 0) forgot(memory.ForgetKeyword(text.substr(2)));
   return 0;
 }
 

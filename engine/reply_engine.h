@@ -28,8 +28,10 @@ class ReplyEngine {
 
   // One turn: the persona's reply to `line`, as made ("NAME" left for the window).
   std::string MakeReply(std::string line);
-  // Looks at the line before the search. Sets m_wordStatus (WordNone when no chat word
-  // acted); 1 when the line was empty and m_wordReply holds the reply, else 0.
+  // The chat words, tested before the search: "exit" writes the farewell to the log and
+  // ends the program (status 0); an empty line gets a no.dat reply in m_wordReply (result
+  // 1); "keyword===reply", "learn", "forget" and "f.keyword" teach or forget through a
+  // WordMemory and set m_wordStatus with a note in the log. Result 0 otherwise.
   char HandleChatWord(std::string line);
   // The turn after the chat words: the pending pair, the fixed replies of m_wordStatus,
   // the search or the fallback, and the coin that decides whether the reply is remembered.

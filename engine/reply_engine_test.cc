@@ -29,6 +29,11 @@ const std::string kMissingHead =
 
 class ReplyEngineTest : public testing_support::WorkFolderTest {
  protected:
+  void SetUp() override {
+    WorkFolderTest::SetUp();
+    // The chat words' log reads set.ini at every turn; logging is off here.
+    WriteFile("set.ini", "YourName:Taro\r\nRinuName:Mio\r\n0\r\n");
+  }
   void Files(const std::vector<std::string>& memory, const std::vector<std::string>& boke = {},
              const std::vector<std::string>& no = {}) {
     WriteFile("memory.dat", Stored(memory));
