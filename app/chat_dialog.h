@@ -1,7 +1,9 @@
 // The chat window: greets the user, runs one turn for every press of send (reply from the
 // engine, "NAME" put in, exchange logged, transcript newest first) and logs the farewell on
-// quit. It owns the conversation's log, settings and reply engine for its whole life; their
-// construction may show the first-run setup dialog or end the program (a missing data file).
+// quit. Its menu, the command words "log", "ver" and "set" and the About entry of the window
+// menu run the commands below; none of them touches the transcript or the log. It owns the
+// conversation's log, settings and reply engine for its whole life; their construction may
+// show the first-run setup dialog or end the program (a missing data file).
 #pragma once
 
 #include <string>
@@ -23,6 +25,24 @@ class ChatDialog : public ui::Dialog {
   // Replaces the first "NAME" in `reply` by the user's name.
   void InsertUserName(std::string& reply);
 
+  // Menu commands (menu 132); OnShowLog, OnVersion and OnSettings also run for the command
+  // words "log", "ver" and "set".
+  void OnShowLog();  // opens the current log, or says that none is kept
+  void OnVersion();  // the About dialog
+  // The settings dialog: OK stores its values, reloads the store and shows the new names;
+  // Cancel reloads the store (taking in what Apply wrote) and leaves the name fields alone.
+  void OnSettings();
+  void OnLearn();     // the learn dialog; the outcome is not looked at
+  void OnForget();    // the forget dialogs; the outcome is not looked at
+  void OnHelpPage();  // help.html of the working folder
+  void OnHomePage();
+  void OnRinuPage();
+  void OnMailToWex();
+  void OnThanksSite1();
+  void OnThanksSite2();
+  void OnThanksSite3();
+  void OnAboutThanks();  // the note on the thanked sites
+
   // The whole transcript, lines separated by LF, newest first.
   const std::string& transcript() const { return m_transcript; }
 
@@ -36,9 +56,12 @@ class ChatDialog : public ui::Dialog {
   void OnOK() override;
   void OnCancel() override;
   bool OnCommand(int id) override;
+  void OnSysCommand(int id) override;
 
  private:
   void ShowTranscript();
+  // Runs the command word `input` is, if it is one; false for any other text.
+  bool RunCommandWord(const std::string& input);
 
   // Construction runs in this order: the log (its settings may run the first-run setup),
   // the names, the settings, the transcript, the engine (ends the program when a data file
