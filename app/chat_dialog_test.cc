@@ -56,14 +56,13 @@ TEST_F(ChatDialogTest, GreetsWithTheStoredNamesAndTheInputHasTheFocus) {
 
 TEST_F(ChatDialogTest, TurnsStandNewestFirstAndClearTheInput) {
   random.Push({1, 0, 1, 1});  // coin, candidate; coin, fallback line 1
-  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK),
-                                 Type(IDC_INPUT, "zzz"), Press(ui::IDOK), Close()});
+  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK), Type(IDC_INPUT, "zzz"),
+                                 Press(ui::IDOK), Close()});
   ChatApp().InitInstance();
   std::vector<std::string> shown = Transcripts();
   ASSERT_EQ(shown.size(), 6u);
   EXPECT_EQ(shown[2], "Mio>xyz\r\nTaro>abc\r\nMio>Taro君こんにちは。");
-  EXPECT_EQ(shown[4],
-            "Mio>ふーん\r\nTaro>zzz\r\nMio>xyz\r\nTaro>abc\r\nMio>Taro君こんにちは。");
+  EXPECT_EQ(shown[4], "Mio>ふーん\r\nTaro>zzz\r\nMio>xyz\r\nTaro>abc\r\nMio>Taro君こんにちは。");
   EXPECT_EQ(LastChatState().text.at(IDC_INPUT), "");
   std::string log = ReadFile("log.txt");
   EXPECT_NE(log.find("Taro>abc\r\nMio>xyz\r\nTaro>zzz\r\nMio>ふーん\r\n"), std::string::npos)
@@ -108,10 +107,10 @@ TEST_F(ChatDialogTest, NamesChangedInSetIniReachTheLogAtOnceAndTheTranscriptNot)
   // The window's own store keeps the names it loaded (the settings command reloads it);
   // the log reads set.ini before every entry.
   random.Push({1, 0, 1, 0});
-  backend.When(IDD_CHAT_DIALOG,
-               {Type(IDC_INPUT, "abc"), Press(ui::IDOK),
-                Call([] { WriteFile("set.ini", "YourName:Jiro\r\nRinuName:Ren\r\n2\r\n"); }),
-                Type(IDC_INPUT, "hi"), Press(ui::IDOK), Close()});
+  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK), Call([] {
+                                   WriteFile("set.ini", "YourName:Jiro\r\nRinuName:Ren\r\n2\r\n");
+                                 }),
+                                 Type(IDC_INPUT, "hi"), Press(ui::IDOK), Close()});
   ChatApp().InitInstance();
   EXPECT_EQ(Transcripts().at(5).rfind("Mio>Taroです\r\nTaro>hi\r\nMio>xyz", 0), 0u);
   std::string log = ReadFile("log.txt");
@@ -147,9 +146,8 @@ TEST_F(ChatDialogTest, LongTranscriptShowsOnlyItsNewestWholeLines) {
   ChatDialog dialog;
   dialog.DoModal();
   EXPECT_EQ(Transcripts().at(2), "Mio>xyz\r\n");
-  EXPECT_EQ(dialog.transcript().size(),
-            std::string("Mio>xyz\nTaro>").size() + long_input.size() + 4 +
-                std::string("Mio>Taro君こんにちは。").size());
+  EXPECT_EQ(dialog.transcript().size(), std::string("Mio>xyz\nTaro>").size() + long_input.size() +
+                                            4 + std::string("Mio>Taro君こんにちは。").size());
 }
 
 TEST_F(ChatDialogTest, UserFileNamedTempIsLeftAlone) {
