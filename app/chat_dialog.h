@@ -1,9 +1,7 @@
-// The chat window: greets the user, runs one turn for every press of send (reply from the
-// engine, "NAME" put in, exchange logged, transcript newest first) and logs the farewell on
-// quit. Its menu, the command words "log", "ver" and "set" and the About entry of the window
-// menu run the commands below; none of them touches the transcript or the log. It owns the
-// conversation's log, settings and reply engine for its whole life; their construction may
-// show the first-run setup dialog or end the program (a missing data file).
+// The chat window: one turn per press of send (reply, "NAME" put in, exchange logged,
+// transcript newest first), the farewell on quit, and the commands of its menu, its command
+// words and its About entry, none of which touches the transcript or the log. It owns the
+// log, settings and reply engine; making them may run the setup or end the program.
 #pragma once
 
 #include <string>
