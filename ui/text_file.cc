@@ -34,10 +34,13 @@ TextReader::~TextReader() { Close(); }
 bool TextReader::Open(const std::string& path, bool ctrl_z_ends_file) {
   Close();
   m_ctrlZEnds = ctrl_z_ends_file;
-  m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a named pipe in the file's place cannot hang the program; it is then
+  // refused below like a folder.
+  m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (m_fd < 0) return false;
   struct stat st;
-  if (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     Close();
     return false;
   }
@@ -175,14 +178,14 @@ AppendResult Append(const std::string& path, std::string_view bytes, bool own_li
   // Reading the last byte needs read access; a file that only allows writing is appended
   // to without that look.
   int fd = -1;
-  if (own_line) fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (own_line) fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) {
     own_line = false;
-    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
   }
   if (fd < 0) return AppendResult::kOpenFailed;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return AppendResult::kOpenFailed;
   }
@@ -222,7 +225,8 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) return false;
-    int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (!S_ISREG(st.st_mode)) return false;
+    int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
     if (probe < 0) return false;
     ::close(probe);
     mode = st.st_mode & 07777;
@@ -238,10 +242,10 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
 }
 
 bool CanRead(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
-  bool file = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  bool file = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   ::close(fd);
   return file;
 }

@@ -136,15 +136,19 @@ TEST_F(TextFileTest, NextLineGivesWholeLinesAndCanKeepCtrlZ) {
   }
 }
 
-TEST_F(TextFileTest, OpenAndCanReadRefuseMissingFilesAndFolders) {
+TEST_F(TextFileTest, OpenAndCanReadRefuseMissingFilesFoldersAndPipes) {
   ASSERT_EQ(mkdir("folder", 0755), 0);
   WriteFile("locked", "x");
   ASSERT_EQ(chmod("locked", 0), 0);
+  // A named pipe with nobody at its other end would block every open: it is no data file.
+  ASSERT_EQ(mkfifo("pipe", 0644), 0);
   ui::TextReader reader;
-  for (const char* name : {"missing", "folder", "locked"}) {
+  for (const char* name : {"missing", "folder", "locked", "pipe"}) {
     EXPECT_FALSE(reader.Open(name)) << name;
     EXPECT_FALSE(ui::CanRead(name)) << name;
   }
+  EXPECT_EQ(ui::AppendToFile("pipe", "x\r\n"), ui::AppendResult::kOpenFailed);
+  EXPECT_FALSE(ui::ReplaceFile("pipe", "x\r\n"));
   WriteFile("file", "");
   EXPECT_TRUE(ui::CanRead("file"));
 }
