@@ -65,16 +65,6 @@ constexpr const char* kForgetFailedBox = "忘れさせるのに失敗しまし�
   ui::Terminate(1);
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
 
 // The matching of one turn: decides for each piece of memory.dat, as the text-mode reader
 // gives it, whether it is a record whose keyword occurs in the user's line.
@@ -355,7 +345,7 @@ void ReplyEngine::CollectCandidate(const char* record) {
   }
   std::string line(record, std::strcspn(record, "\n"));
   line += "\r\n";
-  if (!WriteAll(m_candidates, line.data(), line.size())) {
+  if (!ui::WriteAll(m_candidates, line)) {
     // A full disk: take back the part of the line that got in, and collect no more. A half
     // line that cannot be taken back would be drawn as a record: then none is drawn.
     bool taken_back = ::ftruncate(m_candidates, m_candidatesSize) == 0;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "engine/record_format.h"
+#include "ui/text_file.h"
 
 namespace {
 
@@ -196,31 +197,10 @@ bool ForgetScan::Next(Piece* piece) {
   const char* start = m_buf.get() + m_pos;
   const size_t avail = m_end - m_pos;
   const bool line_start = m_pos == m_lineStart;
-  const size_t unit = kForgetReadUnit;
-  // The same cut as a text-mode line read with room for `unit` bytes: at most unit - 1
-  // bytes and the line break, whose CR is dropped, or else `unit` bytes of text.
-  bool done = false;
-  size_t scan = std::min(avail, unit + 1);
-  const char* lf = static_cast<const char*>(std::memchr(start, '\n', scan));
-  if (lf) {
-    size_t text_len = static_cast<size_t>(lf - start);
-    size_t consumed = text_len + 1;
-    if (text_len > 0 && start[text_len - 1] == '\r') --text_len;
-    if (text_len + 1 <= unit) {
-      piece->text = std::string_view(start, text_len);
-      piece->line_end = true;
-      m_pos += consumed;
-      done = true;
-    }
-  }
-  if (!done) {
-    size_t take = std::min(avail, unit);
-    // A CR that the next byte turns into a line break belongs to the next piece.
-    if (take == unit && start[take - 1] == '\r' && take < avail && start[take] == '\n') --take;
-    piece->text = std::string_view(start, take);
-    piece->line_end = false;
-    m_pos += take;
-  }
+  ui::TextReader::Piece cut;
+  m_pos += ui::CutTextPiece(start, avail, kForgetReadUnit, &cut);
+  piece->text = cut.text;
+  piece->line_end = cut.line_end;
   if (line_start) m_lineComment = IsForgetComment(piece->text);
   piece->comment = m_lineComment || IsForgetComment(piece->text);
   piece->matches = !piece->comment && m_matcher->Matches(piece->text, piece->line_end);

@@ -14,6 +14,9 @@ namespace {
 constexpr size_t kBlock = 1 << 20;
 constexpr char kCtrlZ = 0x1A;
 
+
+}  // namespace
+
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -26,8 +29,6 @@ bool WriteAll(int fd, std::string_view bytes) {
   }
   return true;
 }
-
-}  // namespace
 
 TextReader::~TextReader() { Close(); }
 
@@ -99,12 +100,7 @@ bool TextReader::Fill(size_t wanted) {
   return m_end > m_pos;
 }
 
-bool TextReader::Next(size_t unit, Piece* piece) {
-  if (m_fd < 0 || unit == 0) return false;
-  // Enough for a whole piece, its CR LF, and one byte to tell a CR LF from a lone CR.
-  if (!Fill(unit + 2)) return false;
-  const char* start = m_buf.get() + m_pos;
-  size_t avail = m_end - m_pos;
+size_t CutTextPiece(const char* start, size_t avail, size_t unit, TextReader::Piece* piece) {
   // The line break, if it falls inside this piece: at most unit - 1 bytes of text before
   // it, plus one CR that the text mode drops.
   size_t scan = avail < unit + 1 ? avail : unit + 1;
@@ -116,8 +112,7 @@ bool TextReader::Next(size_t unit, Piece* piece) {
     if (text_len + 1 <= unit) {
       piece->text = std::string_view(start, text_len);
       piece->line_end = true;
-      m_pos += consumed;
-      return true;
+      return consumed;
     }
   }
   // No line break within the unit: a full piece of text. A CR at its end that the next
@@ -128,12 +123,18 @@ bool TextReader::Next(size_t unit, Piece* piece) {
     // Only "\r\n" left with unit 1: the line break alone.
     piece->text = std::string_view(start, 0);
     piece->line_end = true;
-    m_pos += 2;
-    return true;
+    return 2;
   }
   piece->text = std::string_view(start, take);
   piece->line_end = false;
-  m_pos += take;
+  return take;
+}
+
+bool TextReader::Next(size_t unit, Piece* piece) {
+  if (m_fd < 0 || unit == 0) return false;
+  // Enough for a whole piece, its CR LF, and one byte to tell a CR LF from a lone CR.
+  if (!Fill(unit + 2)) return false;
+  m_pos += CutTextPiece(m_buf.get() + m_pos, m_end - m_pos, unit, piece);
   return true;
 }
 

@@ -58,6 +58,14 @@ class TextReader {
   bool m_ctrlZEnds = true;
 };
 
+// The next piece of at most `unit` bytes at `start`, cut as a text-mode read cuts it: the
+// bytes [start, start + avail) must hold unit + 2 bytes, or all that remain of the file.
+// Returns how many of them the piece takes up (its CR LF included).
+size_t CutTextPiece(const char* start, size_t avail, size_t unit, TextReader::Piece* piece);
+
+// Writes all of `bytes` to `fd`; false on any write error.
+bool WriteAll(int fd, std::string_view bytes);
+
 // Appends `bytes` as one unit. When a write fails part-way (a full disk), the file is cut
 // back to its former length, so no partial line stays.
 enum class AppendResult { kOk, kOpenFailed, kWriteFailed };
