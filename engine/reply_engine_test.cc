@@ -18,6 +18,7 @@ namespace {
 using testing_support::Exists;
 using testing_support::ExitStatusOf;
 using testing_support::ReadFile;
+using testing_support::TextModeStream;
 using testing_support::Stored;
 using testing_support::WriteFile;
 
@@ -285,17 +286,6 @@ TEST_F(ReplyEngineTest, CountLinesReadsInUnitsOf398) {
 }
 
 // ---- The search against a plain rendering of its steps, on random files ----
-
-// The file as a text-mode stream delivers it: up to a Ctrl-Z, each CR LF as LF.
-std::string TextModeStream(const std::string& raw) {
-  std::string out;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\x1a') break;
-    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-    out.push_back(raw[i]);
-  }
-  return out;
-}
 
 // Reads of at most 348 bytes into a zero-terminated buffer; for each one, the skip tests,
 // the text up to its NUL, ShiftRead in place, the keyword by the first "%+%" of the text as

@@ -64,6 +64,16 @@ std::string ReadFile(const std::string& name) {
   return s.str();
 }
 
+std::string TextModeStream(const std::string& raw) {
+  std::string out;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\x1a') break;
+    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+    out.push_back(raw[i]);
+  }
+  return out;
+}
+
 bool Exists(const std::string& name) {
   struct stat st;
   return stat(name.c_str(), &st) == 0;

@@ -49,6 +49,8 @@ bool Exists(const std::string& name);
 void MakeReadOnly(const std::string& name);
 // Lines in the stored form of the data files: each byte before the line end +3, CR LF.
 std::string Stored(const std::vector<std::string>& plain_lines);
+// What a text-mode stream delivers of `raw`: up to the first Ctrl-Z, each CR LF as LF.
+std::string TextModeStream(const std::string& raw);
 // The files of the current folder, sorted.
 std::vector<std::string> ListFolder();
 

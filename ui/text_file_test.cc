@@ -12,18 +12,8 @@
 namespace {
 
 using testing_support::ReadFile;
+using testing_support::TextModeStream;
 using testing_support::WriteFile;
-
-// What a text-mode stream delivers of `raw`: up to the first Ctrl-Z, each CR LF as LF.
-std::string TextModeStream(const std::string& raw) {
-  std::string out;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\x1a') break;
-    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-    out.push_back(raw[i]);
-  }
-  return out;
-}
 
 // fgets with a buffer of unit + 1 bytes, over and over: each piece ends after a line break
 // or at `unit` bytes.
