@@ -11,8 +11,8 @@
 #include "res/templates.h"
 #include "settings/settings_dialog.h"
 #include "ui/data_exchange.h"
-#include "ui/random_source.h"
-#include "ui/text_file.h"
+#include "core/random_source.h"
+#include "core/text_file.h"
 
 namespace {
 constexpr const char* kGreeting = "君こんにちは。";
@@ -30,7 +30,7 @@ ChatDialog::ChatDialog() : ui::Dialog(res::ChatTemplate()), m_hIcon(&res::ChatIc
   m_strRinuName = "";
   m_transcript = "";
   // The one seeding of the random draws of the whole program.
-  ui::SeedRandom(static_cast<unsigned>(std::time(nullptr)));
+  core::SeedRandom(static_cast<unsigned>(std::time(nullptr)));
 }
 
 ChatDialog::~ChatDialog() = default;
@@ -202,5 +202,5 @@ void ChatDialog::ShowTranscript() {
     size_t last_break = shown.rfind('\n');
     if (last_break != std::string_view::npos) shown = shown.substr(0, last_break + 1);
   }
-  SetDlgItemText(IDC_TRANSCRIPT, ui::ToCrLf(shown));
+  SetDlgItemText(IDC_TRANSCRIPT, core::ToCrLf(shown));
 }

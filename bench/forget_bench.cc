@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/record_format.h"
+#include "core/record_format.h"
 #include "memory/word_memory.h"
 #include "res/resource.h"
 #include "ui/backend.h"

@@ -30,10 +30,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/record_format.h"
+#include "core/record_format.h"
 #include "engine/reply_engine.h"
 #include "ui/backend.h"
-#include "ui/random_source.h"
+#include "core/random_source.h"
 
 namespace {
 
@@ -307,7 +307,7 @@ bool RunSize(int records) {
 
   BenchBackend backend;
   ui::SetBackend(&backend);
-  ui::SeedRandom(1);
+  core::SeedRandom(1);
   bool ok = true;
   {
     ReplyEngine engine;

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/record_format.h"
+#include "core/record_format.h"
 #include "log/conversation_log.h"
 #include "memory/word_memory.h"
 #include "res/links.h"
 #include "ui/backend.h"
-#include "ui/random_source.h"
-#include "ui/text_file.h"
+#include "core/random_source.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -184,7 +184,7 @@ ReplyEngine::ReplyEngine() {
     const char* message;
   } files[] = {{kMemoryFile, kMissingMemory}, {kBokeFile, kMissingBoke}, {kNoFile, kMissingNo}};
   for (const auto& file : files) {
-    if (!ui::CanRead(file.name)) {
+    if (!core::CanRead(file.name)) {
       ui::MessageBox(file.message);
       missing = true;
     }
@@ -256,7 +256,7 @@ std::string ReplyEngine::ReplyAfterChatWord() {
       break;
   }
   int matched = SearchMemory(m_input);
-  int coin = ui::Rand() % 2;
+  int coin = core::Rand() % 2;
   std::string reply = matched > 0 ? PickCandidateReply() : PickBokeReply();
   if (coin == 0) {
     m_pairPending = 1;
@@ -267,7 +267,7 @@ std::string ReplyEngine::ReplyAfterChatWord() {
 
 std::string ReplyEngine::PickNoInputReply() {
   int32_t n = CountLines(kNoFile);
-  int r = ui::Rand() % (n + 1);
+  int r = core::Rand() % (n + 1);
   if (r == 0) {
     m_work = kNoInputDefault;
   } else {
@@ -278,7 +278,7 @@ std::string ReplyEngine::PickNoInputReply() {
 
 std::string ReplyEngine::PickBokeReply() {
   int32_t n = CountLines(kBokeFile);
-  int r = ui::Rand() % (n + 1);
+  int r = core::Rand() % (n + 1);
   if (r == 0) {
     m_work = kEchoOpen + m_input + kEchoClose;
   } else {
@@ -289,10 +289,10 @@ std::string ReplyEngine::PickBokeReply() {
 }
 
 std::string ReplyEngine::ReadDataLine(const char* file_name, int r) {
-  ui::TextReader reader;
+  core::TextReader reader;
   // The file was there a moment ago when its lines were counted.
   if (!reader.Open(file_name)) ReportUnreadableDataFile();
-  ui::TextReader::Piece piece;
+  core::TextReader::Piece piece;
   for (int i = 1; i <= r; ++i) {
     if (!reader.Next(kReplyReadUnit, &piece)) return std::string();
   }
@@ -307,11 +307,11 @@ int ReplyEngine::SearchMemory(const std::string& line) {
   // A save.temp left by a turn that never finished must not be drawn from. If it cannot be
   // deleted, it stays stale until this search writes it afresh.
   m_candidatesStale = ::unlink(kCandidateFile) != 0 && errno != ENOENT;
-  ui::TextReader reader;
+  core::TextReader reader;
   if (!reader.Open(kMemoryFile)) return 0;
   LineMatcher matcher(line);
   int matched = 0;
-  ui::TextReader::Piece piece;
+  core::TextReader::Piece piece;
   char record[kReplyReadUnit + 1];
   while (reader.Next(kReplyReadUnit, &piece)) {
     if (!matcher.Matches(piece.text, piece.line_end)) continue;
@@ -345,13 +345,13 @@ void ReplyEngine::CollectCandidate(const char* record) {
   }
   std::string line(record, std::strcspn(record, "\n"));
   line += "\r\n";
-  if (!ui::WriteAll(m_candidates, line)) {
+  if (!core::WriteAll(m_candidates, line)) {
     // A full disk: take back the part of the line that got in, and collect no more. A half
     // line that cannot be taken back would be drawn as a record: then none is drawn.
     bool taken_back = ::ftruncate(m_candidates, m_candidatesSize) == 0;
     m_candidatesFailed = true;
     CloseCandidates();
-    if (!taken_back) ui::RemoveFile(kCandidateFile);
+    if (!taken_back) core::RemoveFile(kCandidateFile);
     return;
   }
   m_candidatesSize += static_cast<int64_t>(line.size());
@@ -366,20 +366,20 @@ void ReplyEngine::CloseCandidates() {
 std::string ReplyEngine::PickCandidateReply() {
   // save.temp holds the records exactly as collected, so it is read back in whole lines
   // and a Ctrl-Z in a record is an ordinary byte.
-  ui::TextReader reader;
-  ui::TextReader::Piece piece;
+  core::TextReader reader;
+  core::TextReader::Piece piece;
   int32_t k = 0;
   if (!m_candidatesStale && reader.Open(kCandidateFile, /*ctrl_z_ends_file=*/false)) {
     while (reader.NextLine(&piece)) ++k;
   }
   if (k == 0) {
     // Not there, not this turn's, or empty because nothing could be written to it.
-    if (!m_candidatesStale) ui::RemoveFile(kCandidateFile);
+    if (!m_candidatesStale) core::RemoveFile(kCandidateFile);
     m_candidatesStale = false;
     ui::MessageBox(kErrorBox);
     return kErrorReply;
   }
-  int r = ui::Rand() % k + 1;
+  int r = core::Rand() % k + 1;
   std::string chosen;
   if (reader.Open(kCandidateFile, /*ctrl_z_ends_file=*/false)) {
     for (int i = 1; i <= r && reader.NextLine(&piece); ++i) {
@@ -391,15 +391,15 @@ std::string ReplyEngine::PickCandidateReply() {
     reader.Close();
   }
   SplitRecord(chosen, RecordReply);
-  ui::RemoveFile(kCandidateFile);
+  core::RemoveFile(kCandidateFile);
   return chosen;
 }
 
 int32_t ReplyEngine::CountLines(const char* file_name) {
-  ui::TextReader reader;
+  core::TextReader reader;
   if (!reader.Open(file_name)) ReportUnreadableDataFile();
   int32_t count = 0;
-  ui::TextReader::Piece piece;
+  core::TextReader::Piece piece;
   while (reader.Next(kCountReadUnit, &piece)) ++count;
   return count;
 }
@@ -411,7 +411,7 @@ void ReplyEngine::AppendConversationPair() {
   // Learning from the conversation happens unasked, so a pair that the file cannot hold
   // (it would read back as another record, or as none) is left out without a box.
   if (CheckStorable(record) != StoreProblem::kNone) return;
-  if (ui::AppendLine(kMemoryFile, StoredLine(record)) != ui::AppendResult::kOk) {
+  if (core::AppendLine(kMemoryFile, StoredLine(record)) != core::AppendResult::kOk) {
     ui::MessageBox(kMemoryNotWritable);
   }
 }

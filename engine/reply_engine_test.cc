@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/record_format.h"
+#include "core/record_format.h"
 #include "res/links.h"
 #include "testing/work_folder.h"
-#include "ui/text_file.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ TEST_F(ReplyEngineTest, StartUpNamesEachMissingFileThenEnds) {
   };
   for (const Case& c : cases) {
     Files({}, {}, {});
-    for (const std::string& name : c.missing) ui::RemoveFile(name);
+    for (const std::string& name : c.missing) core::RemoveFile(name);
     size_t before = backend.boxes().size();
     int status = ExitStatusOf([] { ReplyEngine engine; });
     std::vector<std::string> boxes(backend.boxes().begin() + before, backend.boxes().end());
@@ -72,7 +72,7 @@ TEST_F(ReplyEngineTest, StartUpNamesEachMissingFileThenEnds) {
   }
   // A folder in place of a data file is no data file.
   Files({}, {}, {});
-  ui::RemoveFile("boke.dat");
+  core::RemoveFile("boke.dat");
   ASSERT_EQ(mkdir("boke.dat", 0755), 0);
   EXPECT_EQ(ExitStatusOf([] { ReplyEngine engine; }), 1);
 }
@@ -206,10 +206,10 @@ TEST_F(ReplyEngineTest, PairThatWouldNotReadBackIsDroppedQuietly) {
 TEST_F(ReplyEngineTest, DataFileGoneAfterStartUpEndsWithErr0001) {
   Files({"zzz%+%no"}, {"b"}, {"n"});
   ReplyEngine engine;
-  ui::RemoveFile("boke.dat");
+  core::RemoveFile("boke.dat");
   random.Push({1});  // the coin; the pick never comes
   EXPECT_EQ(ExitStatusOf([&] { engine.MakeReply("hi"); }), 1);
-  ui::RemoveFile("no.dat");
+  core::RemoveFile("no.dat");
   EXPECT_EQ(ExitStatusOf([&] { engine.MakeReply(""); }), 1);
   ASSERT_EQ(backend.boxes().size(), 2u);
   EXPECT_EQ(backend.boxes()[0], backend.boxes()[1]);
@@ -253,7 +253,7 @@ TEST_F(ReplyEngineTest, LongRecordsArriveInPiecesAndStillPickWhole) {
   // The rest of a long line is a line of its own: its keyword is all of it, line break too.
   EXPECT_EQ(engine.SearchMemory(std::string(52, 'y')), 2);
   EXPECT_EQ(engine.SearchMemory(std::string(52, 'y') + "\n"), 3);
-  ui::RemoveFile("save.temp");
+  core::RemoveFile("save.temp");
 }
 
 TEST_F(ReplyEngineTest, UnreadableMemoryFallsBack) {

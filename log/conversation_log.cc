@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "ui/backend.h"
-#include "ui/text_file.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ std::string EscapeHtml(std::string_view text) {
 // Appends `entry` with CR LF line ends to `path` as one unit; shows `failure` when the file
 // cannot be opened or the write fails (nothing of the entry then stays in the file).
 void Append(const char* path, std::string_view entry, const char* failure) {
-  if (ui::AppendToFile(path, ui::ToCrLf(entry)) != ui::AppendResult::kOk) ui::MessageBox(failure);
+  if (core::AppendToFile(path, core::ToCrLf(entry)) != core::AppendResult::kOk) ui::MessageBox(failure);
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "engine/record_format.h"
-#include "ui/text_file.h"
+#include "core/record_format.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -197,8 +197,8 @@ bool ForgetScan::Next(Piece* piece) {
   const char* start = m_buf.get() + m_pos;
   const size_t avail = m_end - m_pos;
   const bool line_start = m_pos == m_lineStart;
-  ui::TextReader::Piece cut;
-  m_pos += ui::CutTextPiece(start, avail, kForgetReadUnit, &cut);
+  core::TextReader::Piece cut;
+  m_pos += core::CutTextPiece(start, avail, kForgetReadUnit, &cut);
   piece->text = cut.text;
   piece->line_end = cut.line_end;
   if (line_start) m_lineComment = IsForgetComment(piece->text);

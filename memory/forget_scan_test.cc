@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/record_format.h"
+#include "core/record_format.h"
 #include "testing/work_folder.h"
-#include "ui/text_file.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -24,9 +24,9 @@ class ForgetScanTest : public WorkFolderTest {};
 
 Pieces ReaderPieces(const std::string& path) {
   Pieces pieces;
-  ui::TextReader reader;
+  core::TextReader reader;
   EXPECT_TRUE(reader.Open(path));
-  ui::TextReader::Piece piece;
+  core::TextReader::Piece piece;
   while (reader.Next(kForgetReadUnit, &piece)) pieces.emplace_back(piece.text, piece.line_end);
   return pieces;
 }

@@ -7,13 +7,13 @@
 #include <cerrno>
 #include <cstring>
 
-#include "engine/record_format.h"
+#include "core/record_format.h"
 #include "memory/forget_choice_dialog.h"
 #include "memory/forget_keyword_dialog.h"
 #include "memory/forget_scan.h"
 #include "memory/learn_dialog.h"
 #include "ui/backend.h"
-#include "ui/text_file.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -32,20 +32,14 @@ constexpr const char* kNothingToForget = "その言葉に対する忘れる言�
 constexpr const char* kCannotForget = "忘れることが出来ませんでした";
 constexpr const char* kCannotOpen = "ファイルがオープンできませんでした";
 
-// Makes the renames in the working folder last (best effort).
-void SyncFolder() {
-  int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  (void)::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
-WordMemory::WordMemory() = default;
+WordMemory::WordMemory() : m_copy(kMemoryFile, kCopyFile) {}
 
 WordMemory::~WordMemory() {
-  if (ui::CanRead(kCopyFile)) ui::RemoveFile(kCopyFile);
+  m_copy.Abort();
+  // A copy left by a forget that never finished (a crash) is of no use.
+  if (core::CanRead(kCopyFile)) core::RemoveFile(kCopyFile);
 }
 
 int WordMemory::LearnByDialog() {
@@ -93,7 +87,7 @@ int WordMemory::AppendRecord(const std::string& keyword, const std::string& repl
       ui::MessageBox(kReadsAsComment);
       return 0;
   }
-  if (ui::AppendLine(kMemoryFile, StoredLine(record)) != ui::AppendResult::kOk) {
+  if (core::AppendLine(kMemoryFile, StoredLine(record)) != core::AppendResult::kOk) {
     ui::MessageBox(kCannotWrite);
     ui::MessageBox(kWriteFailed);
     return 0;
@@ -156,7 +150,7 @@ void WordMemory::CollapseLineBreaks(std::string& text) {
   text = std::move(out);
 }
 
-void WordMemory::ExpandLineBreaks(std::string& text) { text = ui::ToCrLf(text); }
+void WordMemory::ExpandLineBreaks(std::string& text) { text = core::ToCrLf(text); }
 
 int WordMemory::ForgetChosen() {
   int n = 0;
@@ -177,12 +171,10 @@ int WordMemory::ChooseNumber(int& number) {
 }
 
 int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
-  m_bCopyReady = false;
+  m_copy.Abort();
   ForgetScan scan(keyword);
   if (!scan.Open(kMemoryFile)) return 0;
-  // A new file of our own, never one that a link points at.
-  ui::RemoveFile(kCopyFile);
-  int out = ::open(kCopyFile, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  int out = m_copy.Begin();
   if (out >= 0) scan.CopyTo(out);
   int count = 0;
   bool found = false;
@@ -194,15 +186,10 @@ int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
       scan.DropLine();
     }
   }
-  bool complete = scan.Finish();
-  if (out >= 0) {
-    complete = complete && ::fsync(out) == 0;
-    if (::close(out) != 0) complete = false;
-    // Half a copy is of no use to anyone.
-    if (!complete) ui::RemoveFile(kCopyFile);
-  }
-  m_bCopyReady = out >= 0 && complete;
+  // Half a copy is of no use to anyone: CopyBack refuses it.
+  if (!scan.Finish()) m_copy.MarkFailed();
   if (!found) {
+    m_copy.Abort();
     ui::MessageBox(kCannotForget);
     return 0;
   }
@@ -210,28 +197,8 @@ int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
 }
 
 int WordMemory::CopyBack() {
-  bool ready = m_bCopyReady;
-  m_bCopyReady = false;
-  if (!ready || !ui::CanRead(kCopyFile)) {
-    ui::RemoveFile(kCopyFile);
-    return 0;
-  }
-  // The rename would replace even a read-only memory.dat: the copy-back asks first whether
-  // the file may be written, and gives the new one its permissions.
-  mode_t mode = 0644;
-  int probe = ::open(kMemoryFile, O_WRONLY | O_CLOEXEC);
-  if (probe >= 0) {
-    struct stat st;
-    if (::fstat(probe, &st) == 0) mode = st.st_mode & 07777;
-    ::close(probe);
-  } else if (errno != ENOENT) {
-    ui::RemoveFile(kCopyFile);
-    return 0;
-  }
-  if (::chmod(kCopyFile, mode) != 0 || ::rename(kCopyFile, kMemoryFile) != 0) {
-    ui::RemoveFile(kCopyFile);
-    return 0;
-  }
-  SyncFolder();
-  return 1;
+  if (m_copy.Commit()) return 1;
+  // Not this forget's finished copy (or none): whatever stands by that name goes.
+  if (core::CanRead(kCopyFile)) core::RemoveFile(kCopyFile);
+  return 0;
 }

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "core/text_file.h"
+
 class WordMemory {
  public:
   WordMemory();
@@ -58,5 +60,5 @@ class WordMemory {
 
   std::string m_pszKeyword;   // the keyword of the forget under way
   std::string m_strMatches;   // the list shown in the number dialog
-  bool m_bCopyReady = false;  // "tem.buf.temp" holds this forget's complete new memory.dat
+  core::FileReplacement m_copy;  // the new memory.dat in "tem.buf.temp" while a forget builds it
 };

@@ -5,8 +5,8 @@
 
 #include "settings/setup_dialog.h"
 #include "ui/backend.h"
-#include "ui/text_codec.h"
-#include "ui/text_file.h"
+#include "core/text_codec.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -29,8 +29,8 @@ constexpr const char* kError03Message =
 
 // The next line of the file without its line break: the first kReadUnit bytes of a longer
 // line, whose rest is skipped. False when there is no further line.
-bool ReadLine(ui::TextReader& file, std::string* line) {
-  ui::TextReader::Piece piece;
+bool ReadLine(core::TextReader& file, std::string* line) {
+  core::TextReader::Piece piece;
   if (!file.Next(kReadUnit, &piece)) return false;
   line->assign(piece.text);
   while (!piece.line_end && file.Next(kReadUnit, &piece)) {
@@ -45,7 +45,7 @@ bool ValueAfterColon(std::string_view line, std::string* value) {
   if (colon == std::string_view::npos) return false;
   // ":" is never part of a double-byte character, so the value starts on a character.
   std::string_view rest = line.substr(colon + 1);
-  value->assign(ui::CutToBytes(rest, rest.size() < kMaxValueBytes ? rest.size() : kMaxValueBytes));
+  value->assign(core::CutToBytes(rest, rest.size() < kMaxValueBytes ? rest.size() : kMaxValueBytes));
   return true;
 }
 
@@ -74,7 +74,7 @@ std::string_view OneLine(std::string_view name) {
 }
 
 // Opens set.ini again after the setup dialog wrote it; ends the program when it cannot.
-void OpenWrittenFile(ui::TextReader& file) {
+void OpenWrittenFile(core::TextReader& file) {
   if (file.Open(kFileName)) return;
   ui::MessageBox(kCannotReadEndMessage);
   ui::Terminate(1);
@@ -87,7 +87,7 @@ SettingsStore::SettingsStore() { Load(); }
 SettingsStore::~SettingsStore() = default;
 
 int SettingsStore::Load() {
-  ui::TextReader file;
+  core::TextReader file;
   bool written_by_setup = false;
   if (!file.Open(kFileName)) {
     RunSetup();
@@ -175,4 +175,4 @@ std::string SettingsStore::Content() const {
   return content;
 }
 
-bool SettingsStore::WriteSettingsFile() const { return ui::ReplaceFile(kFileName, Content()); }
+bool SettingsStore::WriteSettingsFile() const { return core::ReplaceFile(kFileName, Content()); }

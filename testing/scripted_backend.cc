@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/text_codec.h"
+#include "core/text_codec.h"
 
 namespace testing_support {
 
@@ -127,7 +127,7 @@ class ScriptedWindow : public ui::DialogWindow {
         std::string text = step.text;
         auto limit = m_limits.find(step.id);
         if (limit != m_limits.end())
-          text = std::string(ui::CutToBytes(text, static_cast<size_t>(limit->second)));
+          text = std::string(core::CutToBytes(text, static_cast<size_t>(limit->second)));
         m_state.text[step.id] = text;
         break;
       }

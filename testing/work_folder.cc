@@ -33,11 +33,11 @@ void WorkFolderTest::SetUp() {
   folder = templ;
   ASSERT_EQ(chdir(folder.c_str()), 0);
   ui::SetBackend(&backend);
-  ui::SetRandomSource(&random);
+  core::SetRandomSource(&random);
 }
 
 void WorkFolderTest::TearDown() {
-  ui::SetRandomSource(nullptr);
+  core::SetRandomSource(nullptr);
   ui::SetBackend(nullptr);
   if (chdir(m_oldDir.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << m_oldDir;
   std::error_code ec;

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "testing/scripted_backend.h"
-#include "ui/random_source.h"
+#include "core/random_source.h"
 
 namespace testing_support {
 
 // Gives the draws it was told, in order; a draw past the end fails the test.
-class ScriptedRandom : public ui::RandomSource {
+class ScriptedRandom : public core::RandomSource {
  public:
   void Push(std::initializer_list<int> values) { m_values.insert(m_values.end(), values); }
   int Next() override;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/record_format.h"
-#include "ui/text_codec.h"
+#include "core/record_format.h"
+#include "core/text_codec.h"
 
 namespace rinu_data {
 namespace {
@@ -144,7 +144,7 @@ Conversion DecodeStored(std::string_view stored, FileKind kind) {
       sjis = plain;
     }
     if (!problem.empty()) return Refuse(c, n, problem);
-    ui::CodecResult text = ui::SjisToUtf8(sjis);
+    core::CodecResult text = core::SjisToUtf8(sjis);
     if (!text.ok) return Refuse(c, n, text.reason + AtByte(text.error_offset));
     c.output += text.text;
     if (n < lines.size() || final_break) c.output += '\n';
@@ -163,7 +163,7 @@ Conversion EncodePlain(std::string_view text, FileKind kind) {
     size_t n = i + 1;
     size_t cr = raw.find('\r');
     if (cr != std::string_view::npos) return Refuse(c, n, "a CR inside the line" + AtByte(cr));
-    ui::CodecResult sjis = ui::Utf8ToSjisExact(raw);
+    core::CodecResult sjis = core::Utf8ToSjisExact(raw);
     if (!sjis.ok) return Refuse(c, n, sjis.reason + AtByte(sjis.error_offset));
     bool comment = kind == FileKind::kMemory && StartsWithSlashes(sjis.text);
     std::string problem =

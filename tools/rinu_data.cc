@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/data_file.h"
-#include "ui/text_file.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ int Encode(const rinu_data::Options& options) {
       std::fprintf(stderr, "rinu-data: cannot write to standard output\n");
       return kExitUsage;
     }
-  } else if (!ui::ReplaceFile(options.output, c.output)) {
+  } else if (!core::ReplaceFile(options.output, c.output)) {
     std::fprintf(stderr, "rinu-data: cannot write %s (left as it was)\n", options.output.c_str());
     return kExitUsage;
   }

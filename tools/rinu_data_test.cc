@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/record_format.h"
+#include "core/record_format.h"
 #include "tools/data_file.h"
-#include "ui/text_codec.h"
-#include "ui/text_file.h"
+#include "core/text_codec.h"
+#include "core/text_file.h"
 
 // Narrow literals are compiled to code page 932: "あ" is Shift-JIS, U8(u8"あ") is UTF-8.
 namespace {
@@ -418,9 +418,9 @@ TEST(DataFileTest, CommittedDataFilesReadWholeByTheProgram) {
   for (const char* name : {"memory", "boke", "no"}) {
     SCOPED_TRACE(name);
     std::istringstream source(ReadSourceFile(std::string("data/src/") + name + ".txt"));
-    ui::TextReader reader;
+    core::TextReader reader;
     ASSERT_TRUE(reader.Open(std::string(RINU_SOURCE_DIR) + "/data/" + name + ".dat"));
-    ui::TextReader::Piece piece;
+    core::TextReader::Piece piece;
     std::string expected;
     size_t lines = 0;
     while (reader.Next(kReplyReadUnit, &piece)) {
@@ -433,7 +433,7 @@ TEST(DataFileTest, CommittedDataFilesReadWholeByTheProgram) {
         continue;
       }
       ShiftLine(line, ShiftRead);
-      EXPECT_EQ(line, ui::Utf8ToSjis(expected).text);
+      EXPECT_EQ(line, core::Utf8ToSjis(expected).text);
     }
     EXPECT_FALSE(reader.failed());
     EXPECT_FALSE(std::getline(source, expected)) << "the program stops before the end";

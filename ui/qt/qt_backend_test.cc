@@ -27,14 +27,14 @@
 #include "ui/dialog.h"
 #include "ui/qt/qt_test_support.h"
 #include "ui/qt/qt_text.h"
-#include "ui/text_codec.h"
+#include "core/text_codec.h"
 
 namespace ui::qt {
 namespace {
 
 // The program's form of a text: Shift-JIS bytes.
 std::string S(const char8_t* utf8) {
-  CodecResult r = Utf8ToSjis(reinterpret_cast<const char*>(utf8));
+  core::CodecResult r = core::Utf8ToSjis(reinterpret_cast<const char*>(utf8));
   EXPECT_TRUE(r.ok) << r.reason;
   return r.text;
 }

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
-#include "ui/text_codec.h"
+#include "core/text_codec.h"
 
 namespace ui::qt {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 // Shift-JIS bytes of one character given as UTF-8, or 0 when the code page lacks it.
 int CharBytes(const QString& character) {
   if (character.size() == 1 && character[0].unicode() < 0x80) return 1;
-  CodecResult r = Utf8ToSjis(character.toUtf8().toStdString());
+  core::CodecResult r = core::Utf8ToSjis(character.toUtf8().toStdString());
   return r.ok ? static_cast<int>(r.text.size()) : 0;
 }
 
@@ -33,13 +33,13 @@ QString FromSjis(std::string_view sjis) {
   std::string utf8;
   utf8.reserve(sjis.size() * 3 / 2);
   while (!sjis.empty()) {
-    CodecResult r = SjisToUtf8(sjis);
+    core::CodecResult r = core::SjisToUtf8(sjis);
     if (r.ok) {
       utf8 += r.text;
       break;
     }
     // Everything before the offending character converts; the character shows as U+FFFD.
-    utf8 += SjisToUtf8(sjis.substr(0, r.error_offset)).text;
+    utf8 += core::SjisToUtf8(sjis.substr(0, r.error_offset)).text;
     utf8 += "\xEF\xBF\xBD";
     // A lead byte without a proper second byte stands alone: the byte after it is shown.
     size_t skip = r.error_char.size() == 2 && IsTrailByte(r.error_char[1]) ? 2 : 1;
@@ -54,12 +54,12 @@ std::string ToSjis(QStringView text) {
   std::string sjis;
   sjis.reserve(utf8.size());
   while (!rest.empty()) {
-    CodecResult r = Utf8ToSjis(rest);
+    core::CodecResult r = core::Utf8ToSjis(rest);
     if (r.ok) {
       sjis += r.text;
       break;
     }
-    sjis += Utf8ToSjis(rest.substr(0, r.error_offset)).text;
+    sjis += core::Utf8ToSjis(rest.substr(0, r.error_offset)).text;
     size_t skip = r.error_char.empty() ? 1 : r.error_char.size();
     rest.remove_prefix(std::min(rest.size(), r.error_offset + skip));
   }
@@ -71,7 +71,7 @@ Unencodable FindUnencodable(QStringView text) {
   const std::string utf8 = text.toUtf8().toStdString();
   size_t from = 0;
   while (from < utf8.size()) {
-    CodecResult r = Utf8ToSjis(std::string_view(utf8).substr(from));
+    core::CodecResult r = core::Utf8ToSjis(std::string_view(utf8).substr(from));
     if (r.ok) break;
     const size_t at = from + r.error_offset;
     if (r.error_char == "\xEF\xBF\xBD") {  // U+FFFD: see the header

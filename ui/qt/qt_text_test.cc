@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "ui/qt/sjis_line_validator.h"
-#include "ui/text_codec.h"
+#include "core/text_codec.h"
 
 namespace ui::qt {
 namespace {
 
 QString Q(const char8_t* utf8) { return QString::fromUtf8(utf8); }
-std::string S(const char8_t* utf8) { return Utf8ToSjis(reinterpret_cast<const char*>(utf8)).text; }
+std::string S(const char8_t* utf8) { return core::Utf8ToSjis(reinterpret_cast<const char*>(utf8)).text; }
 
 TEST(QtText, FromSjisShowsBadBytesAsReplacements) {
   const std::vector<std::pair<std::string, QString>> cases = {

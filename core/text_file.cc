@@ -1,4 +1,4 @@
-#include "ui/text_file.h"
+#include "core/text_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace ui {
+namespace core {
 namespace {
 
 constexpr size_t kBlock = 1 << 20;
@@ -221,25 +221,73 @@ AppendResult AppendLine(const std::string& path, std::string_view line) {
   return Append(path, line, true);
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes) {
+FileReplacement::FileReplacement(std::string path, std::string temp_name)
+    : m_path(std::move(path)), m_temp(std::move(temp_name)) {}
+
+FileReplacement::~FileReplacement() { Abort(); }
+
+int FileReplacement::Begin() {
+  Abort();
+  m_failed = false;
+  if (m_temp.empty() || m_temp.find("XXXXXX") != std::string::npos) {
+    m_temp = m_path + ".new-XXXXXX";
+    m_fd = ::mkstemp(m_temp.data());
+    if (m_fd >= 0) ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
+  } else {
+    // A name of our own: whatever stands there (a left-over copy, a link) goes first.
+    ::unlink(m_temp.c_str());
+    m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+  }
+  return m_fd;
+}
+
+void FileReplacement::Abort() {
+  if (m_fd < 0) return;
+  ::close(m_fd);
+  m_fd = -1;
+  ::unlink(m_temp.c_str());
+}
+
+bool FileReplacement::Commit() {
+  if (m_fd < 0) return false;
+  bool ok = !m_failed && ::fsync(m_fd) == 0;
+  // The rename would replace even a read-only file: ask first whether it may be written,
+  // and give the new file its permissions.
   mode_t mode = 0644;
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return false;
-    if (!S_ISREG(st.st_mode)) return false;
-    int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-    if (probe < 0) return false;
-    ::close(probe);
+  if (ok && ::stat(m_path.c_str(), &st) == 0) {
+    int probe = -1;
+    ok = S_ISREG(st.st_mode) &&
+         (probe = ::open(m_path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK)) >= 0;
+    if (probe >= 0) ::close(probe);
     mode = st.st_mode & 07777;
+  } else if (ok && errno != ENOENT) {
+    ok = false;
   }
-  std::string temp = path + ".new-XXXXXX";
-  int fd = ::mkstemp(temp.data());
+  ok = ok && ::fchmod(m_fd, mode) == 0;
+  if (::close(m_fd) != 0) ok = false;
+  m_fd = -1;
+  if (ok && ::rename(m_temp.c_str(), m_path.c_str()) != 0) ok = false;
+  if (!ok) {
+    ::unlink(m_temp.c_str());
+    return false;
+  }
+  size_t slash = m_path.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : m_path.substr(0, slash + 1);
+  int folder = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    (void)::fsync(folder);
+    ::close(folder);
+  }
+  return true;
+}
+
+bool ReplaceFile(const std::string& path, std::string_view bytes) {
+  FileReplacement replacement(path);
+  int fd = replacement.Begin();
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  if (!WriteAll(fd, bytes)) replacement.MarkFailed();
+  return replacement.Commit();
 }
 
 bool CanRead(const std::string& path) {
@@ -273,4 +321,4 @@ std::string FromCrLf(std::string_view text) {
   return out;
 }
 
-}  // namespace ui
+}  // namespace core

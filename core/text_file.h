@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace ui {
+namespace core {
 
 // Reads a file piece by piece, as fgets with a buffer of unit + 1 bytes over a text-mode
 // file would. A piece holds at most `unit` bytes counting its line break. A lone CR (one
@@ -75,10 +75,38 @@ AppendResult AppendToFile(const std::string& path, std::string_view bytes);
 // the end of another.
 AppendResult AppendLine(const std::string& path, std::string_view line);
 
-// Writes `bytes` as the new content of `path`: first whole into a temporary file beside it,
-// then renamed over it, so `path` is always either the old or the new file. An existing
-// file that cannot be opened for writing (read-only) is left alone and false returned. The
-// new file keeps the old one's permissions.
+// The one way a file is rewritten: the new content goes whole into a temporary file beside
+// `path`, which is synced, given the old file's permissions and renamed over it, and then the
+// folder is synced. So `path` is always either the old or the new file, after a crash too.
+// Begin makes the temporary file; Commit puts it in place; anything else (an error, Abort,
+// the destructor) removes it and leaves `path` alone.
+class FileReplacement {
+ public:
+  // `temp_name` names the temporary file (made afresh, never through a link by that name);
+  // empty gives a unique name "path.new-XXXXXX".
+  explicit FileReplacement(std::string path, std::string temp_name = std::string());
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // The descriptor to write the new content to, or -1 when the file could not be made.
+  int Begin();
+  // Syncs and closes the new file and renames it over `path`. False, with `path` untouched
+  // and the temporary file gone, when a write was reported failed, the new file could not
+  // be synced, or `path` exists but may not be written (read-only, a folder).
+  bool Commit();
+  // Tells Commit that the content is incomplete; it then only cleans up.
+  void MarkFailed() { m_failed = true; }
+  void Abort();
+
+ private:
+  std::string m_path;
+  std::string m_temp;
+  int m_fd = -1;
+  bool m_failed = false;
+};
+
+// Writes `bytes` as the new content of `path` through a FileReplacement.
 bool ReplaceFile(const std::string& path, std::string_view bytes);
 
 // True when `path` is a file (not a folder) that can be opened for reading.
@@ -90,4 +118,4 @@ std::string ToCrLf(std::string_view text);
 // Every CR LF becomes LF.
 std::string FromCrLf(std::string_view text);
 
-}  // namespace ui
+}  // namespace core

@@ -1,4 +1,4 @@
-#include "engine/record_format.h"
+#include "core/record_format.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "ui/text_file.h"
+#include "core/text_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -32,7 +32,7 @@ std::vector<std::string> FgetsPieces(const std::string& stream, size_t unit) {
 }
 
 std::vector<std::string> ReaderPieces(const std::string& name, size_t unit) {
-  ui::TextReader reader;
+  core::TextReader reader;
   EXPECT_TRUE(reader.Open(name));
   std::vector<std::string> pieces;
   std::string line;
@@ -113,10 +113,10 @@ TEST_F(TextFileTest, NextLineGivesWholeLinesAndCanKeepCtrlZ) {
   std::string long_line(5000, 'q');
   WriteFile("f", long_line + "\r\nx\x1ay\r\r\n" + "end");
   for (bool ctrl_z_ends : {true, false}) {
-    ui::TextReader reader;
+    core::TextReader reader;
     ASSERT_TRUE(reader.Open("f", ctrl_z_ends));
     std::vector<std::string> lines;
-    ui::TextReader::Piece piece;
+    core::TextReader::Piece piece;
     while (reader.NextLine(&piece)) {
       lines.push_back(std::string(piece.text) + (piece.line_end ? "|" : ""));
     }
@@ -132,31 +132,31 @@ TEST_F(TextFileTest, OpenAndCanReadRefuseMissingFilesFoldersAndPipes) {
   ASSERT_EQ(chmod("locked", 0), 0);
   // A named pipe with nobody at its other end would block every open: it is no data file.
   ASSERT_EQ(mkfifo("pipe", 0644), 0);
-  ui::TextReader reader;
+  core::TextReader reader;
   for (const char* name : {"missing", "folder", "locked", "pipe"}) {
     EXPECT_FALSE(reader.Open(name)) << name;
-    EXPECT_FALSE(ui::CanRead(name)) << name;
+    EXPECT_FALSE(core::CanRead(name)) << name;
   }
-  EXPECT_EQ(ui::AppendToFile("pipe", "x\r\n"), ui::AppendResult::kOpenFailed);
-  EXPECT_FALSE(ui::ReplaceFile("pipe", "x\r\n"));
+  EXPECT_EQ(core::AppendToFile("pipe", "x\r\n"), core::AppendResult::kOpenFailed);
+  EXPECT_FALSE(core::ReplaceFile("pipe", "x\r\n"));
   WriteFile("file", "");
-  EXPECT_TRUE(ui::CanRead("file"));
+  EXPECT_TRUE(core::CanRead("file"));
 }
 
 TEST_F(TextFileTest, AppendRollsBackAFailedWrite) {
   WriteFile("m", "head\r\n");
   {
     testing_support::ScopedFileSizeLimit limit(10);
-    EXPECT_EQ(ui::AppendToFile("m", "0123456789\r\n"), ui::AppendResult::kWriteFailed);
-    EXPECT_EQ(ui::AppendLine("m", "0123456789\r\n"), ui::AppendResult::kWriteFailed);
+    EXPECT_EQ(core::AppendToFile("m", "0123456789\r\n"), core::AppendResult::kWriteFailed);
+    EXPECT_EQ(core::AppendLine("m", "0123456789\r\n"), core::AppendResult::kWriteFailed);
   }
   EXPECT_EQ(ReadFile("m"), "head\r\n");
-  EXPECT_EQ(ui::AppendToFile("m", "next\r\n"), ui::AppendResult::kOk);
+  EXPECT_EQ(core::AppendToFile("m", "next\r\n"), core::AppendResult::kOk);
   EXPECT_EQ(ReadFile("m"), "head\r\nnext\r\n");
 
   testing_support::MakeReadOnly("m");
-  EXPECT_EQ(ui::AppendToFile("m", "x"), ui::AppendResult::kOpenFailed);
-  EXPECT_EQ(ui::AppendLine("m", "x"), ui::AppendResult::kOpenFailed);
+  EXPECT_EQ(core::AppendToFile("m", "x"), core::AppendResult::kOpenFailed);
+  EXPECT_EQ(core::AppendLine("m", "x"), core::AppendResult::kOpenFailed);
   EXPECT_EQ(ReadFile("m"), "head\r\nnext\r\n");
 }
 
@@ -169,18 +169,18 @@ TEST_F(TextFileTest, AppendLineStartsOnANewLine) {
   };
   for (const Case& c : cases) {
     WriteFile("m", c.before);
-    EXPECT_EQ(ui::AppendLine("m", "r\r\n"), ui::AppendResult::kOk);
+    EXPECT_EQ(core::AppendLine("m", "r\r\n"), core::AppendResult::kOk);
     EXPECT_EQ(ReadFile("m"), c.after) << c.before;
   }
-  ui::RemoveFile("m");
-  EXPECT_EQ(ui::AppendLine("m", "new\r\n"), ui::AppendResult::kOk);  // created if missing
+  core::RemoveFile("m");
+  EXPECT_EQ(core::AppendLine("m", "new\r\n"), core::AppendResult::kOk);  // created if missing
   EXPECT_EQ(ReadFile("m"), "new\r\n");
 }
 
 TEST_F(TextFileTest, ReplaceFileKeepsOldFileOnFailureAndKeepsPermissions) {
   WriteFile("s", "old");
   ASSERT_EQ(chmod("s", 0640), 0);
-  EXPECT_TRUE(ui::ReplaceFile("s", "new"));
+  EXPECT_TRUE(core::ReplaceFile("s", "new"));
   EXPECT_EQ(ReadFile("s"), "new");
   struct stat st;
   ASSERT_EQ(stat("s", &st), 0);
@@ -188,18 +188,18 @@ TEST_F(TextFileTest, ReplaceFileKeepsOldFileOnFailureAndKeepsPermissions) {
 
   {
     testing_support::ScopedFileSizeLimit limit(4);
-    EXPECT_FALSE(ui::ReplaceFile("s", "much longer"));
+    EXPECT_FALSE(core::ReplaceFile("s", "much longer"));
   }
   EXPECT_EQ(ReadFile("s"), "new");
   testing_support::MakeReadOnly("s");
-  EXPECT_FALSE(ui::ReplaceFile("s", "other"));
+  EXPECT_FALSE(core::ReplaceFile("s", "other"));
   EXPECT_EQ(ReadFile("s"), "new");
   EXPECT_EQ(testing_support::ListFolder(), std::vector<std::string>{"s"});  // no leftovers
 }
 
 TEST(TextFileConversion, CrLf) {
-  EXPECT_EQ(ui::ToCrLf("a\nb\n\n"), "a\r\nb\r\n\r\n");
-  EXPECT_EQ(ui::FromCrLf("a\r\nb\r\r\n\r"), "a\nb\r\n\r");
+  EXPECT_EQ(core::ToCrLf("a\nb\n\n"), "a\r\nb\r\n\r\n");
+  EXPECT_EQ(core::FromCrLf("a\r\nb\r\r\n\r"), "a\nb\r\n\r");
 }
 
 }  // namespace

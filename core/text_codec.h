@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace ui {
+namespace core {
 
 // True for a byte that starts a double-byte Shift-JIS character (0x81-0x9F, 0xE0-0xFC).
 bool IsLeadByte(unsigned char c);
@@ -35,4 +35,4 @@ CodecResult Utf8ToSjisExact(std::string_view utf8);
 // double-byte character.
 std::string_view CutToBytes(std::string_view sjis, size_t max_bytes);
 
-}  // namespace ui
+}  // namespace core

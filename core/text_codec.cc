@@ -1,11 +1,11 @@
-#include "ui/text_codec.h"
+#include "core/text_codec.h"
 
 #include <iconv.h>
 
 #include <cstdio>
 #include <unordered_map>
 
-namespace ui {
+namespace core {
 namespace {
 
 // One iconv conversion of a short text; false when iconv refuses it.
@@ -214,4 +214,4 @@ std::string_view CutToBytes(std::string_view sjis, size_t max_bytes) {
   return sjis.substr(0, i > sjis.size() ? sjis.size() : i);
 }
 
-}  // namespace ui
+}  // namespace core

@@ -1,4 +1,4 @@
-#include "ui/text_codec.h"
+#include "core/text_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -34,13 +34,13 @@ TEST(TextCodecTest, ConvertsBothWaysAndBack) {
   };
   for (const RoundTrip& c : cases) {
     SCOPED_TRACE(c.name);
-    ui::CodecResult to = ui::Utf8ToSjis(c.utf8);
+    core::CodecResult to = core::Utf8ToSjis(c.utf8);
     ASSERT_TRUE(to.ok) << to.reason;
     EXPECT_EQ(to.text, c.sjis);
-    ui::CodecResult exact = ui::Utf8ToSjisExact(c.utf8);
+    core::CodecResult exact = core::Utf8ToSjisExact(c.utf8);
     ASSERT_TRUE(exact.ok) << exact.reason;
     EXPECT_EQ(exact.text, c.sjis);
-    ui::CodecResult back = ui::SjisToUtf8(c.sjis);
+    core::CodecResult back = core::SjisToUtf8(c.sjis);
     ASSERT_TRUE(back.ok) << back.reason;
     EXPECT_EQ(back.text, c.utf8);
   }
@@ -68,7 +68,7 @@ TEST(TextCodecTest, RefusesBytesThatAreNotShiftJis) {
   };
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.name);
-    ui::CodecResult r = ui::SjisToUtf8(c.input);
+    core::CodecResult r = core::SjisToUtf8(c.input);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.text, "");
     EXPECT_EQ(r.error_offset, c.offset);
@@ -96,7 +96,7 @@ TEST(TextCodecTest, RefusesInvalidUtf8AndCharactersWithoutAForm) {
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.name);
     for (bool exact : {false, true}) {
-      ui::CodecResult r = exact ? ui::Utf8ToSjisExact(c.input) : ui::Utf8ToSjis(c.input);
+      core::CodecResult r = exact ? core::Utf8ToSjisExact(c.input) : core::Utf8ToSjis(c.input);
       EXPECT_FALSE(r.ok);
       EXPECT_EQ(r.text, "");
       EXPECT_EQ(r.error_offset, c.offset);
@@ -123,14 +123,14 @@ TEST(TextCodecTest, LookAlikesAreTakenOrRefused) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.utf8);
     std::string text = "ab" + c.utf8;
-    ui::CodecResult lenient = ui::Utf8ToSjis(text);
+    core::CodecResult lenient = core::Utf8ToSjis(text);
     ASSERT_TRUE(lenient.ok) << lenient.reason;
     EXPECT_EQ(lenient.text, "ab" + c.sjis);
-    ui::CodecResult back = ui::SjisToUtf8(lenient.text);
+    core::CodecResult back = core::SjisToUtf8(lenient.text);
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.text, "ab" + c.reads_back);
 
-    ui::CodecResult exact = ui::Utf8ToSjisExact(text);
+    core::CodecResult exact = core::Utf8ToSjisExact(text);
     EXPECT_FALSE(exact.ok);
     EXPECT_EQ(exact.text, "");
     EXPECT_EQ(exact.error_offset, 2u);
@@ -150,7 +150,7 @@ TEST(TextCodecTest, CutToBytesKeepsWholeCharacters) {
       {"ソ", 1, ""},                    // the trail byte 0x5C is not a character of its own
       {"\xB6\xC0\xB6", 2, "\xB6\xC0"},  // half-width katakana are one byte each
   };
-  for (const auto& c : cases) EXPECT_EQ(ui::CutToBytes(c.text, c.max), c.cut) << c.max;
+  for (const auto& c : cases) EXPECT_EQ(core::CutToBytes(c.text, c.max), c.cut) << c.max;
 }
 
 // Random texts of known characters: every cut ends on a character boundary and leaves off
@@ -170,7 +170,7 @@ TEST(TextCodecTest, CutToBytesNeverSplitsACharacterOnRandomText) {
       size_t expected = 0;
       for (size_t b : boundaries)
         if (b <= max) expected = b;
-      EXPECT_EQ(ui::CutToBytes(text, max).size(), expected) << text << " " << max;
+      EXPECT_EQ(core::CutToBytes(text, max).size(), expected) << text << " " << max;
     }
   }
 }

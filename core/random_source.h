@@ -2,7 +2,7 @@
 // rand(), seeded once by the chat window; tests install a source with an exact sequence.
 #pragma once
 
-namespace ui {
+namespace core {
 
 class RandomSource {
  public:
@@ -16,4 +16,4 @@ void SeedRandom(unsigned seed);
 // Installs `source` (borrowed; nullptr brings back the standard rand()).
 void SetRandomSource(RandomSource* source);
 
-}  // namespace ui
+}  // namespace core

@@ -1,8 +1,8 @@
-#include "ui/random_source.h"
+#include "core/random_source.h"
 
 #include <cstdlib>
 
-namespace ui {
+namespace core {
 namespace {
 RandomSource* g_source = nullptr;
 }  // namespace
@@ -11,4 +11,4 @@ int Rand() { return g_source ? g_source->Next() : std::rand(); }
 void SeedRandom(unsigned seed) { std::srand(seed); }
 void SetRandomSource(RandomSource* source) { g_source = source; }
 
-}  // namespace ui
+}  // namespace core
