@@ -2,7 +2,7 @@
 
 #include "res/templates.h"
 
-AboutDialog::AboutDialog() : ui::Dialog(res::AboutTemplate()) {}
+AboutDialog::AboutDialog(ui::Backend& backend) : ui::Dialog(res::AboutTemplate(), backend) {}
 
 AboutDialog::~AboutDialog() = default;
 

@@ -7,7 +7,7 @@
 
 class AboutDialog : public ui::Dialog {
  public:
-  AboutDialog();
+  explicit AboutDialog(ui::Backend& backend);
   ~AboutDialog() override;
 
  protected:

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "app/about_dialog.h"
+#include "core/random_source.h"
+#include "core/text_file.h"
 #include "memory/word_memory.h"
 #include "res/links.h"
 #include "res/resource.h"
@@ -11,12 +13,9 @@
 #include "res/templates.h"
 #include "settings/settings_dialog.h"
 #include "ui/data_exchange.h"
-#include "core/random_source.h"
-#include "core/text_file.h"
 
 namespace {
 constexpr const char* kGreeting = "君こんにちは。";
-constexpr const char* kFarewell = "ばいばーい";
 constexpr const char* kThanksNote =
     "スペシャルサンクスはRinuにコメントをつけてくださった方のHPにリンクを張っています。\n"
     "もし、「こんなところにリンクしないでくれ！」という方がいらっしゃいましたら、\n"
@@ -25,12 +24,35 @@ constexpr const char* kThanksNote =
     "また、ＨＰのアドレスが変わったらすぐ連絡くださいね。\n";
 }  // namespace
 
-ChatDialog::ChatDialog() : ui::Dialog(res::ChatTemplate()), m_hIcon(&res::ChatIcon()) {
-  m_strYourName = "";
-  m_strRinuName = "";
-  m_transcript = "";
+ChatDialog::ChatDialog(ui::Backend& backend)
+    : ui::Dialog(res::ChatTemplate(), backend),
+      m_hIcon(&res::ChatIcon()),
+      m_settings(backend),
+      m_log(backend),
+      m_engine(backend, m_log) {}
+
+int ChatDialog::Start() {
+  if (!m_settings.Load() || !m_engine.CheckDataFiles()) return 0;
   // The one seeding of the random draws of the whole program.
   core::SeedRandom(static_cast<unsigned>(std::time(nullptr)));
+  return 1;
+}
+
+bool ChatDialog::LoadSettings(SettingsStore& settings) {
+  if (settings.Load()) return true;
+  EndProgram(1);
+  return false;
+}
+
+void ChatDialog::EndProgram(int status) {
+  m_exitStatus = status;
+  EndDialog(ui::IDABORT);
+}
+
+bool ChatDialog::ReadsText(int command, int control) const {
+  // Only send reads a field, and only the input line: the transcript and the name fields
+  // may hold whatever was typed or pasted into them.
+  return command == ui::IDOK && control == IDC_INPUT;
 }
 
 ChatDialog::~ChatDialog() = default;
@@ -51,7 +73,7 @@ bool ChatDialog::OnInitDialog() {
   SetIcon(m_hIcon);
   std::string greeting = m_settings.GetName(1) + ">" + m_settings.GetName(0) + kGreeting;
   SetDlgItemText(IDC_TRANSCRIPT, greeting);
-  m_log.WriteStartEntry(m_settings.GetName(0) + kGreeting);
+  m_log.WriteStartEntry(m_settings, m_settings.GetName(0) + kGreeting);
   m_transcript = greeting;
   SetDlgItemText(IDC_YOUR_NAME, m_settings.GetName(0));
   SetDlgItemText(IDC_RINU_NAME, m_settings.GetName(1));
@@ -59,18 +81,27 @@ bool ChatDialog::OnInitDialog() {
 }
 
 void ChatDialog::OnOK() {
-  // Reloading the settings repairs a damaged set.ini before anything else of the turn.
-  SettingsStore turn_settings;
+  // Reloading the settings repairs a damaged set.ini before anything else of the turn; the
+  // turn's log entries follow what it read.
+  SettingsStore turn_settings(backend());
+  if (!LoadSettings(turn_settings)) return;
   std::string input = GetDlgItemText(IDC_INPUT);
   if (RunCommandWord(input)) return;
-  std::string reply = m_engine.MakeReply(input);
-  LogExchange(input, reply);
-  AddExchangeToTranscript(input, reply);
+  ReplyEngine::Turn turn = m_engine.MakeReply(input, turn_settings);
+  if (turn.ends()) {
+    EndProgram(turn.exit_status);
+    return;
+  }
+  InsertUserName(turn.reply);
+  m_log.WriteExchange(turn_settings, input, turn.reply);
+  AddExchangeToTranscript(input, turn.reply);
   SetDlgItemText(IDC_INPUT, "");
 }
 
 void ChatDialog::OnCancel() {
-  m_log.WriteEndEntry(kFarewell);
+  SettingsStore settings(backend());
+  if (!LoadSettings(settings)) return;
+  m_log.WriteEndEntry(settings, res::kFarewell);
   ui::Dialog::OnCancel();
 }
 
@@ -123,62 +154,66 @@ bool ChatDialog::OnCommand(int id) {
 
 void ChatDialog::OnSysCommand(int id) {
   if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-    AboutDialog dlgAbout;
+    AboutDialog dlgAbout(backend());
     dlgAbout.DoModal();
   }
   // The window system handles its own entries (move, minimise, close) itself.
 }
 
-void ChatDialog::OnShowLog() { m_log.ShowLog(); }
+void ChatDialog::OnShowLog() {
+  SettingsStore settings(backend());
+  if (LoadSettings(settings)) m_log.ShowLog(settings);
+}
 
 void ChatDialog::OnVersion() {
-  auto about = std::make_unique<AboutDialog>();
+  auto about = std::make_unique<AboutDialog>(backend());
   about->DoModal();
 }
 
 void ChatDialog::OnSettings() {
-  SettingsDialog dialog;
+  SettingsDialog dialog(backend());
   dialog.m_strUserName = m_settings.GetName(0);
   dialog.m_strNickname = m_settings.GetName(1);
   dialog.m_nLogMode = m_settings.GetLogMode();
   int result = dialog.DoModal();
-  if (result == ui::IDOK) {
+  if (dialog.must_end()) {
+    EndProgram(1);
+  } else if (result == ui::IDOK) {
     m_settings.Assign(dialog.m_strUserName, dialog.m_strNickname, dialog.m_nLogMode);
     m_settings.Save();
     // Loading again turns a mode outside 0 to 3 (no button chosen) into 1 and writes it.
-    m_settings.Load();
+    if (!LoadSettings(m_settings)) return;
     SetDlgItemText(IDC_YOUR_NAME, m_settings.GetName(0));
     SetDlgItemText(IDC_RINU_NAME, m_settings.GetName(1));
   } else if (result == ui::IDCANCEL) {
     // Takes in whatever Apply wrote; the name fields keep what they show.
-    m_settings.Load();
+    LoadSettings(m_settings);
   }
 }
 
 void ChatDialog::OnLearn() {
-  WordMemory memory;
+  WordMemory memory(backend());
   memory.LearnByDialog();
 }
 
 void ChatDialog::OnForget() {
-  WordMemory memory;
+  WordMemory memory(backend());
   memory.ForgetByDialog();
 }
 
-void ChatDialog::OnHelpPage() { ui::ShellOpen(res::kHelpPage); }
-void ChatDialog::OnHomePage() { ui::ShellOpen(res::kMakerHomePage); }
-void ChatDialog::OnRinuPage() { ui::ShellOpen(res::kRinuPage); }
-void ChatDialog::OnMailToWex() { ui::ShellOpen(res::kMailToWex); }
-void ChatDialog::OnThanksSite1() { ui::ShellOpen(res::kThanksSites[0].address); }
-void ChatDialog::OnThanksSite2() { ui::ShellOpen(res::kThanksSites[1].address); }
-void ChatDialog::OnThanksSite3() { ui::ShellOpen(res::kThanksSites[2].address); }
-
-void ChatDialog::OnAboutThanks() { ui::MessageBox(kThanksNote); }
-
-void ChatDialog::LogExchange(const std::string& input, std::string& reply) {
-  InsertUserName(reply);
-  m_log.WriteExchange(input, reply);
+void ChatDialog::Open(const char* target) {
+  if (!backend().ShellOpen(target)) backend().MessageBox(res::CannotOpenMessage(target));
 }
+
+void ChatDialog::OnHelpPage() { Open(res::kHelpPage); }
+void ChatDialog::OnHomePage() { Open(res::kMakerHomePage); }
+void ChatDialog::OnRinuPage() { Open(res::kRinuPage); }
+void ChatDialog::OnMailToWex() { Open(res::kMailToWex); }
+void ChatDialog::OnThanksSite1() { Open(res::kThanksSites[0].address); }
+void ChatDialog::OnThanksSite2() { Open(res::kThanksSites[1].address); }
+void ChatDialog::OnThanksSite3() { Open(res::kThanksSites[2].address); }
+
+void ChatDialog::OnAboutThanks() { backend().MessageBox(kThanksNote); }
 
 void ChatDialog::AddExchangeToTranscript(const std::string& input, std::string& reply) {
   InsertUserName(reply);

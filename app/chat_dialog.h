@@ -1,7 +1,8 @@
 // The chat window: one turn per press of send (reply, "NAME" put in, exchange logged,
 // transcript newest first), the farewell on quit, and the commands of its menu, its command
 // words and its About entry, none of which touches the transcript or the log. It owns the
-// log, settings and reply engine; making them may run the setup or end the program.
+// log, settings and reply engine; Start loads the settings and checks the data files before
+// the window opens. When the program must end, the window closes and exit_status says how.
 #pragma once
 
 #include <string>
@@ -13,11 +14,16 @@
 
 class ChatDialog : public ui::Dialog {
  public:
-  ChatDialog();
+  explicit ChatDialog(ui::Backend& backend);
   ~ChatDialog() override;
 
-  // Gives the log the input and the reply, the reply with the user's name put in.
-  void LogExchange(const std::string& input, std::string& reply);
+  // Before the window opens: loads set.ini (the first-run setup comes up when it is
+  // missing), checks the data files and seeds the random draws once. 0 when the program
+  // must end with status 1 (the user has been told why).
+  int Start();
+  // The status the program ends with once the window has closed.
+  int exit_status() const { return m_exitStatus; }
+
   // Puts the persona's and the user's lines in front of the transcript and shows it.
   void AddExchangeToTranscript(const std::string& input, std::string& reply);
   // Replaces the first "NAME" in `reply` by the user's name.
@@ -55,20 +61,26 @@ class ChatDialog : public ui::Dialog {
   void OnCancel() override;
   bool OnCommand(int id) override;
   void OnSysCommand(int id) override;
+  bool ReadsText(int command, int control) const override;
 
  private:
   void ShowTranscript();
   // Runs the command word `input` is, if it is one; false for any other text.
   bool RunCommandWord(const std::string& input);
+  // Loads set.ini into `settings`; false when the program must end, which the window then
+  // does with status 1.
+  bool LoadSettings(SettingsStore& settings);
+  // Closes the window; the program ends with `status`.
+  void EndProgram(int status);
+  // Opens `target` with the desktop's program, or says that nothing could.
+  void Open(const char* target);
 
-  // Construction runs in this order: the log (its settings may run the first-run setup),
-  // the names, the settings, the transcript, the engine (ends the program when a data file
-  // is missing).
-  ConversationLog m_log;
   std::string m_strYourName;
   std::string m_strRinuName;
   const ui::IconResource* m_hIcon;
-  SettingsStore m_settings;
-  std::string m_transcript;
+  SettingsStore m_settings;  // the names the window shows, from start-up and the settings dialog
+  ConversationLog m_log;
   ReplyEngine m_engine;
+  std::string m_transcript;
+  int m_exitStatus = 0;
 };

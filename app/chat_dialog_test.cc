@@ -1,6 +1,7 @@
 #include "app/chat_dialog.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/chat_app.h"
 #include "res/resource.h"
@@ -41,7 +42,7 @@ class ChatDialogTest : public WorkFolderTest {
 
 TEST_F(ChatDialogTest, GreetsWithTheStoredNamesAndTheInputHasTheFocus) {
   backend.When(IDD_CHAT_DIALOG, {Close()});
-  ChatApp app;
+  ChatApp app(backend);
   EXPECT_FALSE(app.InitInstance());
   const DialogRecord& chat = backend.dialogs().at(0);
   EXPECT_EQ(chat.states.at(0).text.at(IDC_TRANSCRIPT), "Mio>Taro君こんにちは。");
@@ -58,7 +59,7 @@ TEST_F(ChatDialogTest, TurnsStandNewestFirstAndClearTheInput) {
   random.Push({1, 0, 1, 1});  // coin, candidate; coin, fallback line 1
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK), Type(IDC_INPUT, "zzz"),
                                  Press(ui::IDOK), Close()});
-  ChatApp().InitInstance();
+  ChatApp(backend).InitInstance();
   std::vector<std::string> shown = Transcripts();
   ASSERT_EQ(shown.size(), 6u);
   EXPECT_EQ(shown[2], "Mio>xyz\r\nTaro>abc\r\nMio>Taro君こんにちは。");
@@ -72,7 +73,7 @@ TEST_F(ChatDialogTest, TurnsStandNewestFirstAndClearTheInput) {
 TEST_F(ChatDialogTest, EmptyInputGoesToTheEngine) {
   random.Push({1});  // the no.dat line
   backend.When(IDD_CHAT_DIALOG, {Press(ui::IDOK), Close()});
-  ChatApp().InitInstance();
+  ChatApp(backend).InitInstance();
   EXPECT_EQ(Transcripts().at(1), "Mio>なあに？\r\nTaro>\r\nMio>Taro君こんにちは。");
   EXPECT_NE(ReadFile("log.txt").find("Taro>\r\nMio>なあに？\r\n"), std::string::npos);
 }
@@ -80,14 +81,15 @@ TEST_F(ChatDialogTest, EmptyInputGoesToTheEngine) {
 TEST_F(ChatDialogTest, NameIsReplacedOnceInTheLogAndTwiceInTheTranscript) {
   random.Push({1, 0});
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "name"), Press(ui::IDOK), Close()});
-  ChatApp().InitInstance();
+  ChatApp(backend).InitInstance();
   EXPECT_EQ(Transcripts().at(2).rfind("Mio>Taroさん Taro\r\nTaro>name\r\n", 0), 0u);
   EXPECT_NE(ReadFile("log.txt").find("Mio>Taroさん NAME\r\n"), std::string::npos);
 }
 
 TEST_F(ChatDialogTest, InsertUserNameReplacesOnlyUpperCaseName) {
   backend.When(IDD_CHAT_DIALOG, {Close()});
-  ChatDialog dialog;
+  ChatDialog dialog(backend);
+  ASSERT_EQ(dialog.Start(), 1);
   dialog.DoModal();
   struct Case {
     std::string reply, expected;
@@ -111,7 +113,7 @@ TEST_F(ChatDialogTest, NamesChangedInSetIniReachTheLogAtOnceAndTheTranscriptNot)
                                    WriteFile("set.ini", "YourName:Jiro\r\nRinuName:Ren\r\n2\r\n");
                                  }),
                                  Type(IDC_INPUT, "hi"), Press(ui::IDOK), Close()});
-  ChatApp().InitInstance();
+  ChatApp(backend).InitInstance();
   EXPECT_EQ(Transcripts().at(5).rfind("Mio>Taroです\r\nTaro>hi\r\nMio>xyz", 0), 0u);
   std::string log = ReadFile("log.txt");
   EXPECT_NE(log.find("Taro>abc\r\nMio>xyz\r\nJiro>hi\r\nRen>Taroです\r\n"), std::string::npos)
@@ -120,8 +122,9 @@ TEST_F(ChatDialogTest, NamesChangedInSetIniReachTheLogAtOnceAndTheTranscriptNot)
 
 TEST_F(ChatDialogTest, MissingDataFileEndsWithStatusOneBeforeAnyWindow) {
   ASSERT_EQ(std::remove("no.dat"), 0);
-  int status = ExitStatusOf([] { ChatApp().InitInstance(); });
-  EXPECT_EQ(status, 1);
+  ChatApp app(backend);
+  app.InitInstance();
+  EXPECT_EQ(app.exit_status(), 1);
   EXPECT_TRUE(backend.dialogs().empty());
   ASSERT_EQ(backend.boxes().size(), 2u);
   EXPECT_EQ(backend.boxes().back(), "ファイルを補ってください。OKで終了します");
@@ -132,7 +135,7 @@ TEST_F(ChatDialogTest, FirstStartAsksForTheSettingsBeforeTheWindow) {
   backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "花子"), Type(IDC_SETUP_RINU_NAME, "リヌ"),
                            Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
   backend.When(IDD_CHAT_DIALOG, {Close()});
-  ChatApp().InitInstance();
+  ChatApp(backend).InitInstance();
   ASSERT_EQ(backend.dialogs().size(), 2u);
   EXPECT_EQ(backend.dialogs()[0].template_id, IDD_SETUP);
   EXPECT_EQ(backend.dialogs()[1].states.at(0).text.at(IDC_TRANSCRIPT), "リヌ>花子君こんにちは。");
@@ -143,7 +146,8 @@ TEST_F(ChatDialogTest, LongTranscriptShowsOnlyItsNewestWholeLines) {
   random.Push({1, 0});
   std::string long_input(ChatDialog::kShownTranscriptBytes, 'a');
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, long_input + "abc"), Press(ui::IDOK), Close()});
-  ChatDialog dialog;
+  ChatDialog dialog(backend);
+  ASSERT_EQ(dialog.Start(), 1);
   dialog.DoModal();
   EXPECT_EQ(Transcripts().at(2), "Mio>xyz\r\n");
   EXPECT_EQ(dialog.transcript().size(), std::string("Mio>xyz\nTaro>").size() + long_input.size() +
@@ -154,8 +158,59 @@ TEST_F(ChatDialogTest, UserFileNamedTempIsLeftAlone) {
   WriteFile("temp", "mine");
   random.Push({1, 0});
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK), Close()});
-  ChatApp().InitInstance();
+  ChatApp(backend).InitInstance();
   EXPECT_EQ(ReadFile("temp"), "mine");
+}
+
+// ---- Failures answer as failures; the list and the open commands say what they do ----
+
+TEST_F(ChatDialogTest, LearnThatStoredNothingAnswersAndLogsTheFailure) {
+  MakeReadOnly("memory.dat");
+  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "みかん===黄色"), Press(ui::IDOK), Close()});
+  ChatApp(backend).InitInstance();
+  EXPECT_EQ(Transcripts().at(2).rfind("Mio>覚えられないですぅ\r\nTaro>みかん===黄色\r\n", 0), 0u);
+  std::string log = ReadFile("log.txt");
+  EXPECT_NE(log.find("言葉を覚えさせようとしましたが、なんらかの原因で失敗しました。\r\n"),
+            std::string::npos);
+  EXPECT_EQ(log.find("言葉を覚えさせました！"), std::string::npos) << log;
+  EXPECT_EQ(backend.boxes().size(), 2u);  // the two write messages, then no "覚えたよ"
+}
+
+TEST_F(ChatDialogTest, ForgetWhoseRewriteFailedAnswersTheFailureAndListsEachEntryOnItsLine) {
+  WriteFile("memory.dat", Stored({"hi%+%" + std::string(400, 'r'), "hi%+%short"}));
+  backend.When(IDD_CHAT_DIALOG, {Call([] { ASSERT_EQ(chmod(".", 0555), 0); }),
+                                 Type(IDC_INPUT, "f.hi"), Press(ui::IDOK), Close()});
+  backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "2"), Press(ui::IDOK)});
+  ChatApp(backend).InitInstance();
+  chmod(".", 0755);
+  EXPECT_EQ(backend.dialogs().at(1).states.at(0).text.at(IDC_FORGET_LIST),
+            "1 : hi%+%" + std::string(344, 'r') + "\r\n2 : hi%+%short\r\n");
+  EXPECT_EQ(
+      Transcripts().at(3).rfind("Mio>忘れられないよう（泣）だって大切な思い出だもん！\r\n", 0), 0u);
+  EXPECT_EQ(backend.boxes(), (std::vector<std::string>{"ファイルがオープンできませんでした",
+                                                       "忘れさせるのに失敗しました。"}));
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%" + std::string(400, 'r'), "hi%+%short"}));
+  EXPECT_NE(ReadFile("log.txt").find("何らかの理由で忘れることが出来ませんでした。\r\n"),
+            std::string::npos);
+}
+
+TEST_F(ChatDialogTest, FullWidthTeachingMarkerTeachesAsTheHalfWidthOne) {
+  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "りんご＝＝＝あかい"), Press(ui::IDOK),
+                                 Type(IDC_INPUT, "メ＝＝＝x"), Press(ui::IDOK), Close()});
+  ChatApp(backend).InitInstance();
+  // "メ" ends in the byte that "＝" is made of: the marker is found on whole characters only.
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"abc%+%xyz", "name%+%NAMEさん NAME", "hi%+%NAMEです",
+                                            "りんご%+%あかい", "メ%+%x"}));
+}
+
+TEST_F(ChatDialogTest, WhatCannotBeOpenedIsNamedInABox) {
+  backend.SetShellOpenFails(true);
+  backend.When(IDD_CHAT_DIALOG, {Press(ID_HELP_PAGE), Press(ID_SHOW_LOG), Close()});
+  ChatApp(backend).InitInstance();
+  EXPECT_EQ(backend.shell_targets(), (std::vector<std::string>{"help.html", "log.txt"}));
+  ASSERT_EQ(backend.boxes().size(), 2u);
+  EXPECT_EQ(backend.boxes()[0].rfind("「help.html」を開けませんでした。", 0), 0u);
+  EXPECT_EQ(backend.boxes()[1].rfind("「log.txt」を開けませんでした。", 0), 0u);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // rinu: the chat window on the desktop, in the current working folder.
+#include <cstdio>
+
 #include "app/chat_app.h"
 #include "ui/qt/qt_backend.h"
 
 int main(int argc, char** argv) {
   ui::qt::QtBackend backend(argc, argv);
-  ui::SetBackend(&backend);
-  ChatApp app;
+  ChatApp app(backend);
   app.InitInstance();
-  ui::SetBackend(nullptr);
-  return 0;
+  std::fflush(nullptr);
+  return app.exit_status();
 }

@@ -51,7 +51,7 @@ class MenuTest : public WorkFolderTest {
     all.push_back(Close());
     backend.When(IDD_CHAT_DIALOG, std::move(all));
     for (Script& script : then) backend.When(script.template_id, std::move(script.steps));
-    ChatApp().InitInstance();
+    ChatApp(backend).InitInstance();
   }
 
   const DialogRecord& Chat() const {
@@ -112,7 +112,8 @@ TEST_F(MenuTest, EachLinkCommandHandsItsOwnTargetToTheShell) {
 }
 
 TEST_F(MenuTest, TheDesktopsHelpCommandOpensTheHelpPage) {
-  ChatDialog dialog;
+  ChatDialog dialog(backend);
+  ASSERT_EQ(dialog.Start(), 1);
   backend.When(IDD_CHAT_DIALOG, {Call([&] { dialog.HandleCommand(ID_HELP); }), Close()});
   dialog.DoModal();
   EXPECT_EQ(backend.shell_targets(), Strings{"help.html"});
@@ -232,11 +233,10 @@ TEST_F(MenuTest, ShowLogOpensTheLogOfTheCurrentModeOrSaysThereIsNone) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
     ScriptedBackend fresh;
-    ui::SetBackend(&fresh);
     WriteFile("set.ini", Ini("Taro", "Mio", c.mode));
     fresh.When(IDD_CHAT_DIALOG,
                {Press(ID_SHOW_LOG), Type(IDC_INPUT, "log"), Press(ui::IDOK), Close()});
-    ChatApp().InitInstance();
+    ChatApp(fresh).InitInstance();
     Strings targets, boxes;
     for (int twice = 0; twice < 2; ++twice) {
       targets.insert(targets.end(), c.targets.begin(), c.targets.end());
@@ -246,7 +246,6 @@ TEST_F(MenuTest, ShowLogOpensTheLogOfTheCurrentModeOrSaysThereIsNone) {
     EXPECT_EQ(fresh.boxes(), boxes);
     EXPECT_TRUE(fresh.errors().empty());
   }
-  ui::SetBackend(&backend);
 }
 
 // ---- About --------------------------------------------------------------------------------
@@ -364,7 +363,6 @@ TEST_F(MenuTest, SettingsOkApplyAndCancel) {
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
     ScriptedBackend fresh;
-    ui::SetBackend(&fresh);
     WriteFile("set.ini", c.stored);
     std::string ini_after_dialog;
     random.Push({1, 1});
@@ -372,7 +370,7 @@ TEST_F(MenuTest, SettingsOkApplyAndCancel) {
                {Press(ID_SETTINGS), Call([&] { ini_after_dialog = ReadFile("set.ini"); }),
                 Type(IDC_INPUT, "zzz"), Press(ui::IDOK), Close()});
     fresh.When(IDD_SETTINGS, c.dialog);
-    ChatApp().InitInstance();
+    ChatApp(fresh).InitInstance();
     EXPECT_TRUE(fresh.errors().empty());
     EXPECT_EQ(fresh.boxes().size(), c.boxes);
     EXPECT_EQ(ini_after_dialog, c.ini);
@@ -388,7 +386,6 @@ TEST_F(MenuTest, SettingsOkApplyAndCancel) {
     std::remove("log.txt");
     std::remove("log.html");
   }
-  ui::SetBackend(&backend);
 }
 
 // ---- Learn and forget ---------------------------------------------------------------------

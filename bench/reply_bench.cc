@@ -30,10 +30,11 @@
 #include <string>
 #include <vector>
 
+#include "core/random_source.h"
 #include "core/record_format.h"
 #include "engine/reply_engine.h"
+#include "settings/settings_store.h"
 #include "ui/backend.h"
-#include "core/random_source.h"
 
 namespace {
 
@@ -45,11 +46,7 @@ class BenchBackend : public ui::Backend {
     ++boxes;
     std::fprintf(stderr, "reply_bench: message box: %s\n", text.c_str());
   }
-  void ShellOpen(const std::string&) override {}
-  [[noreturn]] void Terminate(int status) override {
-    std::fprintf(stderr, "reply_bench: the engine ended the program (%d)\n", status);
-    std::_Exit(status);
-  }
+  bool ShellOpen(const std::string&) override { return true; }
   int boxes = 0;
 };
 
@@ -306,11 +303,11 @@ bool RunSize(int records) {
   if (!ResetPeakRss()) std::fprintf(stderr, "reply_bench: peak memory not reset\n");
 
   BenchBackend backend;
-  ui::SetBackend(&backend);
   core::SeedRandom(1);
   bool ok = true;
   {
-    ReplyEngine engine;
+    ConversationLog log(backend);
+    ReplyEngine engine(backend, log);
     for (const BenchLine& line : lines) {
       int matched = engine.SearchMemory(line.text);
       if (matched != line.matches || matched > 20) {
@@ -324,7 +321,10 @@ bool RunSize(int records) {
     for (int round = 0; round < 3; ++round) {
       for (const BenchLine& line : lines) {
         double start = NowMs();
-        std::string reply = engine.MakeReply(line.text);
+        // A turn of the window: set.ini read once, then the engine.
+        SettingsStore settings(backend);
+        settings.Load();
+        std::string reply = engine.MakeReply(line.text, settings).reply;
         turns.push_back(NowMs() - start);
       }
     }
@@ -336,7 +336,6 @@ bool RunSize(int records) {
                 read_ms, turn_ms / read_ms, PeakRssKb() / 1024.0);
     std::fflush(stdout);
   }
-  ui::SetBackend(nullptr);
   if (backend.boxes != 0) ok = false;
   std::filesystem::current_path("/");
   std::filesystem::remove_all(folder);

@@ -4,6 +4,10 @@
 //   startup_ms=S        median time from process start to the chat window shown, over warm
 //                       runs of a child process
 // The working folder is a temporary one with the default data files of data/.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -18,10 +22,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/chat_dialog.h"
 #include "ui/qt/qt_backend.h"
@@ -64,7 +64,7 @@ void RunTurns() {
     std::exit(2);
   }
   const char8_t* lines[] = {u8"おはよう", u8"今日は雨だね", u8"hello there", u8"ごはん食べた？",
-                            u8"", u8"眠いなあ", u8"ありがとう", u8"週末は何してた？"};
+                            u8"",         u8"眠いなあ",     u8"ありがとう",  u8"週末は何してた？"};
   const int checkpoints[] = {0, 1000, 10000};
   const int measured = 21;
   int done = 0;
@@ -92,8 +92,8 @@ void RunTurns() {
 int ChildStartup(int argc, char** argv, const char* folder) {
   if (chdir(folder) != 0) return 2;
   ui::qt::QtBackend backend(argc, argv);
-  ui::SetBackend(&backend);
-  ChatDialog dialog;
+  ChatDialog dialog(backend);
+  if (!dialog.Start()) return 2;
   QTimer::singleShot(0, [] {
     // The window is shown once its modal loop runs.
     std::printf("shown\n");
@@ -137,7 +137,8 @@ double StartupOnce(const char* self, const std::string& folder) {
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  if (argc >= 3 && std::string(argv[1]) == "--startup-child") return ChildStartup(argc, argv, argv[2]);
+  if (argc >= 3 && std::string(argv[1]) == "--startup-child")
+    return ChildStartup(argc, argv, argv[2]);
 
   std::string folder = MakeFolder();
   {
@@ -145,12 +146,11 @@ int main(int argc, char** argv) {
     backend.SetMessageBoxHook([](const std::string& text) {
       std::fprintf(stderr, "window_bench: unexpected message: %s\n", text.c_str());
     });
-    ui::SetBackend(&backend);
     if (chdir(folder.c_str()) != 0) return 2;
-    ChatDialog dialog;
+    ChatDialog dialog(backend);
+    if (!dialog.Start()) return 2;
     QTimer::singleShot(0, RunTurns);
     dialog.DoModal();
-    ui::SetBackend(nullptr);
   }
 
   std::string startup_folder = MakeFolder();

@@ -14,7 +14,6 @@ namespace {
 constexpr size_t kBlock = 1 << 20;
 constexpr char kCtrlZ = 0x1A;
 
-
 }  // namespace
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -179,7 +178,8 @@ AppendResult Append(const std::string& path, std::string_view bytes, bool own_li
   // Reading the last byte needs read access; a file that only allows writing is appended
   // to without that look.
   int fd = -1;
-  if (own_line) fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (own_line)
+    fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) {
     own_line = false;
     fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);

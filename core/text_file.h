@@ -26,7 +26,6 @@ class TextReader {
   // writes and reads back itself.
   bool Open(const std::string& path, bool ctrl_z_ends_file = true);
   void Close();
-  bool is_open() const { return m_fd >= 0; }
 
   struct Piece {
     std::string_view text;  // the bytes before the line break, or the whole piece

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "engine/reply_engine.h"
+#include "log/conversation_log.h"
 #include "res/resource.h"
+#include "settings/settings_store.h"
 #include "testing/work_folder.h"
 
 namespace {
@@ -36,11 +38,26 @@ class ChatWordTest : public WorkFolderTest {
     WriteFile("no.dat", Stored({"なあに？"}));
   }
   std::string Memory() { return ReadFile("memory.dat"); }
+  // One turn as the chat window runs it: set.ini loaded for the turn, the reply returned
+  // and the exit status (-1 while the program goes on) kept in last_exit.
+  std::string Say(ReplyEngine& engine, const std::string& line) {
+    SettingsStore settings(backend);
+    settings.Load();
+    ReplyEngine::Turn turn = engine.MakeReply(line, settings);
+    last_exit = turn.exit_status;
+    return turn.reply;
+  }
+  int ExitOf(ReplyEngine& engine, const std::string& line) {
+    Say(engine, line);
+    return last_exit;
+  }
+  ConversationLog chat_log{backend};
+  int last_exit = -1;
 };
 
 TEST_F(ChatWordTest, TeachingLineStoresThePairNotesItAndAnswersFixed) {
-  ReplyEngine engine;
-  EXPECT_EQ(engine.MakeReply("みかん===黄色い果物"), kLearned);
+  ReplyEngine engine(backend, chat_log);
+  EXPECT_EQ(Say(engine, "みかん===黄色い果物"), kLearned);
   EXPECT_EQ(Memory(), Stored({"// memory", "abc%+%xyz", "りんご%+%赤い", "みかん%+%黄色い果物"}));
   EXPECT_EQ(ReadFile("log.txt"), kLearnedNote);
   EXPECT_TRUE(backend.boxes().empty());
@@ -48,10 +65,10 @@ TEST_F(ChatWordTest, TeachingLineStoresThePairNotesItAndAnswersFixed) {
 
 TEST_F(ChatWordTest, LearnInAnyCaseOpensTheDialog) {
   for (const char* word : {"learn", "LEARN", "Learn"}) {
-    backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "犬"), Type(IDC_LEARN_REPLY, "わんわん"),
-                             Press(ui::IDOK)});
-    ReplyEngine engine;
-    EXPECT_EQ(engine.MakeReply(word), kLearned) << word;
+    backend.When(IDD_LEARN,
+                 {Type(IDC_LEARN_WORDS, "犬"), Type(IDC_LEARN_REPLY, "わんわん"), Press(ui::IDOK)});
+    ReplyEngine engine(backend, chat_log);
+    EXPECT_EQ(Say(engine, word), kLearned) << word;
   }
   EXPECT_EQ(Memory(), Stored({"// memory", "abc%+%xyz", "りんご%+%赤い", "犬%+%わんわん",
                               "犬%+%わんわん", "犬%+%わんわん"}));
@@ -60,8 +77,8 @@ TEST_F(ChatWordTest, LearnInAnyCaseOpensTheDialog) {
 
 TEST_F(ChatWordTest, CancelledLearnAnswersTheFailureWithoutABox) {
   backend.When(IDD_LEARN, {Close()});
-  ReplyEngine engine;
-  EXPECT_EQ(engine.MakeReply("learn"), kLearnFailed);
+  ReplyEngine engine(backend, chat_log);
+  EXPECT_EQ(Say(engine, "learn"), kLearnFailed);
   EXPECT_TRUE(backend.boxes().empty());
   EXPECT_EQ(ReadFile("log.txt"), kLearnFailedNote);
 }
@@ -69,8 +86,8 @@ TEST_F(ChatWordTest, CancelledLearnAnswersTheFailureWithoutABox) {
 TEST_F(ChatWordTest, ForgetInAnyCaseRemovesTheChosenRecord) {
   backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "りんごジュース"), Press(ui::IDOK)});
   backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Press(ui::IDOK)});
-  ReplyEngine engine;
-  EXPECT_EQ(engine.MakeReply("FORGET"), kForgot);
+  ReplyEngine engine(backend, chat_log);
+  EXPECT_EQ(Say(engine, "FORGET"), kForgot);
   EXPECT_EQ(Memory(), Stored({"// memory", "abc%+%xyz"}));
   EXPECT_EQ(ReadFile("log.txt"), kForgotNote);
   EXPECT_TRUE(backend.boxes().empty());
@@ -78,27 +95,27 @@ TEST_F(ChatWordTest, ForgetInAnyCaseRemovesTheChosenRecord) {
 
 TEST_F(ChatWordTest, FailedForgetShowsItsBoxThenNotes) {
   backend.When(IDD_FORGET_KEYWORD, {Close()});
-  ReplyEngine engine;
-  EXPECT_EQ(engine.MakeReply("forget"), kForgetFailed);
+  ReplyEngine engine(backend, chat_log);
+  EXPECT_EQ(Say(engine, "forget"), kForgetFailed);
   EXPECT_EQ(backend.boxes(), std::vector<std::string>{kForgetFailedBox});
   EXPECT_EQ(ReadFile("log.txt"), kForgetFailedNote);
 }
 
 TEST_F(ChatWordTest, FDotForgetsByTheRestOfTheLine) {
   backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Press(ui::IDOK)});
-  ReplyEngine engine;
-  EXPECT_EQ(engine.MakeReply("f.abcd"), kForgot);
+  ReplyEngine engine(backend, chat_log);
+  EXPECT_EQ(Say(engine, "f.abcd"), kForgot);
   EXPECT_EQ(Memory(), Stored({"// memory", "りんご%+%赤い"}));
   // "f." alone forgets by the empty text, which calls up nothing.
-  EXPECT_EQ(engine.MakeReply("f."), kForgetFailed);
+  EXPECT_EQ(Say(engine, "f."), kForgetFailed);
   EXPECT_EQ(backend.boxes(), (std::vector<std::string>{kNothingToForget, kForgetFailedBox}));
   EXPECT_EQ(ReadFile("log.txt"), kForgotNote + kForgetFailedNote);
 }
 
 TEST_F(ChatWordTest, TeachThenForgetInOneLineLeavesTheForgetOutcome) {
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   // Teaches "f.x" -> "y", then forgets by "x===y", which no keyword occurs in.
-  EXPECT_EQ(engine.MakeReply("f.x===y"), kForgetFailed);
+  EXPECT_EQ(Say(engine, "f.x===y"), kForgetFailed);
   EXPECT_EQ(Memory(), Stored({"// memory", "abc%+%xyz", "りんご%+%赤い", "f.x%+%y"}));
   EXPECT_EQ(backend.boxes(), (std::vector<std::string>{kNothingToForget, kForgetFailedBox}));
   EXPECT_EQ(ReadFile("log.txt"), kLearnedNote + kForgetFailedNote);
@@ -108,8 +125,8 @@ TEST_F(ChatWordTest, NearMissesAreOrdinaryLines) {
   // Each goes to the search: the coin, then the fallback draw (line 1 of boke.dat).
   for (const char* line : {"Exit", "EXIT", "exit ", " exit", "learn me", "forgets", "F.abc"}) {
     random.Push({1, 1});
-    ReplyEngine engine;
-    std::string reply = engine.MakeReply(line);
+    ReplyEngine engine(backend, chat_log);
+    std::string reply = Say(engine, line);
     EXPECT_TRUE(reply == "ふーん" || reply == "xyz") << line << ": " << reply;
   }
   EXPECT_FALSE(Exists("log.txt"));
@@ -117,11 +134,10 @@ TEST_F(ChatWordTest, NearMissesAreOrdinaryLines) {
 }
 
 TEST_F(ChatWordTest, ExitWritesTheFarewellAndEndsWithStatusZeroLosingThePendingPair) {
-  ReplyEngine engine;
-  engine.m_rememberedReply = "xyz";
-  engine.m_pairPending = 1;
+  ReplyEngine engine(backend, chat_log);
+  engine.RememberForPair("xyz");
   std::string before = Memory();
-  EXPECT_EQ(ExitStatusOf([&] { engine.MakeReply("exit"); }), 0);
+  EXPECT_EQ(ExitOf(engine, "exit"), 0);
   EXPECT_EQ(Memory(), before);
   std::string log = ReadFile("log.txt");
   EXPECT_EQ(log.rfind("Mio>ばいばーい\r\n\r\nここまで\t\t", 0), 0u) << log;
@@ -129,13 +145,12 @@ TEST_F(ChatWordTest, ExitWritesTheFarewellAndEndsWithStatusZeroLosingThePendingP
 
 TEST_F(ChatWordTest, AChatWordThatActedDropsThePendingPairAndAnEmptyLineKeepsIt) {
   random.Push({1});  // the empty line's no.dat draw
-  ReplyEngine engine;
-  engine.m_rememberedReply = "xyz";
-  engine.m_pairPending = 1;
-  EXPECT_EQ(engine.MakeReply(""), "なあに？");
-  EXPECT_EQ(engine.m_pairPending, 1);
-  EXPECT_EQ(engine.MakeReply("a===b"), kLearned);
-  EXPECT_EQ(engine.m_pairPending, 0);
+  ReplyEngine engine(backend, chat_log);
+  engine.RememberForPair("xyz");
+  EXPECT_EQ(Say(engine, ""), "なあに？");
+  EXPECT_TRUE(engine.PairPending());
+  EXPECT_EQ(Say(engine, "a===b"), kLearned);
+  EXPECT_FALSE(engine.PairPending());
   EXPECT_EQ(Memory(), Stored({"// memory", "abc%+%xyz", "りんご%+%赤い", "a%+%b"}));
   // The empty line opened no dialog and wrote no note.
   EXPECT_EQ(ReadFile("log.txt"), kLearnedNote);

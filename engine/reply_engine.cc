@@ -7,13 +7,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/random_source.h"
 #include "core/record_format.h"
-#include "log/conversation_log.h"
+#include "core/text_file.h"
 #include "memory/word_memory.h"
 #include "res/links.h"
-#include "ui/backend.h"
-#include "core/random_source.h"
-#include "core/text_file.h"
+#include "res/strings.h"
 
 namespace {
 
@@ -51,7 +50,6 @@ constexpr const char* kForgotReply = "忘れたよ～～ん♪";
 constexpr const char* kForgetFailedReply = "忘れられないよう（泣）だって大切な思い出だもん！";
 
 // What the chat words write to the log and show.
-constexpr const char* kFarewell = "ばいばーい";
 constexpr const char* kLearnedNote = "言葉を覚えさせました！";
 constexpr const char* kLearnFailedNote =
     "言葉を覚えさせようとしましたが、なんらかの原因で失敗しました。";
@@ -59,12 +57,6 @@ constexpr const char* kForgotNote = "言葉を忘れさせました！";
 constexpr const char* kForgetFailedNote =
     "言葉を忘れさせようとしましたが、何らかの理由で忘れることが出来ませんでした。";
 constexpr const char* kForgetFailedBox = "忘れさせるのに失敗しました。";
-
-[[noreturn]] void ReportUnreadableDataFile() {
-  ui::MessageBox(std::string(kBadFileNameHead) + res::kSupportMail + kBadFileNameTail);
-  ui::Terminate(1);
-}
-
 
 // The matching of one turn: decides for each piece of memory.dat, as the text-mode reader
 // gives it, whether it is a record whose keyword occurs in the user's line.
@@ -177,7 +169,54 @@ size_t PlainRecord(std::string_view text, char* out) {
 
 }  // namespace
 
-ReplyEngine::ReplyEngine() {
+// One chat word: how it is recognised, what it does, and what follows from the result.
+// Words that answer the whole turn (exit, the empty line) have no status, note or fixed
+// reply; the others are all tried in turn, and the status set last stands.
+struct ReplyEngine::ChatWord {
+  bool (*recognised)(const std::string& line);
+  int (ReplyEngine::*act)(WordContext& word);
+  bool answers_turn;
+  WordStatus done, failed;
+  const char* done_note;
+  const char* failed_note;
+  const char* failed_box;  // shown before the note when the word failed, or null
+  const char* done_reply;
+  const char* failed_reply;
+};
+
+// What a chat word's action works with.
+struct ReplyEngine::WordContext {
+  const std::string& line;
+  const SettingsStore& settings;
+  WordMemory* memory;  // one for all teaching and forgetting words of the turn
+  Turn* turn;          // for the words that answer the whole turn
+};
+
+const ReplyEngine::ChatWord ReplyEngine::kChatWords[] = {
+    {[](const std::string& line) { return line == "exit"; }, &ReplyEngine::SayGoodbye, true,
+     WordNone, WordNone, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {[](const std::string& line) { return line.empty(); }, &ReplyEngine::AnswerEmptyLine, true,
+     WordNone, WordNone, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {[](const std::string& line) { return FindLearnMarker(line).at != std::string::npos; },
+     &ReplyEngine::LearnFromLine, false, WordLearned, WordLearnFailed, kLearnedNote,
+     kLearnFailedNote, nullptr, kLearnedReply, kLearnFailedReply},
+    {[](const std::string& line) { return line.size() == 5 && FindNoCase(line.c_str(), "learn"); },
+     &ReplyEngine::LearnByDialog, false, WordLearned, WordLearnFailed, kLearnedNote,
+     kLearnFailedNote, nullptr, kLearnedReply, kLearnFailedReply},
+    {[](const std::string& line) { return line.size() == 6 && FindNoCase(line.c_str(), "forget"); },
+     &ReplyEngine::ForgetByDialog, false, WordForgot, WordForgetFailed, kForgotNote,
+     kForgetFailedNote, kForgetFailedBox, kForgotReply, kForgetFailedReply},
+    {[](const std::string& line) { return line.rfind("f.", 0) == 0; }, &ReplyEngine::ForgetKeyword,
+     false, WordForgot, WordForgetFailed, kForgotNote, kForgetFailedNote, kForgetFailedBox,
+     kForgotReply, kForgetFailedReply},
+};
+
+ReplyEngine::ReplyEngine(ui::Backend& backend, ConversationLog& log)
+    : m_backend(backend), m_log(log) {}
+
+ReplyEngine::~ReplyEngine() { CloseCandidates(); }
+
+int ReplyEngine::CheckDataFiles() {
   bool missing = false;
   const struct {
     const char* name;
@@ -185,113 +224,127 @@ ReplyEngine::ReplyEngine() {
   } files[] = {{kMemoryFile, kMissingMemory}, {kBokeFile, kMissingBoke}, {kNoFile, kMissingNo}};
   for (const auto& file : files) {
     if (!core::CanRead(file.name)) {
-      ui::MessageBox(file.message);
+      m_backend.MessageBox(file.message);
       missing = true;
     }
   }
-  if (missing) {
-    ui::MessageBox(kSupplyFiles);
-    ui::Terminate(1);
-  }
-}
-
-ReplyEngine::~ReplyEngine() { CloseCandidates(); }
-
-std::string ReplyEngine::MakeReply(std::string line) {
-  // The window's text is zero-terminated: nothing after a NUL belongs to the line.
-  CutAtNul(line);
-  m_pairInput = line;
-  m_input = line;
-  if (HandleChatWord(line) == 1) return m_wordReply;
-  return ReplyAfterChatWord();
-}
-
-char ReplyEngine::HandleChatWord(std::string line) {
-  ConversationLog log;
-  m_wordStatus = WordNone;
-  const std::string text = line;
-  if (text == "exit") {
-    log.WriteEndEntry(kFarewell);
-    ui::Terminate(0);
-  }
-  if (text.empty()) {
-    m_wordReply = PickNoInputReply();
-    return 1;
-  }
-
-  WordMemory memory;
-  auto learned = [&](int result) {
-    m_wordStatus = result ? WordLearned : WordLearnFailed;
-    log.WriteNote(result ? kLearnedNote : kLearnFailedNote);
-  };
-  auto forgot = [&](int result) {
-    if (!result) ui::MessageBox(kForgetFailedBox);
-    m_wordStatus = result ? WordForgot : WordForgetFailed;
-    log.WriteNote(result ? kForgotNote : kForgetFailedNote);
-  };
-  // Every test is made, whatever the earlier ones found; the status set last stands.
-  if (text.find("===") != std::string::npos) learned(memory.LearnFromLine(text));
-  if (text.size() == 5 && FindNoCase(text.c_str(), "learn")) learned(memory.LearnByDialog());
-  if (text.size() == 6 && FindNoCase(text.c_str(), "forget")) forgot(memory.ForgetByDialog());
-  if (text.rfind("f.", 0) == 0) forgot(memory.ForgetKeyword(text.substr(2)));
+  if (!missing) return 1;
+  m_backend.MessageBox(kSupplyFiles);
   return 0;
 }
 
-std::string ReplyEngine::ReplyAfterChatWord() {
-  if (m_pairPending == 1) {
-    m_pairPending = 0;
+void ReplyEngine::ReportUnreadableDataFile() {
+  m_backend.MessageBox(std::string(kBadFileNameHead) + res::kSupportMail + kBadFileNameTail);
+}
+
+ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& settings) {
+  // The window's text is zero-terminated: nothing after a NUL belongs to the line.
+  CutAtNul(line);
+  Turn turn;
+  WordStatus status = WordNone;
+  const char* fixed_reply = nullptr;
+  if (HandleChatWord(line, settings, &turn, &status, &fixed_reply)) return turn;
+
+  if (m_pairPending) {
+    m_pairPending = false;
     // A chat word that acted takes the place of the answer: the pair is dropped.
-    if (m_wordStatus == WordNone) AppendConversationPair();
+    if (status == WordNone) AppendConversationPair(line);
   }
-  switch (m_wordStatus) {
-    case WordLearned:
-      return kLearnedReply;
-    case WordLearnFailed:
-      return kLearnFailedReply;
-    case WordForgot:
-      return kForgotReply;
-    case WordForgetFailed:
-      return kForgetFailedReply;
-    default:
-      break;
+  if (fixed_reply) {
+    turn.reply = fixed_reply;
+    return turn;
   }
-  int matched = SearchMemory(m_input);
+  int matched = SearchMemory(line);
   int coin = core::Rand() % 2;
-  std::string reply = matched > 0 ? PickCandidateReply() : PickBokeReply();
-  if (coin == 0) {
-    m_pairPending = 1;
-    m_rememberedReply = reply;
+  if (matched > 0) {
+    turn.reply = PickCandidateReply();
+  } else if (std::optional<std::string> boke = PickBokeReply(line)) {
+    turn.reply = std::move(*boke);
+  } else {
+    turn.exit_status = 1;
+    return turn;
   }
+  if (coin == 0) RememberForPair(turn.reply);
+  return turn;
+}
+
+bool ReplyEngine::HandleChatWord(const std::string& line, const SettingsStore& settings, Turn* turn,
+                                 WordStatus* status, const char** fixed_reply) {
+  *status = WordNone;
+  *fixed_reply = nullptr;
+  // One WordMemory for the turn, once the line is known to be none of the words that answer
+  // the whole turn.
+  std::optional<WordMemory> memory;
+  WordContext word{line, settings, nullptr, turn};
+  for (const ChatWord& row : kChatWords) {
+    if (!row.answers_turn && !memory) {
+      memory.emplace(m_backend);
+      word.memory = &*memory;
+    }
+    if (!row.recognised(line)) continue;
+    const int result = (this->*row.act)(word);
+    if (row.answers_turn) return true;
+    if (!result && row.failed_box) m_backend.MessageBox(row.failed_box);
+    *status = result ? row.done : row.failed;
+    *fixed_reply = result ? row.done_reply : row.failed_reply;
+    m_log.WriteNote(settings, result ? row.done_note : row.failed_note);
+  }
+  return false;
+}
+
+int ReplyEngine::SayGoodbye(WordContext& word) {
+  m_log.WriteEndEntry(word.settings, res::kFarewell);
+  word.turn->exit_status = 0;
+  return 1;
+}
+
+int ReplyEngine::AnswerEmptyLine(WordContext& word) {
+  std::optional<std::string> reply = PickNoInputReply();
+  if (!reply) {
+    word.turn->exit_status = 1;
+    return 0;
+  }
+  word.turn->reply = std::move(*reply);
+  return 1;
+}
+
+int ReplyEngine::LearnFromLine(WordContext& word) { return word.memory->LearnFromLine(word.line); }
+int ReplyEngine::LearnByDialog(WordContext& word) { return word.memory->LearnByDialog(); }
+int ReplyEngine::ForgetByDialog(WordContext& word) { return word.memory->ForgetByDialog(); }
+int ReplyEngine::ForgetKeyword(WordContext& word) {
+  return word.memory->ForgetKeyword(word.line.substr(2));
+}
+
+void ReplyEngine::RememberForPair(std::string reply) {
+  m_rememberedReply = std::move(reply);
+  m_pairPending = true;
+}
+
+std::optional<std::string> ReplyEngine::PickNoInputReply() {
+  int32_t n = CountLines(kNoFile);
+  if (n < 0) return std::nullopt;
+  int r = core::Rand() % (n + 1);
+  if (r == 0) return std::string(kNoInputDefault);
+  return ReadDataLine(kNoFile, r);
+}
+
+std::optional<std::string> ReplyEngine::PickBokeReply(const std::string& line) {
+  int32_t n = CountLines(kBokeFile);
+  if (n < 0) return std::nullopt;
+  int r = core::Rand() % (n + 1);
+  if (r == 0) return kEchoOpen + line + kEchoClose;
+  std::optional<std::string> reply = ReadDataLine(kBokeFile, r);
+  if (reply) SplitRecord(*reply, RecordReply);
   return reply;
 }
 
-std::string ReplyEngine::PickNoInputReply() {
-  int32_t n = CountLines(kNoFile);
-  int r = core::Rand() % (n + 1);
-  if (r == 0) {
-    m_work = kNoInputDefault;
-  } else {
-    m_work = ReadDataLine(kNoFile, r);
-  }
-  return m_work;
-}
-
-std::string ReplyEngine::PickBokeReply() {
-  int32_t n = CountLines(kBokeFile);
-  int r = core::Rand() % (n + 1);
-  if (r == 0) {
-    m_work = kEchoOpen + m_input + kEchoClose;
-  } else {
-    m_work = ReadDataLine(kBokeFile, r);
-    SplitRecord(m_work, RecordReply);
-  }
-  return m_work;
-}
-
-std::string ReplyEngine::ReadDataLine(const char* file_name, int r) {
+std::optional<std::string> ReplyEngine::ReadDataLine(const char* file_name, int r) {
   core::TextReader reader;
   // The file was there a moment ago when its lines were counted.
-  if (!reader.Open(file_name)) ReportUnreadableDataFile();
+  if (!reader.Open(file_name)) {
+    ReportUnreadableDataFile();
+    return std::nullopt;
+  }
   core::TextReader::Piece piece;
   for (int i = 1; i <= r; ++i) {
     if (!reader.Next(kReplyReadUnit, &piece)) return std::string();
@@ -315,7 +368,7 @@ int ReplyEngine::SearchMemory(const std::string& line) {
   char record[kReplyReadUnit + 1];
   while (reader.Next(kReplyReadUnit, &piece)) {
     if (!matcher.Matches(piece.text, piece.line_end)) continue;
-    PlainRecord(piece.text, record);
+    const size_t size = PlainRecord(piece.text, record);
     if (m_candidates < 0 && !m_candidatesFailed) {
       m_candidates =
           ::open(kCandidateFile, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
@@ -326,7 +379,7 @@ int ReplyEngine::SearchMemory(const std::string& line) {
         m_candidatesStale = false;
       }
     }
-    CollectCandidate(record);
+    CollectCandidate(std::string_view(record, size));
     ++matched;
   }
   CloseCandidates();
@@ -334,16 +387,9 @@ int ReplyEngine::SearchMemory(const std::string& line) {
   return matched;
 }
 
-void ReplyEngine::CollectCandidate(const char* record) {
-  bool own = m_candidates < 0;
-  if (own) {
-    if (m_candidatesFailed) return;
-    m_candidates = ::open(kCandidateFile, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (m_candidates < 0) return;
-    off_t size = ::lseek(m_candidates, 0, SEEK_END);
-    m_candidatesSize = size < 0 ? 0 : size;
-  }
-  std::string line(record, std::strcspn(record, "\n"));
+void ReplyEngine::CollectCandidate(std::string_view record) {
+  if (m_candidates < 0) return;
+  std::string line(record.substr(0, record.find('\n')));
   line += "\r\n";
   if (!core::WriteAll(m_candidates, line)) {
     // A full disk: take back the part of the line that got in, and collect no more. A half
@@ -355,7 +401,6 @@ void ReplyEngine::CollectCandidate(const char* record) {
     return;
   }
   m_candidatesSize += static_cast<int64_t>(line.size());
-  if (own) CloseCandidates();
 }
 
 void ReplyEngine::CloseCandidates() {
@@ -376,7 +421,7 @@ std::string ReplyEngine::PickCandidateReply() {
     // Not there, not this turn's, or empty because nothing could be written to it.
     if (!m_candidatesStale) core::RemoveFile(kCandidateFile);
     m_candidatesStale = false;
-    ui::MessageBox(kErrorBox);
+    m_backend.MessageBox(kErrorBox);
     return kErrorReply;
   }
   int r = core::Rand() % k + 1;
@@ -397,25 +442,24 @@ std::string ReplyEngine::PickCandidateReply() {
 
 int32_t ReplyEngine::CountLines(const char* file_name) {
   core::TextReader reader;
-  if (!reader.Open(file_name)) ReportUnreadableDataFile();
+  if (!reader.Open(file_name)) {
+    ReportUnreadableDataFile();
+    return -1;
+  }
   int32_t count = 0;
   core::TextReader::Piece piece;
   while (reader.Next(kCountReadUnit, &piece)) ++count;
   return count;
 }
 
-void ReplyEngine::AppendConversationPair() {
+void ReplyEngine::AppendConversationPair(const std::string& line) {
   std::string record = m_rememberedReply;
   record += kRecordSeparator;
-  record += m_pairInput;
+  record += line;
   // Learning from the conversation happens unasked, so a pair that the file cannot hold
   // (it would read back as another record, or as none) is left out without a box.
   if (CheckStorable(record) != StoreProblem::kNone) return;
   if (core::AppendLine(kMemoryFile, StoredLine(record)) != core::AppendResult::kOk) {
-    ui::MessageBox(kMemoryNotWritable);
+    m_backend.MessageBox(kMemoryNotWritable);
   }
-}
-
-int ReplyEngine::IsCommentLine(std::string_view stored_line) const {
-  return ::IsCommentLine(stored_line);
 }

@@ -1,17 +1,26 @@
 // ReplyEngine, the persona's mind: turns each line the user sends into the one line the
 // persona says. Replies come from memory.dat, boke.dat and no.dat in the working folder,
 // read afresh every turn, and the engine learns conversation pairs by itself. The chat
-// window owns one engine for its whole life; no file stays open between calls.
+// window owns one engine for its whole life; no file stays open between calls. The engine
+// borrows the window's backend and log, which must outlive it, and never ends the program:
+// it says in its Turn when the window must.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "log/conversation_log.h"
+#include "settings/settings_store.h"
+#include "ui/backend.h"
+
+class WordMemory;
+
 class ReplyEngine {
  public:
-  // Outcome of this turn's chat word, in m_wordStatus.
-  enum : int32_t {
+  // What the teaching and forgetting chat words did in this turn.
+  enum WordStatus : int32_t {
     WordNone = 0,
     WordLearned = 1,
     WordLearnFailed = 2,
@@ -19,58 +28,83 @@ class ReplyEngine {
     WordForgetFailed = 4,
   };
 
-  // Checks that memory.dat, boke.dat and no.dat exist. For each missing one a box names
-  // it; then a closing box, and the program ends with exit status 1.
-  ReplyEngine();
+  // What a turn gives the chat window: the reply, or the end of the program.
+  struct Turn {
+    std::string reply;     // as made: "NAME" is left for the window
+    int exit_status = -1;  // 0 or 1: end the program now with this status, no reply
+    bool ends() const { return exit_status >= 0; }
+  };
+
+  // Reads nothing: CheckDataFiles is the start-up check.
+  ReplyEngine(ui::Backend& backend, ConversationLog& log);
   virtual ~ReplyEngine();
   ReplyEngine(const ReplyEngine&) = delete;
   ReplyEngine& operator=(const ReplyEngine&) = delete;
 
-  // One turn: the persona's reply to `line`, as made ("NAME" left for the window).
-  std::string MakeReply(std::string line);
-  // The chat words, tested before the search: "exit" writes the farewell to the log and
-  // ends the program (status 0); an empty line gets a no.dat reply in m_wordReply (result
-  // 1); "keyword===reply", "learn", "forget" and "f.keyword" teach or forget through a
-  // WordMemory and set m_wordStatus with a note in the log. Result 0 otherwise.
-  char HandleChatWord(std::string line);
-  // The turn after the chat words: the pending pair, the fixed replies of m_wordStatus,
-  // the search or the fallback, and the coin that decides whether the reply is remembered.
-  std::string ReplyAfterChatWord();
+  // Checks that memory.dat, boke.dat and no.dat exist. 1 when they do; otherwise a box names
+  // each missing one, then a closing box, and 0: the program must end with status 1.
+  int CheckDataFiles();
 
-  // A line of no.dat, or "何か話し掛けてよ！" with the same chance as each line.
-  std::string PickNoInputReply();
-  // A line of boke.dat (its reply part when it holds a record), or the echo reply with
-  // the same chance as each line.
-  std::string PickBokeReply();
+  // One turn: the chat words first, then the pending pair, the search or the fallback, and
+  // the coin that decides whether the reply is remembered. `settings` is what the window
+  // loaded for this turn; the chat words' log notes follow its log mode.
+  Turn MakeReply(std::string line, const SettingsStore& settings);
+
+  // Keeps `reply` as the keyword of the next conversation pair, as the coin does.
+  void RememberForPair(std::string reply);
+  bool PairPending() const { return m_pairPending; }
+  const std::string& RememberedReply() const { return m_rememberedReply; }
+
+  // The steps of a turn, each usable on its own.
+  // A line of no.dat, or "何か話し掛けてよ！" with the same chance as each line. Nothing
+  // when no.dat cannot be read (after the Err:0001 box): the program must end (status 1).
+  std::optional<std::string> PickNoInputReply();
+  // A line of boke.dat (its reply part when it holds a record), or the echo of `line` with
+  // the same chance as each line. Nothing as for PickNoInputReply.
+  std::optional<std::string> PickBokeReply(const std::string& line);
   // The search of memory.dat for `line`: every record whose keyword occurs in it goes to
   // save.temp, in file order. Starts from no save.temp at all; returns how many matched.
   // An unreadable memory.dat matches nothing.
   int SearchMemory(const std::string& line);
-  // Adds one plain record (up to its first line break) to save.temp.
-  void CollectCandidate(const char* record);
   // Draws one line of save.temp, deletes the file, and returns that line's reply part.
   std::string PickCandidateReply();
-  // The lines of a data file, counted in reads of kCountReadUnit bytes. When the file
-  // cannot be opened, shows the Err:0001 box and ends the program with exit status 1.
+  // The lines of a data file, counted in reads of kCountReadUnit bytes; -1, after the
+  // Err:0001 box, when the file cannot be opened.
   int32_t CountLines(const char* file_name);
-  // Appends m_rememberedReply "%+%" m_pairInput to memory.dat. A record that would not
-  // read back as itself is dropped without a word; a failed write leaves the file as it was
-  // and shows the write-error box.
-  void AppendConversationPair();
-  int IsCommentLine(std::string_view stored_line) const;
-
-  std::string m_work;             // last reply made by PickBokeReply or PickNoInputReply
-  std::string m_input;            // this turn's line; the echo reply quotes it
-  std::string m_wordReply;        // the reply HandleChatWord made (for an empty line)
-  std::string m_rememberedReply;  // keyword of the next conversation pair
-  std::string m_pairInput;        // this turn's line; reply of a conversation pair
-  int32_t m_pairPending = 0;      // 1 while m_rememberedReply waits for the next line
-  int32_t m_wordStatus = WordNone;
+  // Appends the remembered reply "%+%" `line` to memory.dat. A record that would not read
+  // back as itself is dropped without a word; a failed write leaves the file as it was and
+  // shows the write-error box.
+  void AppendConversationPair(const std::string& line);
 
  private:
-  // The r-th line (1-based) of a data file as plain text, or empty when it has fewer.
-  std::string ReadDataLine(const char* file_name, int r);
+  struct ChatWord;
+  struct WordContext;
+  static const ChatWord kChatWords[];
+
+  // The chat words of `line`. True when a word answered the whole turn (exit, the empty
+  // line): `*turn` holds it. Otherwise `*status` and `*fixed_reply` tell what a teaching or
+  // forgetting word did (WordNone when none acted).
+  bool HandleChatWord(const std::string& line, const SettingsStore& settings, Turn* turn,
+                      WordStatus* status, const char** fixed_reply);
+  // The actions of the chat words; 1 for done, 0 for not done.
+  int SayGoodbye(WordContext& word);
+  int AnswerEmptyLine(WordContext& word);
+  int LearnFromLine(WordContext& word);
+  int LearnByDialog(WordContext& word);
+  int ForgetByDialog(WordContext& word);
+  int ForgetKeyword(WordContext& word);
+
+  // The r-th line (1-based) of a data file as plain text, or empty when it has fewer;
+  // nothing when the file cannot be opened (after the Err:0001 box).
+  std::optional<std::string> ReadDataLine(const char* file_name, int r);
+  void ReportUnreadableDataFile();
+  void CollectCandidate(std::string_view record);
   void CloseCandidates();
+
+  ui::Backend& m_backend;
+  ConversationLog& m_log;
+  std::string m_rememberedReply;  // keyword of the next conversation pair
+  bool m_pairPending = false;     // m_rememberedReply waits for the next line
 
   int m_candidates = -1;            // save.temp while a search writes to it
   int64_t m_candidatesSize = 0;     // its length after the last whole line

@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "core/record_format.h"
-#include "res/links.h"
-#include "testing/work_folder.h"
 #include "core/text_file.h"
+#include "res/links.h"
+#include "res/resource.h"
+#include "testing/work_folder.h"
 
 namespace {
 
 using testing_support::Exists;
-using testing_support::ExitStatusOf;
 using testing_support::ReadFile;
-using testing_support::TextModeStream;
 using testing_support::Stored;
+using testing_support::TextModeStream;
 using testing_support::WriteFile;
 
 const std::string kWriteError =
@@ -41,11 +41,23 @@ class ReplyEngineTest : public testing_support::WorkFolderTest {
     WriteFile("boke.dat", Stored(boke));
     WriteFile("no.dat", Stored(no));
   }
-  // The persona remembered `reply` in an earlier turn.
-  void Remember(ReplyEngine& engine, const std::string& reply) {
-    engine.m_rememberedReply = reply;
-    engine.m_pairPending = 1;
+  // One turn as the chat window runs it: set.ini loaded for the turn, the reply returned
+  // and the exit status (-1 while the program goes on) kept in last_exit.
+  std::string Say(ReplyEngine& engine, const std::string& line) {
+    SettingsStore settings(backend);
+    settings.Load();
+    ReplyEngine::Turn turn = engine.MakeReply(line, settings);
+    last_exit = turn.exit_status;
+    return turn.reply;
   }
+  int ExitOf(ReplyEngine& engine, const std::string& line) {
+    Say(engine, line);
+    return last_exit;
+  }
+  ConversationLog chat_log{backend};
+  int last_exit = -1;
+  // The persona remembered `reply` in an earlier turn.
+  void Remember(ReplyEngine& engine, const std::string& reply) { engine.RememberForPair(reply); }
 };
 
 TEST_F(ReplyEngineTest, StartUpNamesEachMissingFileThenEnds) {
@@ -63,7 +75,8 @@ TEST_F(ReplyEngineTest, StartUpNamesEachMissingFileThenEnds) {
     Files({}, {}, {});
     for (const std::string& name : c.missing) core::RemoveFile(name);
     size_t before = backend.boxes().size();
-    int status = ExitStatusOf([] { ReplyEngine engine; });
+    ReplyEngine engine(backend, chat_log);
+    int status = engine.CheckDataFiles() ? -1 : 1;
     std::vector<std::string> boxes(backend.boxes().begin() + before, backend.boxes().end());
     std::vector<std::string> want = c.boxes;
     if (!want.empty()) want.push_back("ファイルを補ってください。OKで終了します");
@@ -74,7 +87,8 @@ TEST_F(ReplyEngineTest, StartUpNamesEachMissingFileThenEnds) {
   Files({}, {}, {});
   core::RemoveFile("boke.dat");
   ASSERT_EQ(mkdir("boke.dat", 0755), 0);
-  EXPECT_EQ(ExitStatusOf([] { ReplyEngine engine; }), 1);
+  ReplyEngine engine(backend, chat_log);
+  EXPECT_EQ(engine.CheckDataFiles(), 0);  // the program must end with status 1
 }
 
 TEST_F(ReplyEngineTest, CandidatesAreDrawnInFileOrder) {
@@ -82,95 +96,103 @@ TEST_F(ReplyEngineTest, CandidatesAreDrawnInFileOrder) {
   // A comment (stored "//", read back ",,"), an empty line, and records.
   WriteFile("memory.dat",
             Stored({"hell%+%X"}) + "//(.(C\r\n\r\n" + Stored({"HELLO%+%Y", "xyz%+%Z", "%+%any"}));
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   // Candidates: X, Y, any. The coin (1: not remembered) comes before the pick.
   const char* want[] = {"X", "Y", "any", "X"};
   for (int draw = 0; draw < 4; ++draw) {
     random.Push({1, draw});
-    EXPECT_EQ(engine.MakeReply("Hello,, there"), want[draw]);
+    EXPECT_EQ(Say(engine, "Hello,, there"), want[draw]);
     EXPECT_FALSE(Exists("save.temp"));
-    EXPECT_EQ(engine.m_pairPending, 0);
+    EXPECT_FALSE(engine.PairPending());
   }
 }
 
 TEST_F(ReplyEngineTest, FallbackDrawsEachBokeLineOrTheEcho) {
   Files({"zzz%+%no"}, {"one", "x%+%y", ""});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   const std::string echo = "『Hi』って言われてもわかんないじゃない！!!";
   // One chance in n + 1 each: draw % 4.
   const std::string want[] = {echo, "one", "y", "", echo};
   for (int draw = 0; draw < 5; ++draw) {
     random.Push({1, draw});
-    EXPECT_EQ(engine.MakeReply("Hi"), want[draw]);
+    EXPECT_EQ(Say(engine, "Hi"), want[draw]);
   }
   EXPECT_FALSE(Exists("save.temp"));
   Files({}, {}, {});
   random.Push({1, 12345});
-  EXPECT_EQ(engine.MakeReply("Hi"), echo);  // an empty boke.dat always echoes
+  EXPECT_EQ(Say(engine, "Hi"), echo);  // an empty boke.dat always echoes
 }
 
 TEST_F(ReplyEngineTest, EmptyLineDrawsFromNoDat) {
   Files({"%+%never"}, {}, {"ねえ", "x%+%y"});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   const std::string want[] = {"何か話し掛けてよ！", "ねえ", "x%+%y", "何か話し掛けてよ！"};
   for (int draw = 0; draw < 4; ++draw) {
     random.Push({draw});  // one draw only: no coin for an empty line
-    EXPECT_EQ(engine.MakeReply(""), want[draw]);
+    EXPECT_EQ(Say(engine, ""), want[draw]);
   }
   Files({}, {}, {});
   random.Push({7});
-  EXPECT_EQ(engine.MakeReply(""), "何か話し掛けてよ！");
-  EXPECT_EQ(engine.m_pairPending, 0);
+  EXPECT_EQ(Say(engine, ""), "何か話し掛けてよ！");
+  EXPECT_FALSE(engine.PairPending());
 }
 
 TEST_F(ReplyEngineTest, RememberedReplyIsPairedWithTheNextLine) {
   Files({"hi%+%おはよう"});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   random.Push({0, 0});  // coin 0: remembered
-  EXPECT_EQ(engine.MakeReply("hi"), "おはよう");
-  EXPECT_EQ(engine.m_pairPending, 1);
-  EXPECT_EQ(engine.m_rememberedReply, "おはよう");
+  EXPECT_EQ(Say(engine, "hi"), "おはよう");
+  EXPECT_TRUE(engine.PairPending());
+  EXPECT_EQ(engine.RememberedReply(), "おはよう");
 
   // The pair is appended before the search, so the new record answers this very line.
   random.Push({1, 0});
-  EXPECT_EQ(engine.MakeReply("おはよう！元気？"), "おはよう！元気？");
+  EXPECT_EQ(Say(engine, "おはよう！元気？"), "おはよう！元気？");
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%おはよう", "おはよう%+%おはよう！元気？"}));
-  EXPECT_EQ(engine.m_pairPending, 0);
+  EXPECT_FALSE(engine.PairPending());
 
   // An empty line is not paired and keeps the pair waiting.
   Remember(engine, "R");
   random.Push({0});
-  engine.MakeReply("");
-  EXPECT_EQ(engine.m_pairPending, 1);
+  Say(engine, "");
+  EXPECT_TRUE(engine.PairPending());
   random.Push({1, 0});
-  engine.MakeReply("abc");
+  Say(engine, "abc");
   EXPECT_EQ(ReadFile("memory.dat"),
             Stored({"hi%+%おはよう", "おはよう%+%おはよう！元気？", "R%+%abc"}));
 }
 
 TEST_F(ReplyEngineTest, ChatWordOutcomeDropsThePairAndGivesItsFixedReply) {
   Files({"%+%x"});
-  ReplyEngine engine;
-  const std::string want[] = {"覚えたよ～ん,教えてくれてありがとう♪", "覚えられないですぅ",
-                              "忘れたよ～～ん♪",
-                              "忘れられないよう（泣）だって大切な思い出だもん！"};
-  for (int status = ReplyEngine::WordLearned; status <= ReplyEngine::WordForgetFailed; ++status) {
+  ReplyEngine engine(backend, chat_log);
+  using namespace testing_support;
+  backend.When(IDD_LEARN, {Close()});
+  // "%+%x" and the pair just taught are listed: the second goes.
+  backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "2"), Press(ui::IDOK)});
+  const struct {
+    const char* line;
+    const char* reply;
+  } words[] = {
+      {"a===b", "覚えたよ～ん,教えてくれてありがとう♪"},
+      {"learn", "覚えられないですぅ"},
+      {"f.a", "忘れたよ～～ん♪"},
+      {"f.", "忘れられないよう（泣）だって大切な思い出だもん！"},
+  };
+  for (const auto& word : words) {
     Remember(engine, "R");
-    engine.m_input = engine.m_pairInput = "learn";
-    engine.m_wordStatus = status;
-    EXPECT_EQ(engine.ReplyAfterChatWord(), want[status - 1]);  // no draw
-    EXPECT_EQ(engine.m_pairPending, 0);
+    EXPECT_EQ(Say(engine, word.line), word.reply);  // no draw
+    EXPECT_FALSE(engine.PairPending());
   }
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%x"}));
 }
 
 TEST_F(ReplyEngineTest, UnwritableMemoryShowsTheWriteErrorAndStillReplies) {
   Files({"%+%ok"});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   testing_support::MakeReadOnly("memory.dat");
   Remember(engine, "R");
   random.Push({1, 0});
-  EXPECT_EQ(engine.MakeReply("line"), "ok");
+  EXPECT_EQ(Say(engine, "line"), "ok");
   EXPECT_EQ(backend.boxes(), std::vector<std::string>{kWriteError});
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%ok"}));
 
@@ -180,7 +202,7 @@ TEST_F(ReplyEngineTest, UnwritableMemoryShowsTheWriteErrorAndStillReplies) {
   random.Push({1, 0});
   {
     testing_support::ScopedFileSizeLimit limit(static_cast<long>(Stored({"%+%ok"}).size()) + 8);
-    EXPECT_EQ(engine.MakeReply("line"), "ok");
+    EXPECT_EQ(Say(engine, "line"), "ok");
   }
   EXPECT_EQ(backend.boxes(), (std::vector<std::string>{kWriteError, kWriteError}));
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%ok"}));
@@ -188,7 +210,7 @@ TEST_F(ReplyEngineTest, UnwritableMemoryShowsTheWriteErrorAndStillReplies) {
 
 TEST_F(ReplyEngineTest, PairThatWouldNotReadBackIsDroppedQuietly) {
   Files({"%+%ok"});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   struct Case {
     std::string remembered, line;
   } cases[] = {
@@ -197,7 +219,7 @@ TEST_F(ReplyEngineTest, PairThatWouldNotReadBackIsDroppedQuietly) {
   for (const Case& c : cases) {
     Remember(engine, c.remembered);
     random.Push({1, 0});
-    EXPECT_EQ(engine.MakeReply(c.line), "ok");
+    EXPECT_EQ(Say(engine, c.line), "ok");
   }
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%ok"}));
   EXPECT_TRUE(backend.boxes().empty());
@@ -205,12 +227,12 @@ TEST_F(ReplyEngineTest, PairThatWouldNotReadBackIsDroppedQuietly) {
 
 TEST_F(ReplyEngineTest, DataFileGoneAfterStartUpEndsWithErr0001) {
   Files({"zzz%+%no"}, {"b"}, {"n"});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   core::RemoveFile("boke.dat");
   random.Push({1});  // the coin; the pick never comes
-  EXPECT_EQ(ExitStatusOf([&] { engine.MakeReply("hi"); }), 1);
+  EXPECT_EQ(ExitOf(engine, "hi"), 1);
   core::RemoveFile("no.dat");
-  EXPECT_EQ(ExitStatusOf([&] { engine.MakeReply(""); }), 1);
+  EXPECT_EQ(ExitOf(engine, ""), 1);
   ASSERT_EQ(backend.boxes().size(), 2u);
   EXPECT_EQ(backend.boxes()[0], backend.boxes()[1]);
   EXPECT_NE(backend.boxes()[0].find(std::string("\n") + res::kSupportMail + "\n"),
@@ -220,20 +242,20 @@ TEST_F(ReplyEngineTest, DataFileGoneAfterStartUpEndsWithErr0001) {
 
 TEST_F(ReplyEngineTest, CandidatesFileIsThisTurnsOnly) {
   Files({"hi%+%fresh"}, {"b"});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   // A crashed turn left candidates behind: they are never drawn.
   WriteFile("save.temp", "hi%+%stale\r\nhi%+%stale\r\n");
   random.Push({1, 1});
-  EXPECT_EQ(engine.MakeReply("hi"), "fresh");
+  EXPECT_EQ(Say(engine, "hi"), "fresh");
   WriteFile("save.temp", "hi%+%stale\r\n");
   random.Push({1, 1});
-  EXPECT_EQ(engine.MakeReply("xyz"), "b");
+  EXPECT_EQ(Say(engine, "xyz"), "b");
   EXPECT_FALSE(Exists("save.temp"));
 
   // save.temp cannot be made: the error box and the error reply.
   ASSERT_EQ(mkdir("save.temp", 0755), 0);
   random.Push({1});
-  EXPECT_EQ(engine.MakeReply("hi"), "システム::エラーが発生しました");
+  EXPECT_EQ(Say(engine, "hi"), "システム::エラーが発生しました");
   EXPECT_EQ(backend.boxes(), std::vector<std::string>{"エラーが発生しました"});
 }
 
@@ -241,7 +263,7 @@ TEST_F(ReplyEngineTest, LongRecordsArriveInPiecesAndStillPickWhole) {
   // 400 stored bytes: a piece of 348 (keyword "" and a reply of 345) and one of 52 without
   // a separator. 355 bytes: a piece with the keyword "keep" and one starting with "%+%".
   Files({"%+%" + std::string(397, 'y'), "keep%+%" + std::string(341, 'k') + "%+%tail"});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   for (int draw : {1, 0}) {
     EXPECT_EQ(engine.SearchMemory("y"), 2);
     EXPECT_EQ(ReadFile("save.temp"), "%+%" + std::string(345, 'y') + "\r\n%+%tail\r\n");
@@ -258,16 +280,16 @@ TEST_F(ReplyEngineTest, LongRecordsArriveInPiecesAndStillPickWhole) {
 
 TEST_F(ReplyEngineTest, UnreadableMemoryFallsBack) {
   Files({"%+%x"}, {"b"});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   ASSERT_EQ(chmod("memory.dat", 0), 0);
   random.Push({1, 1});
-  EXPECT_EQ(engine.MakeReply("hi"), "b");
+  EXPECT_EQ(Say(engine, "hi"), "b");
   EXPECT_TRUE(backend.boxes().empty());
 }
 
 TEST_F(ReplyEngineTest, CountLinesReadsInUnitsOf398) {
   Files({});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   struct Case {
     std::string raw;
     int lines;
@@ -340,7 +362,7 @@ std::string RandomPlain(std::mt19937& rng, const std::string& alphabet, size_t m
 
 TEST_F(ReplyEngineTest, SearchGivesTheCandidatesOfThePlainSteps) {
   Files({});
-  ReplyEngine engine;
+  ReplyEngine engine(backend, chat_log);
   std::mt19937 rng(7);
   // Letters in both cases, their non-letter neighbours 32 apart, double-byte text.
   const std::string alphabet = std::string("aAbBzZ@`[{%+\x82\xa0\x82\x61 ", 17);

@@ -3,8 +3,9 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "ui/backend.h"
 #include "core/text_file.h"
+#include "res/strings.h"
+#include "ui/backend.h"
 
 namespace {
 
@@ -90,67 +91,60 @@ std::string EscapeHtml(std::string_view text) {
   return out;
 }
 
-// Appends `entry` with CR LF line ends to `path` as one unit; shows `failure` when the file
-// cannot be opened or the write fails (nothing of the entry then stays in the file).
-void Append(const char* path, std::string_view entry, const char* failure) {
-  if (core::AppendToFile(path, core::ToCrLf(entry)) != core::AppendResult::kOk) ui::MessageBox(failure);
-}
-
 }  // namespace
 
-ConversationLog::ConversationLog() : m_mode(m_settings.GetLogMode()) {}
+ConversationLog::ConversationLog(ui::Backend& backend) : m_backend(backend) {}
 
 ConversationLog::~ConversationLog() = default;
 
-void ConversationLog::RefreshMode() {
-  m_settings.Load();
-  m_mode = m_settings.GetLogMode();
-}
-
-void ConversationLog::WriteStartEntry(const std::string& greeting) {
-  m_rinuLine = greeting;
-  RefreshMode();
-  if (m_mode == TEXT || m_mode == HTML) {
-    WriteEntry(Entry::kStart);
-  } else if (m_mode != NOLOG) {
-    ui::MessageBox(kWrongModeStart);
+// Appends `entry` with CR LF line ends to `path` as one unit; shows `failure` when the file
+// cannot be opened or the write fails (nothing of the entry then stays in the file).
+LogResult ConversationLog::Append(const char* path, std::string_view entry, const char* failure) {
+  if (core::AppendToFile(path, core::ToCrLf(entry)) == core::AppendResult::kOk) {
+    return LogResult::kWritten;
   }
+  m_backend.MessageBox(failure);
+  return LogResult::kWriteFailed;
 }
 
-void ConversationLog::WriteExchange(const std::string& userLine, const std::string& reply) {
+LogResult ConversationLog::WriteStartEntry(const SettingsStore& settings,
+                                           const std::string& greeting) {
+  m_rinuLine = greeting;
+  return WriteEntry(settings, Entry::kStart);
+}
+
+LogResult ConversationLog::WriteExchange(const SettingsStore& settings, const std::string& userLine,
+                                         const std::string& reply) {
   m_userLine = userLine;
   m_rinuLine = reply;
-  RefreshMode();
-  if (m_mode == TEXT || m_mode == HTML) {
-    WriteEntry(Entry::kExchange);
-  } else if (m_mode != NOLOG) {
-    ui::MessageBox(kWrongModeExchange);
-  }
+  return WriteEntry(settings, Entry::kExchange);
 }
 
-void ConversationLog::WriteEndEntry(const std::string& lastLine) {
+LogResult ConversationLog::WriteEndEntry(const SettingsStore& settings,
+                                         const std::string& lastLine) {
   m_rinuLine = lastLine;
-  RefreshMode();
-  if (m_mode == TEXT || m_mode == HTML) {
-    WriteEntry(Entry::kEnd);
-  } else if (m_mode != NOLOG) {
-    ui::MessageBox(kWrongModeEnd);
-  }
+  return WriteEntry(settings, Entry::kEnd);
 }
 
-void ConversationLog::WriteNote(const std::string& note) {
-  RefreshMode();
-  if (m_mode == TEXT) {
-    Append(kTextLog, Fill(kTextNote, {note}), kTextNoteFailed);
-  } else if (m_mode == HTML) {
-    Append(kHtmlLog, Fill(kHtmlNote, {EscapeHtml(note)}), kHtmlNoteFailed);
-  } else if (m_mode != NOLOG) {
-    ui::MessageBox(kWrongModeNote);
-  }
+LogResult ConversationLog::WriteNote(const SettingsStore& settings, const std::string& note) {
+  const int mode = settings.GetLogMode();
+  if (mode == TEXT) return Append(kTextLog, Fill(kTextNote, {note}), kTextNoteFailed);
+  if (mode == HTML) return Append(kHtmlLog, Fill(kHtmlNote, {EscapeHtml(note)}), kHtmlNoteFailed);
+  if (mode == NOLOG) return LogResult::kNotKept;
+  m_backend.MessageBox(kWrongModeNote);
+  return LogResult::kWrongMode;
 }
 
-void ConversationLog::WriteEntry(Entry entry) {
-  const bool html = m_mode == HTML;
+LogResult ConversationLog::WriteEntry(const SettingsStore& settings, Entry entry) {
+  const int mode = settings.GetLogMode();
+  if (mode == NOLOG) return LogResult::kNotKept;
+  if (mode != TEXT && mode != HTML) {
+    static constexpr const char* kWrongMode[] = {kWrongModeExchange, kWrongModeStart,
+                                                 kWrongModeEnd};
+    m_backend.MessageBox(kWrongMode[static_cast<int>(entry)]);
+    return LogResult::kWrongMode;
+  }
+  const bool html = mode == HTML;
   auto inserted = [html](const std::string& text) { return html ? EscapeHtml(text) : text; };
   std::string stamp;
   if (entry != Entry::kExchange) {
@@ -158,13 +152,13 @@ void ConversationLog::WriteEntry(Entry entry) {
     stamp = m_clock->Now();
     m_clock.reset();
   }
-  const std::string nickname = inserted(m_settings.GetName(1));
+  const std::string nickname = inserted(settings.GetName(1));
   const std::string rinuLine = inserted(m_rinuLine);
   std::string text;
   switch (entry) {
     case Entry::kExchange:
       text = Fill(html ? kHtmlExchange : kTextExchange,
-                  {inserted(m_settings.GetName(0)), inserted(m_userLine), nickname, rinuLine});
+                  {inserted(settings.GetName(0)), inserted(m_userLine), nickname, rinuLine});
       break;
     case Entry::kStart:
       text = Fill(html ? kHtmlStart : kTextStart, {stamp, nickname, rinuLine});
@@ -173,16 +167,15 @@ void ConversationLog::WriteEntry(Entry entry) {
       text = Fill(html ? kHtmlEnd : kTextEnd, {nickname, rinuLine, stamp});
       break;
   }
-  Append(html ? kHtmlLog : kTextLog, text, html ? kHtmlEntryFailed : kTextEntryFailed);
+  return Append(html ? kHtmlLog : kTextLog, text, html ? kHtmlEntryFailed : kTextEntryFailed);
 }
 
-void ConversationLog::ShowLog() {
-  RefreshMode();
-  if (m_mode == TEXT) {
-    ui::ShellOpen(kTextLog);
-  } else if (m_mode == HTML) {
-    ui::ShellOpen(kHtmlLog);
-  } else if (m_mode == NOLOG) {
-    ui::MessageBox(kNoLogMessage);
+void ConversationLog::ShowLog(const SettingsStore& settings) {
+  const int mode = settings.GetLogMode();
+  const char* file = mode == TEXT ? kTextLog : mode == HTML ? kHtmlLog : nullptr;
+  if (file) {
+    if (!m_backend.ShellOpen(file)) m_backend.MessageBox(res::CannotOpenMessage(file));
+  } else if (mode == NOLOG) {
+    m_backend.MessageBox(kNoLogMessage);
   }
 }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,30 @@ const std::string kHtmlNoteFailed =
     "log.htmlが読み込み専用の可能性があります。確認してください。\n"
     "よく分からないときはlog.htmlを削除してください。";
 
+// The log as the chat window uses it: set.ini is loaded for each entry, so a test can change
+// the mode between two entries.
+class FileLog {
+ public:
+  explicit FileLog(ui::Backend& backend) : m_backend(backend), m_log(backend) {}
+  void WriteStartEntry(const std::string& text) { m_log.WriteStartEntry(Settings(), text); }
+  void WriteExchange(const std::string& line, const std::string& reply) {
+    m_log.WriteExchange(Settings(), line, reply);
+  }
+  void WriteNote(const std::string& text) { m_log.WriteNote(Settings(), text); }
+  void WriteEndEntry(const std::string& text) { m_log.WriteEndEntry(Settings(), text); }
+  void ShowLog() { m_log.ShowLog(Settings()); }
+
+ private:
+  const SettingsStore& Settings() {
+    m_settings = std::make_unique<SettingsStore>(m_backend);
+    m_settings->Load();
+    return *m_settings;
+  }
+  ui::Backend& m_backend;
+  ConversationLog m_log;
+  std::unique_ptr<SettingsStore> m_settings;
+};
+
 class ConversationLogTest : public WorkFolderTest {
  protected:
   void SetUp() override {
@@ -53,7 +78,7 @@ class ConversationLogTest : public WorkFolderTest {
               "YourName:" + user + "\r\nRinuName:" + nick + "\r\n" + std::to_string(mode) + "\r\n");
   }
   // One conversation: start, an exchange, a note, the end.
-  static void Converse(ConversationLog& log) {
+  static void Converse(FileLog& log) {
     log.WriteStartEntry("Taro君こんにちは。");
     log.WriteExchange("hi", "yo");
     log.WriteNote("言葉を覚えさせました！");
@@ -86,7 +111,7 @@ TEST_F(ConversationLogTest, ClockGivesTheStampWithATwoDigitDay) {
 
 TEST_F(ConversationLogTest, TextEntriesAreWrittenExactlyWithCrLf) {
   SetMode(TEXT);
-  ConversationLog log;
+  FileLog log(backend);
   Converse(log);
   log.WriteExchange("", "empty");
   EXPECT_EQ(ReadFile("log.txt"), kRule + "\r\nここからはじめる\t" + kStamp +
@@ -100,7 +125,7 @@ TEST_F(ConversationLogTest, TextEntriesAreWrittenExactlyWithCrLf) {
 
 TEST_F(ConversationLogTest, HtmlEntriesAreWrittenExactlyAndTheEndEntryHasNoLineBreak) {
   SetMode(HTML);
-  ConversationLog log;
+  FileLog log(backend);
   Converse(log);
   log.WriteStartEntry("again");
   const std::string start =
@@ -121,7 +146,7 @@ TEST_F(ConversationLogTest, HtmlEntriesAreWrittenExactlyAndTheEndEntryHasNoLineB
 
 TEST_F(ConversationLogTest, HtmlEscapesEveryInsertedTextAndTextModeKeepsIt) {
   SetMode(HTML, "<b>T&T</b>", "\"H\"");
-  ConversationLog log;
+  FileLog log(backend);
   log.WriteStartEntry("<i>hi</i>");
   log.WriteExchange("<script>alert(\"x&y\")</script>", "a>b");
   log.WriteNote("<hr>");
@@ -147,7 +172,7 @@ TEST_F(ConversationLogTest, HtmlEscapesEveryInsertedTextAndTextModeKeepsIt) {
 
 TEST_F(ConversationLogTest, NologTouchesNoFileAndShowLogSaysWhy) {
   SetMode(NOLOG);
-  ConversationLog log;
+  FileLog log(backend);
   Converse(log);
   log.ShowLog();
   EXPECT_EQ(ListFolder(), Strings{"set.ini"});
@@ -158,7 +183,7 @@ TEST_F(ConversationLogTest, NologTouchesNoFileAndShowLogSaysWhy) {
 
 TEST_F(ConversationLogTest, ModeThreeGivesEachOperationItsOwnMessageAndWritesNothing) {
   SetMode(3);
-  ConversationLog log;
+  FileLog log(backend);
   Converse(log);
   log.ShowLog();
   EXPECT_EQ(backend.boxes(),
@@ -171,7 +196,7 @@ TEST_F(ConversationLogTest, ModeThreeGivesEachOperationItsOwnMessageAndWritesNot
 
 TEST_F(ConversationLogTest, ShowLogOpensTheCurrentModesFile) {
   SetMode(TEXT);
-  ConversationLog log;
+  FileLog log(backend);
   log.ShowLog();
   SetMode(HTML);
   log.ShowLog();
@@ -182,7 +207,7 @@ TEST_F(ConversationLogTest, ShowLogOpensTheCurrentModesFile) {
 
 TEST_F(ConversationLogTest, TheModeIsReadAgainForEveryEntry) {
   SetMode(TEXT);
-  ConversationLog log;
+  FileLog log(backend);
   log.WriteStartEntry("g");
   SetMode(HTML, "Jiro");
   log.WriteExchange("hi", "yo");
@@ -197,7 +222,7 @@ TEST_F(ConversationLogTest, TheModeIsReadAgainForEveryEntry) {
 
 TEST_F(ConversationLogTest, ADamagedSetIniIsRepairedBeforeTheEntryIsWritten) {
   SetMode(HTML, "Ichiro", "Nana");
-  ConversationLog log;
+  FileLog log(backend);
   WriteFile("set.ini", "YourName:Ichiro\r\n");
   backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Taro"), Type(IDC_SETUP_RINU_NAME, "Hana"),
                            Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
@@ -225,7 +250,7 @@ TEST_F(ConversationLogTest, AReadOnlyLogShowsTheEntrysMessageAndStaysUnchanged) 
     WriteFile(c.file, "old\r\n");
     MakeReadOnly(c.file);
     size_t from = backend.boxes().size();
-    ConversationLog log;
+    FileLog log(backend);
     Converse(log);
     EXPECT_EQ(Strings(backend.boxes().begin() + static_cast<long>(from), backend.boxes().end()),
               (Strings{c.entry_failed, c.entry_failed, c.note_failed, c.entry_failed}));
@@ -240,7 +265,7 @@ TEST_F(ConversationLogTest, AWriteFailingOnAFullDiskIsReportedAndLeavesNoHalfEnt
     const std::string before(40, 'x');
     WriteFile(c.file, before);
     size_t from = backend.boxes().size();
-    ConversationLog log;
+    FileLog log(backend);
     {
       ScopedFileSizeLimit disk_full(50);
       Converse(log);

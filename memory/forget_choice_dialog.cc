@@ -4,7 +4,8 @@
 #include "res/templates.h"
 #include "ui/data_exchange.h"
 
-ForgetChoiceDialog::ForgetChoiceDialog() : ui::Dialog(res::ForgetChoiceTemplate()), m_nNumber(0) {}
+ForgetChoiceDialog::ForgetChoiceDialog(ui::Backend& backend)
+    : ui::Dialog(res::ForgetChoiceTemplate(), backend), m_nNumber(0) {}
 
 ForgetChoiceDialog::~ForgetChoiceDialog() = default;
 

@@ -9,7 +9,7 @@
 
 class ForgetChoiceDialog : public ui::Dialog {
  public:
-  ForgetChoiceDialog();
+  explicit ForgetChoiceDialog(ui::Backend& backend);
   ~ForgetChoiceDialog() override;
 
   int m_nNumber;          // edit 1032; starts at 0

@@ -4,7 +4,8 @@
 #include "res/templates.h"
 #include "ui/data_exchange.h"
 
-ForgetKeywordDialog::ForgetKeywordDialog() : ui::Dialog(res::ForgetKeywordTemplate()) {}
+ForgetKeywordDialog::ForgetKeywordDialog(ui::Backend& backend)
+    : ui::Dialog(res::ForgetKeywordTemplate(), backend) {}
 
 ForgetKeywordDialog::~ForgetKeywordDialog() = default;
 

@@ -8,7 +8,7 @@
 
 class ForgetKeywordDialog : public ui::Dialog {
  public:
-  ForgetKeywordDialog();
+  explicit ForgetKeywordDialog(ui::Backend& backend);
   ~ForgetKeywordDialog() override;
 
   std::string m_strKeyword;  // edit 1028

@@ -4,7 +4,7 @@
 #include "res/templates.h"
 #include "ui/data_exchange.h"
 
-LearnDialog::LearnDialog() : ui::Dialog(res::LearnTemplate()) {}
+LearnDialog::LearnDialog(ui::Backend& backend) : ui::Dialog(res::LearnTemplate(), backend) {}
 
 LearnDialog::~LearnDialog() = default;
 

@@ -9,7 +9,7 @@
 
 class LearnDialog : public ui::Dialog {
  public:
-  LearnDialog();
+  explicit LearnDialog(ui::Backend& backend);
   ~LearnDialog() override;
 
   std::string m_strYourWords;  // edit 1026: the keyword

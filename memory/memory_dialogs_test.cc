@@ -77,13 +77,13 @@ TEST_F(MemoryDialogsTest, FieldsGoInAtOpeningAndComeBackOnOk) {
   backend.When(IDD_LEARN,
                {Type(IDC_LEARN_WORDS, "ことば"), Type(IDC_LEARN_REPLY, "こたえ"), Press(ui::IDOK)});
   backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "きーわーど"), Press(ui::IDOK)});
-  LearnDialog learn;
+  LearnDialog learn(backend);
   learn.m_strYourWords = "before";
   EXPECT_EQ(learn.DoModal(), ui::IDOK);
   EXPECT_EQ(learn.m_strYourWords, "ことば");
   EXPECT_EQ(learn.m_strReply, "こたえ");
   EXPECT_EQ(backend.dialogs()[0].states[0].text.at(IDC_LEARN_WORDS), "before");
-  ForgetKeywordDialog keyword;
+  ForgetKeywordDialog keyword(backend);
   EXPECT_EQ(keyword.DoModal(), ui::IDOK);
   EXPECT_EQ(keyword.m_strKeyword, "きーわーど");
 }
@@ -103,7 +103,7 @@ TEST_F(MemoryDialogsTest, NumberBoxTakesOnlyIntegersFromZeroTo9999999) {
     std::vector<Step> steps = {Type(IDC_FORGET_NUMBER, c.typed), Press(ui::IDOK)};
     if (!c.taken) steps.push_back(Close());
     backend.When(IDD_FORGET_CHOICE, steps);
-    ForgetChoiceDialog dialog;
+    ForgetChoiceDialog dialog(backend);
     dialog.m_strList = "1 : a%+%b\r\n";
     size_t boxes = backend.boxes().size();
     int result = dialog.DoModal();

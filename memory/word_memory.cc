@@ -8,12 +8,13 @@
 #include <cstring>
 
 #include "core/record_format.h"
+#include "core/text_codec.h"
+#include "core/text_file.h"
 #include "memory/forget_choice_dialog.h"
 #include "memory/forget_keyword_dialog.h"
 #include "memory/forget_scan.h"
 #include "memory/learn_dialog.h"
 #include "ui/backend.h"
-#include "core/text_file.h"
 
 namespace {
 
@@ -34,7 +35,25 @@ constexpr const char* kCannotOpen = "ファイルがオープンできません�
 
 }  // namespace
 
-WordMemory::WordMemory() : m_copy(kMemoryFile, kCopyFile) {}
+LearnMarker FindLearnMarker(std::string_view line) {
+  LearnMarker marker;
+  marker.at = line.find("===");
+  if (marker.at != std::string_view::npos) marker.size = 3;
+  // "＝" is a double-byte character whose bytes can also end another character, so the
+  // full-width marker is looked for character by character.
+  constexpr std::string_view kWide = "＝＝＝";
+  for (size_t i = 0; i < line.size() && i < marker.at; ++i) {
+    if (line.compare(i, kWide.size(), kWide) == 0) {
+      marker.at = i;
+      marker.size = kWide.size();
+      break;
+    }
+    if (core::IsLeadByte(static_cast<unsigned char>(line[i]))) ++i;
+  }
+  return marker;
+}
+
+WordMemory::WordMemory(ui::Backend& backend) : m_backend(backend), m_copy(kMemoryFile, kCopyFile) {}
 
 WordMemory::~WordMemory() {
   m_copy.Abort();
@@ -43,28 +62,26 @@ WordMemory::~WordMemory() {
 }
 
 int WordMemory::LearnByDialog() {
-  LearnDialog dialog;
+  LearnDialog dialog(m_backend);
   // Only OK hands a pair on: a dialog that could not be shown gives nothing to learn.
   if (dialog.DoModal() != ui::IDOK) return 0;
-  AppendRecord(dialog.m_strYourWords, dialog.m_strReply);
-  return 1;
+  return AppendRecord(dialog.m_strYourWords, dialog.m_strReply);
 }
 
 int WordMemory::LearnFromLine(const std::string& line) {
   std::string keyword;
   std::string reply;
   if (!SplitLearnLine(keyword, reply, line)) return 0;
-  AppendRecord(keyword, reply);
-  return 1;
+  return AppendRecord(keyword, reply);
 }
 
 int WordMemory::SplitLearnLine(std::string& keyword, std::string& reply, const std::string& line) {
   // The line is zero-terminated text.
   std::string_view text(line.c_str());
-  size_t mark = text.find("===");
-  if (mark == std::string_view::npos) return 0;
-  keyword.assign(text.substr(0, mark));
-  std::string_view rest = text.substr(mark + 3);
+  LearnMarker mark = FindLearnMarker(text);
+  if (mark.at == std::string_view::npos) return 0;
+  keyword.assign(text.substr(0, mark.at));
+  std::string_view rest = text.substr(mark.at + mark.size);
   reply.assign(rest.substr(0, rest.find('\n')));
   return 1;
 }
@@ -78,18 +95,18 @@ int WordMemory::AppendRecord(const std::string& keyword, const std::string& repl
     case StoreProblem::kNone:
       break;
     case StoreProblem::kBadByte:
-      ui::MessageBox(kBadByte);
+      m_backend.MessageBox(kBadByte);
       return 0;
     case StoreProblem::kLineBreak:
-      ui::MessageBox(kHasLineBreak);
+      m_backend.MessageBox(kHasLineBreak);
       return 0;
     case StoreProblem::kReadsAsComment:
-      ui::MessageBox(kReadsAsComment);
+      m_backend.MessageBox(kReadsAsComment);
       return 0;
   }
   if (core::AppendLine(kMemoryFile, StoredLine(record)) != core::AppendResult::kOk) {
-    ui::MessageBox(kCannotWrite);
-    ui::MessageBox(kWriteFailed);
+    m_backend.MessageBox(kCannotWrite);
+    m_backend.MessageBox(kWriteFailed);
     return 0;
   }
   return 1;
@@ -108,14 +125,14 @@ int WordMemory::ForgetListed(const std::string& keyword) {
   m_strMatches.clear();
   ListMatches(keyword);
   if (m_strMatches.empty()) {
-    ui::MessageBox(kNothingToForget);
+    m_backend.MessageBox(kNothingToForget);
     return 0;
   }
   return ForgetChosen();
 }
 
 int WordMemory::AskKeyword(std::string& keyword) {
-  ForgetKeywordDialog dialog;
+  ForgetKeywordDialog dialog(m_backend);
   if (dialog.DoModal() != ui::IDOK) return 0;
   keyword = dialog.m_strKeyword;
   return 1;
@@ -124,7 +141,7 @@ int WordMemory::AskKeyword(std::string& keyword) {
 int WordMemory::ListMatches(const std::string& keyword) {
   ForgetScan scan(keyword);
   if (!scan.Open(kMemoryFile)) return 0;
-  m_pszKeyword.assign(keyword.c_str());
+  m_keyword.assign(keyword.c_str());
   m_strMatches.clear();
   int count = 0;
   ForgetScan::Piece piece;
@@ -134,6 +151,8 @@ int WordMemory::ListMatches(const std::string& keyword) {
     m_strMatches += std::to_string(count);
     m_strMatches += " : ";
     ForgetScan::AppendPlain(piece, &m_strMatches);
+    // The first piece of a long line, or one a NUL cut short, has no line break of its own.
+    if (m_strMatches.back() != '\n') m_strMatches.push_back('\n');
   }
   CollapseLineBreaks(m_strMatches);
   ExpandLineBreaks(m_strMatches);
@@ -155,14 +174,17 @@ void WordMemory::ExpandLineBreaks(std::string& text) { text = core::ToCrLf(text)
 int WordMemory::ForgetChosen() {
   int n = 0;
   if (!ChooseNumber(n)) return 0;
-  if (!CopyWithoutChosen(n, m_pszKeyword)) return 0;
-  if (!CopyBack()) ui::MessageBox(kCannotOpen);
-  m_pszKeyword.clear();
+  if (!CopyWithoutChosen(n, m_keyword)) return 0;
+  m_keyword.clear();
+  if (!CopyBack()) {
+    m_backend.MessageBox(kCannotOpen);
+    return 0;
+  }
   return 1;
 }
 
 int WordMemory::ChooseNumber(int& number) {
-  ForgetChoiceDialog dialog;
+  ForgetChoiceDialog dialog(m_backend);
   dialog.m_strList = m_strMatches;
   dialog.m_nNumber = 0;
   if (dialog.DoModal() != ui::IDOK) return 0;
@@ -190,7 +212,7 @@ int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
   if (!scan.Finish()) m_copy.MarkFailed();
   if (!found) {
     m_copy.Abort();
-    ui::MessageBox(kCannotForget);
+    m_backend.MessageBox(kCannotForget);
     return 0;
   }
   return 1;

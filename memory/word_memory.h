@@ -4,44 +4,58 @@
 // each operation works on memory.dat itself. A removal builds the new memory.dat whole in
 // "tem.buf.temp" beside it and renames it over the old one, so memory.dat is always either
 // the old file or the new one. One object serves one user action; its destructor removes a
-// left-over "tem.buf.temp".
+// left-over "tem.buf.temp". It talks to the user through the borrowed backend, which must
+// outlive it.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "core/text_file.h"
+#include "ui/backend.h"
+
+// Where a teaching line "keyword===reply" is split: the first "===", or the first "＝＝＝"
+// (what an input method in its Japanese mode types for it), whichever comes first.
+struct LearnMarker {
+  size_t at = std::string_view::npos;  // npos: the line teaches nothing
+  size_t size = 0;
+};
+LearnMarker FindLearnMarker(std::string_view line);
 
 class WordMemory {
  public:
-  WordMemory();
+  explicit WordMemory(ui::Backend& backend);
   virtual ~WordMemory();
   WordMemory(const WordMemory&) = delete;
   WordMemory& operator=(const WordMemory&) = delete;
 
-  // Teaching. 1 once a pair was handed to AppendRecord (whatever it gave), 0 when the
-  // dialog was cancelled or the line holds no "===".
+  // Teaching. 1 when the pair was stored; 0 when the dialog was cancelled, the line holds
+  // no marker, or AppendRecord refused or failed (after its messages).
   int LearnByDialog();
   int LearnFromLine(const std::string& line);
-  // Splits `line` at its first "===" into keyword and reply (up to a line break); 0 when
-  // there is none.
+  // Splits `line` at its first marker (FindLearnMarker) into keyword and reply (up to a
+  // line break); 0 when there is none.
   int SplitLearnLine(std::string& keyword, std::string& reply, const std::string& line);
   // Appends keyword "%+%" reply to memory.dat in the stored form, as a line of its own. 0
   // after a message when the record would not read back as itself, and after its two
   // messages when memory.dat cannot be written (a failed write leaves no part of the line).
   int AppendRecord(const std::string& keyword, const std::string& reply);
 
-  // Forgetting. 1 when the chosen record was found and the rewrite attempted, else 0.
+  // Forgetting. 1 when the chosen record was removed; 0 when nothing was chosen or found,
+  // or the rewrite failed (after its message).
   int ForgetByDialog();
   int ForgetKeyword(const std::string& keyword);
   int AskKeyword(std::string& keyword);
   // Builds m_strMatches, the numbered list of records whose keyword occurs in `keyword`,
-  // one "N : record" a line with CR LF; 0 when memory.dat cannot be read.
+  // one "N : record" a line with CR LF (every entry on a line of its own, also the first
+  // piece of a long line); 0 when memory.dat cannot be read.
   int ListMatches(const std::string& keyword);
   // Runs of line feeds shrink to one.
   void CollapseLineBreaks(std::string& text);
   // Every line feed becomes CR LF, for the several-line list box.
   void ExpandLineBreaks(std::string& text);
-  // The number dialog, then the removal; 1 once the chosen record was found.
+  // The number dialog, then the removal; 1 once the chosen record was removed.
   int ForgetChosen();
   int ChooseNumber(int& number);
   // Writes memory.dat to "tem.buf.temp" byte for byte without the line of the n-th match;
@@ -58,7 +72,8 @@ class WordMemory {
   // The steps both forgets share: the list, the box when it is empty, the choice.
   int ForgetListed(const std::string& keyword);
 
-  std::string m_pszKeyword;   // the keyword of the forget under way
-  std::string m_strMatches;   // the list shown in the number dialog
+  ui::Backend& m_backend;
+  std::string m_keyword;         // the keyword of the forget under way
+  std::string m_strMatches;      // the list shown in the number dialog
   core::FileReplacement m_copy;  // the new memory.dat in "tem.buf.temp" while a forget builds it
 };

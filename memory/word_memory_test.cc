@@ -31,7 +31,7 @@ class WordMemoryTest : public WorkFolderTest {
   // Forgets by `keyword`, answering the number dialog with `number`.
   int ForgetBy(const std::string& keyword, const std::string& number) {
     backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, number), Press(ui::IDOK)});
-    WordMemory memory;
+    WordMemory memory(backend);
     return memory.ForgetKeyword(keyword);
   }
   // The list the last number dialog showed when it opened.
@@ -62,7 +62,7 @@ TEST_F(WordMemoryTest, LineIsSplitAtItsFirstMarkAndStoredAsOneRecord) {
   };
   for (const auto& c : cases) {
     std::remove("memory.dat");
-    WordMemory memory;
+    WordMemory memory(backend);
     std::string keyword = "old", reply = "old";
     int split = memory.SplitLearnLine(keyword, reply, c.line);
     EXPECT_EQ(split, c.result) << c.line;
@@ -80,7 +80,7 @@ TEST_F(WordMemoryTest, LineIsSplitAtItsFirstMarkAndStoredAsOneRecord) {
 
 TEST_F(WordMemoryTest, PairsGoToTheEndInTheOrderTaughtTwiceIfTaughtTwice) {
   WriteFile("memory.dat", Stored({"hi%+%yo"}) + "//comment\r\n");
-  WordMemory memory;
+  WordMemory memory(backend);
   EXPECT_EQ(memory.LearnFromLine("cat===meow"), 1);
   EXPECT_EQ(memory.LearnFromLine("cat===meow"), 1);
   EXPECT_EQ(memory.AppendRecord("dog", "woof"), 1);
@@ -92,7 +92,7 @@ TEST_F(WordMemoryTest, RecordAfterALastLineWithoutBreakStartsALineOfItsOwn) {
   std::string last = Stored({"hi%+%yo"});
   last.resize(last.size() - 2);
   WriteFile("memory.dat", last);
-  WordMemory memory;
+  WordMemory memory(backend);
   EXPECT_EQ(memory.LearnFromLine("a===b"), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo", "a%+%b"}));
 }
@@ -104,7 +104,7 @@ TEST_F(WordMemoryTest, LearnDialogOkStoresTheTwoFieldsCancelStoresNothing) {
   backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "x"), Press(ui::IDCANCEL)});
   backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "y"), Close()});
   {
-    WordMemory memory;
+    WordMemory memory(backend);
     EXPECT_EQ(memory.LearnByDialog(), 1);
     EXPECT_EQ(memory.LearnByDialog(), 1);  // both empty: the separator alone
     EXPECT_EQ(memory.LearnByDialog(), 0);
@@ -121,7 +121,7 @@ TEST_F(WordMemoryTest, LearnDialogOkStoresTheTwoFieldsCancelStoresNothing) {
 
 TEST_F(WordMemoryTest, CancelWithoutAFileCreatesNone) {
   backend.When(IDD_LEARN, {Close()});
-  WordMemory memory;
+  WordMemory memory(backend);
   EXPECT_EQ(memory.LearnByDialog(), 0);
   EXPECT_TRUE(ListFolder().empty());
 }
@@ -132,9 +132,10 @@ TEST_F(WordMemoryTest, ReadOnlyFileShowsBothMessagesInOrderAndStaysAsItWas) {
   MakeReadOnly("memory.dat");
   backend.When(IDD_LEARN,
                {Type(IDC_LEARN_WORDS, "a"), Type(IDC_LEARN_REPLY, "b"), Press(ui::IDOK)});
-  WordMemory memory;
-  EXPECT_EQ(memory.LearnByDialog(), 1);
-  EXPECT_EQ(memory.LearnFromLine("a===b"), 1);
+  WordMemory memory(backend);
+  // Nothing was stored, so neither way of teaching reports a success.
+  EXPECT_EQ(memory.LearnByDialog(), 0);
+  EXPECT_EQ(memory.LearnFromLine("a===b"), 0);
   EXPECT_EQ(memory.AppendRecord("a", "b"), 0);
   EXPECT_EQ(backend.boxes(), (Strings{kCannotWrite, kWriteFailed, kCannotWrite, kWriteFailed,
                                       kCannotWrite, kWriteFailed}));
@@ -147,14 +148,14 @@ TEST_F(WordMemoryTest, WriteStoppedByAFullDiskLeavesNoPartOfTheLine) {
   int result;
   {
     ScopedFileSizeLimit disk_full(static_cast<long>(before.size()) + 5);
-    WordMemory memory;
+    WordMemory memory(backend);
     result = memory.AppendRecord("a long keyword", "and a long reply");
   }
   EXPECT_EQ(result, 0);
   EXPECT_EQ(backend.boxes(), (Strings{kCannotWrite, kWriteFailed}));
   EXPECT_EQ(ReadFile("memory.dat"), before);
   // The next record finds a whole file to go on from.
-  WordMemory memory;
+  WordMemory memory(backend);
   EXPECT_EQ(memory.LearnFromLine("a===b"), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo", "a%+%b"}));
 }
@@ -173,15 +174,15 @@ TEST_F(WordMemoryTest, RecordThatWouldNotReadBackAsItselfIsNeverWritten) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
   for (const auto& c : refused) {
-    WordMemory memory;
+    WordMemory memory(backend);
     size_t boxes = backend.boxes().size();
     EXPECT_EQ(memory.AppendRecord(c.keyword, c.reply), 0) << c.keyword;
     ASSERT_EQ(backend.boxes().size(), boxes + 1) << c.keyword;
     EXPECT_EQ(backend.boxes().back().rfind(kNotStorable, 0), 0u) << backend.boxes().back();
   }
-  // The line form reports it the same way and still counts as handed on.
-  WordMemory memory;
-  EXPECT_EQ(memory.LearnFromLine("a\nb===c"), 1);
+  // The line form reports it the same way, and as not learned.
+  WordMemory memory(backend);
+  EXPECT_EQ(memory.LearnFromLine("a\nb===c"), 0);
   EXPECT_EQ(backend.boxes().size(), std::size(refused) + 1);
   EXPECT_EQ(ReadFile("memory.dat"), before);
   // One comma, or two further in, are ordinary text.
@@ -195,7 +196,7 @@ TEST_F(WordMemoryTest, ListNumbersTheMatchesInFileOrderOneALine) {
   WriteFile("memory.dat", Stored({"hi%+%hello!", "bye%+%see you", "Hi%+%yo", "%+%anything",
                                   "good morning%+%gm", "good morning to you%+%long"}));
   backend.When(IDD_FORGET_CHOICE, {Close()});
-  WordMemory memory;
+  WordMemory memory(backend);
   EXPECT_EQ(memory.ForgetKeyword("hi, good morning"), 0);
   EXPECT_EQ(ListShown(),
             "1 : hi%+%hello!\r\n2 : Hi%+%yo\r\n3 : %+%anything\r\n4 : good morning%+%gm\r\n");
@@ -230,7 +231,7 @@ TEST_F(WordMemoryTest, MatchRuleKeywordInsideTheEnteredText) {
     WriteFile("memory.dat", Stored({c.record}));
     if (c.listed) backend.When(IDD_FORGET_CHOICE, {Close()});
     size_t boxes = backend.boxes().size();
-    WordMemory memory;
+    WordMemory memory(backend);
     EXPECT_EQ(memory.ForgetKeyword(c.keyword), 0);
     if (c.listed) {
       EXPECT_EQ(ListShown(), "1 : " + c.record + "\r\n") << c.keyword << " / " << c.record;
@@ -254,7 +255,7 @@ TEST_F(WordMemoryTest, NothingToListShowsTheMessage) {
   for (const auto& c : cases) {
     std::remove("memory.dat");
     if (!c.file.empty()) WriteFile("memory.dat", c.file);
-    WordMemory memory;
+    WordMemory memory(backend);
     EXPECT_EQ(memory.ForgetKeyword(c.keyword), 0) << c.what;
     EXPECT_EQ(backend.boxes().back(), kNothingToForget) << c.what;
   }
@@ -318,9 +319,9 @@ TEST_F(WordMemoryTest, RemovalKeepsEveryOtherByteInPlace) {
   const std::string after_ctrl_z = std::string("\x1A") + Stored({"hi%+%unread"}) + "\xFF\x1A";
   WriteFile("memory.dat", head + chosen + tail + after_ctrl_z);
   EXPECT_EQ(ForgetBy("hi", "3"), 1);
-  // The long record lists as its first read; the next entry follows on the same line.
+  // The long record lists as its first read, on a line of its own like every entry.
   EXPECT_EQ(ListShown(), "1 : hi%+%crlf\r\n2 : hi%+%" + std::string(344, 'r') +
-                             "3 : hi%+%gone\r\n4 : hi%+%last");
+                             "\r\n3 : hi%+%gone\r\n4 : hi%+%last\r\n");
   EXPECT_EQ(ReadFile("memory.dat"), head + tail + after_ctrl_z);
 }
 
@@ -352,7 +353,7 @@ TEST_F(WordMemoryTest, NumberBoxRefusesWhatIsNoNumberFromZeroTo9999999AndStaysOp
                 Type(IDC_FORGET_NUMBER, ""), Press(ui::IDOK), Type(IDC_FORGET_NUMBER, "2"),
                 Press(ui::IDOK)});
   {
-    WordMemory memory;
+    WordMemory memory(backend);
     EXPECT_EQ(memory.ForgetKeyword("hi"), 1);
   }
   EXPECT_EQ(backend.boxes().size(), 4u);
@@ -368,7 +369,7 @@ TEST_F(WordMemoryTest, CancellingEitherDialogChangesNothing) {
   backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "hi"), Press(ui::IDOK)});
   backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Close()});
   {
-    WordMemory memory;
+    WordMemory memory(backend);
     EXPECT_EQ(memory.ForgetByDialog(), 0);
     EXPECT_EQ(memory.ForgetByDialog(), 0);
   }
@@ -383,7 +384,7 @@ TEST_F(WordMemoryTest, ForgetByDialogRemovesTheChosenRecord) {
   backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "bye"), Press(ui::IDOK)});
   backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Press(ui::IDOK)});
   backend.When(IDD_FORGET_KEYWORD, {Press(ui::IDOK)});
-  WordMemory memory;
+  WordMemory memory(backend);
   EXPECT_EQ(memory.ForgetByDialog(), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo"}));
   EXPECT_EQ(memory.ForgetByDialog(), 0);  // an empty keyword lists nothing
@@ -394,7 +395,7 @@ TEST_F(WordMemoryTest, ReadOnlyFileIsListedThenLeftAsItWas) {
   const std::string before = Stored({"hi%+%yo", "hi%+%hey"});
   WriteFile("memory.dat", before);
   MakeReadOnly("memory.dat");
-  EXPECT_EQ(ForgetBy("hi", "1"), 1);
+  EXPECT_EQ(ForgetBy("hi", "1"), 0);  // nothing was removed
   EXPECT_EQ(ListShown(), "1 : hi%+%yo\r\n2 : hi%+%hey\r\n");
   EXPECT_EQ(backend.boxes(), Strings{kCannotOpen});
   EXPECT_EQ(ReadFile("memory.dat"), before);
@@ -421,7 +422,7 @@ TEST_F(WordMemoryTest, FullDiskDuringTheRewriteLeavesMemoryDatWhole) {
     ScopedFileSizeLimit disk_full(static_cast<long>(before.size() / 2));
     result = ForgetBy("hi", "7");
   }
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(result, 0);  // nothing was removed
   EXPECT_EQ(backend.boxes(), Strings{kCannotOpen});
   EXPECT_EQ(ReadFile("memory.dat"), before);
   EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
@@ -431,7 +432,7 @@ TEST_F(WordMemoryTest, FolderThatCannotBeWrittenLeavesMemoryDatWhole) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
   ASSERT_EQ(chmod(".", 0555), 0);
-  EXPECT_EQ(ForgetBy("hi", "1"), 1);
+  EXPECT_EQ(ForgetBy("hi", "1"), 0);
   EXPECT_EQ(backend.boxes(), Strings{kCannotOpen});
   EXPECT_EQ(ReadFile("memory.dat"), before);
   EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
@@ -451,7 +452,7 @@ TEST_F(WordMemoryTest, TemporaryFilesOfOthersAreReplacedOrLeftButNeverFollowed) 
   EXPECT_EQ(ListFolder(), (Strings{"memory.dat", "t.t.t.t.temp", "victim"}));
 
   WriteFile("tem.buf.temp", "left over");
-  { WordMemory memory; }
+  { WordMemory memory(backend); }
   EXPECT_FALSE(Exists("tem.buf.temp"));
 }
 
@@ -459,7 +460,7 @@ TEST_F(WordMemoryTest, CopyBackTakesOnlyACopyThisForgetFinished) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
   WriteFile("tem.buf.temp", "a half copy from a crash");
-  WordMemory memory;
+  WordMemory memory(backend);
   EXPECT_EQ(memory.CopyBack(), 0);
   EXPECT_EQ(ReadFile("memory.dat"), before);
   EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
@@ -474,7 +475,7 @@ TEST_F(WordMemoryTest, CollapseKeepsOneLineFeedOfEachRunExpandMakesCrLf) {
       {"\n\na\n\n\nb", "\na\nb", "\r\na\r\nb"},
       {"a\r\n\r\nb", "a\r\n\r\nb", "a\r\r\n\r\r\nb"},
   };
-  WordMemory memory;
+  WordMemory memory(backend);
   for (const auto& c : cases) {
     std::string text = c.text;
     memory.CollapseLineBreaks(text);

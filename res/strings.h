@@ -24,4 +24,15 @@ inline std::string LoadString(int id) {
   return "";
 }
 
+// The persona's last line when the conversation ends.
+inline constexpr const char* kFarewell = "ばいばーい";
+
+// The message when nothing could open `target` (a file of the working folder or an
+// address) with the desktop's default program.
+inline std::string CannotOpenMessage(const std::string& target) {
+  return "「" + target +
+         "」を開けませんでした。\n開くためのプログラム(xdg-open など)が"
+         "入っているか、確認してください。";
+}
+
 }  // namespace res

@@ -5,7 +5,8 @@
 #include "settings/settings_store.h"
 #include "ui/data_exchange.h"
 
-SettingsDialog::SettingsDialog() : ui::Dialog(res::SettingsTemplate()), m_nLogMode(-1) {}
+SettingsDialog::SettingsDialog(ui::Backend& backend)
+    : ui::Dialog(res::SettingsTemplate(), backend), m_nLogMode(-1) {}
 
 SettingsDialog::~SettingsDialog() = default;
 
@@ -24,9 +25,14 @@ bool SettingsDialog::OnCommand(int id) {
 }
 
 void SettingsDialog::OnApply() {
-  // Making the store reads set.ini first, so a damaged file is repaired (through the setup
-  // dialog) before the dialog's values are written over it.
-  SettingsStore store;
+  // The store reads set.ini first, so a damaged file is repaired (through the setup dialog)
+  // before the dialog's values are written over it.
+  SettingsStore store(backend());
+  if (!store.Load()) {
+    m_mustEnd = true;
+    EndDialog(ui::IDABORT);
+    return;
+  }
   if (!UpdateData(true)) return;
   std::string userName = GetDlgItemText(IDC_YOUR_NAME);
   std::string nickname = GetDlgItemText(IDC_NICKNAME);

@@ -10,7 +10,7 @@
 
 class SettingsDialog : public ui::Dialog {
  public:
-  SettingsDialog();
+  explicit SettingsDialog(ui::Backend& backend);
   ~SettingsDialog() override;
 
   std::string m_strNickname;  // at most 100 bytes
@@ -20,10 +20,15 @@ class SettingsDialog : public ui::Dialog {
   int m_nLogMode;
 
   // Button 1011: writes what the dialog shows to set.ini through a store of its own. A
-  // failed validation writes nothing.
+  // failed validation writes nothing. When set.ini cannot be repaired the dialog closes and
+  // must_end() is true: the program must end with status 1.
   void OnApply();
+  bool must_end() const { return m_mustEnd; }
 
  protected:
   void DoDataExchange(ui::DataExchange& dx) override;
   bool OnCommand(int id) override;
+
+ private:
+  bool m_mustEnd = false;
 };

@@ -3,10 +3,10 @@
 #include <climits>
 #include <string_view>
 
-#include "settings/setup_dialog.h"
-#include "ui/backend.h"
 #include "core/text_codec.h"
 #include "core/text_file.h"
+#include "settings/setup_dialog.h"
+#include "ui/backend.h"
 
 namespace {
 
@@ -45,7 +45,8 @@ bool ValueAfterColon(std::string_view line, std::string* value) {
   if (colon == std::string_view::npos) return false;
   // ":" is never part of a double-byte character, so the value starts on a character.
   std::string_view rest = line.substr(colon + 1);
-  value->assign(core::CutToBytes(rest, rest.size() < kMaxValueBytes ? rest.size() : kMaxValueBytes));
+  value->assign(
+      core::CutToBytes(rest, rest.size() < kMaxValueBytes ? rest.size() : kMaxValueBytes));
   return true;
 }
 
@@ -73,25 +74,25 @@ std::string_view OneLine(std::string_view name) {
   return name.substr(0, name.find_first_of(std::string_view("\n\x1A", 2)));
 }
 
-// Opens set.ini again after the setup dialog wrote it; ends the program when it cannot.
-void OpenWrittenFile(core::TextReader& file) {
-  if (file.Open(kFileName)) return;
-  ui::MessageBox(kCannotReadEndMessage);
-  ui::Terminate(1);
-}
-
 }  // namespace
 
-SettingsStore::SettingsStore() { Load(); }
+SettingsStore::SettingsStore(ui::Backend& backend) : m_backend(backend) {}
 
 SettingsStore::~SettingsStore() = default;
 
 int SettingsStore::Load() {
   core::TextReader file;
+  // Opens set.ini again after the setup dialog wrote it; false, after the message, when the
+  // file cannot be written or read back.
+  auto setup_and_open = [&] {
+    if (!RunSetup()) return false;
+    if (file.Open(kFileName)) return true;
+    m_backend.MessageBox(kCannotReadEndMessage);
+    return false;
+  };
   bool written_by_setup = false;
   if (!file.Open(kFileName)) {
-    RunSetup();
-    OpenWrittenFile(file);
+    if (!setup_and_open()) return 0;
     written_by_setup = true;
   }
   for (;;) {
@@ -111,12 +112,11 @@ int SettingsStore::Load() {
     if (written_by_setup) {
       // The file just written does not read back as written (changed meanwhile, or a read
       // error): asking again would not help.
-      ui::MessageBox(kCannotReadEndMessage);
-      ui::Terminate(1);
+      m_backend.MessageBox(kCannotReadEndMessage);
+      return 0;
     }
-    ui::MessageBox(kDamagedMessage);
-    RunSetup();
-    OpenWrittenFile(file);
+    m_backend.MessageBox(kDamagedMessage);
+    if (!setup_and_open()) return 0;
     written_by_setup = true;
   }
   file.Close();
@@ -130,7 +130,7 @@ int SettingsStore::Load() {
 }
 
 int SettingsStore::RunSetup() {
-  SetupDialog dialog;
+  SetupDialog dialog(m_backend);
   dialog.m_nLogMode = HTML;
   dialog.DoModal();
   m_userName = dialog.m_strUserName;
@@ -138,15 +138,15 @@ int SettingsStore::RunSetup() {
   m_logMode = dialog.m_nLogMode;
   if (!WriteSettingsFile()) {
     // Without a file the next Load would ask again and again.
-    ui::MessageBox(kCannotSaveEndMessage);
-    ui::Terminate(1);
+    m_backend.MessageBox(kCannotSaveEndMessage);
+    return 0;
   }
   return 1;
 }
 
 int SettingsStore::Save() {
   if (WriteSettingsFile()) return 1;
-  ui::MessageBox(kCannotSaveMessage);
+  m_backend.MessageBox(kCannotSaveMessage);
   return 0;
 }
 
@@ -160,7 +160,7 @@ void SettingsStore::Assign(const std::string& userName, const std::string& nickn
 std::string SettingsStore::GetName(int index) const {
   if (index == 0) return m_userName;
   if (index == 1) return m_nickname;
-  ui::MessageBox(kError03Message);
+  m_backend.MessageBox(kError03Message);
   return "NULL";
 }
 

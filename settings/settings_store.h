@@ -1,10 +1,13 @@
 // SettingsStore: the three settings kept in set.ini (the user's name, the persona's nickname
-// and the log mode). Every store reads the file when it is made and holds no file open
+// and the log mode). A store reads the file only when Load is called and holds no file open
 // between calls. A missing or damaged file is repaired through the first-run setup dialog;
-// when set.ini cannot be written or read back, the program is told so and ends with status 1.
+// when set.ini cannot be written or read back, the user is told so and Load reports that the
+// program must end (status 1). The backend is borrowed and must outlive the store.
 #pragma once
 
 #include <string>
+
+#include "ui/backend.h"
 
 // Log modes as set.ini keeps them. 3 is also accepted on reading: every log entry then
 // reports the settings file as wrong and writes nothing.
@@ -24,17 +27,18 @@ constexpr int TEXT = 2;
 //   value is cut before the first character that does not fit whole.
 class SettingsStore {
  public:
-  // Loads set.ini; may therefore show messages and the setup dialog, or end the program.
-  SettingsStore();
+  // Reads nothing: the values are empty names and log mode 1 until Load.
+  explicit SettingsStore(ui::Backend& backend);
   virtual ~SettingsStore();
 
   // Reads and checks set.ini until a valid file has been read; returns 1. A missing file runs
   // the setup dialog; a damaged one (no line 1, no ":" in line 1, no line 2, no ":" in line 2,
   // no line 3) shows a message first. A log mode outside 0 to 3 becomes 1 and the file is
-  // rewritten at once.
+  // rewritten at once. 0, after a message, when set.ini cannot be written or read back: the
+  // program must then end with status 1.
   int Load();
-  // Asks for the settings in the setup dialog and writes them; returns 1. When the file
-  // cannot be written, says so and ends the program with status 1.
+  // Asks for the settings in the setup dialog and writes them; returns 1. 0, after a
+  // message, when the file cannot be written: the program must then end with status 1.
   int RunSetup();
   // Writes the three fields to set.ini, whole into a new file that then replaces the old one.
   // Returns 1, or shows a message and returns 0 (the old file is then untouched).
@@ -52,6 +56,7 @@ class SettingsStore {
   // Writes Content() over set.ini; false when it could not.
   bool WriteSettingsFile() const;
 
+  ui::Backend& m_backend;
   std::string m_userName;
   std::string m_nickname;
   int m_logMode = HTML;

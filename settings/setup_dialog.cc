@@ -4,7 +4,8 @@
 #include "res/templates.h"
 #include "ui/data_exchange.h"
 
-SetupDialog::SetupDialog() : ui::Dialog(res::SetupTemplate()), m_nLogMode(-1) {}
+SetupDialog::SetupDialog(ui::Backend& backend)
+    : ui::Dialog(res::SetupTemplate(), backend), m_nLogMode(-1) {}
 
 SetupDialog::~SetupDialog() = default;
 

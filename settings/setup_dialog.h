@@ -9,7 +9,7 @@
 
 class SetupDialog : public ui::Dialog {
  public:
-  SetupDialog();
+  explicit SetupDialog(ui::Backend& backend);
   ~SetupDialog() override;
 
   // Index of the chosen log-mode button (0 none, 1 HTML, 2 TEXT), -1 when none is chosen.

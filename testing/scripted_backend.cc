@@ -104,9 +104,12 @@ class ScriptedWindow : public ui::DialogWindow {
     }
     if (step.kind == Step::kSysCommand) {
       bool added = false;
-      for (const auto& item : m_backend.m_dialogs[m_index].system_menu) added |= item.first == step.id;
-      if (!added) m_backend.m_errors.push_back("system menu has no entry " + std::to_string(step.id));
-      else m_dialog.HandleSysCommand(step.id);
+      for (const auto& item : m_backend.m_dialogs[m_index].system_menu)
+        added |= item.first == step.id;
+      if (!added)
+        m_backend.m_errors.push_back("system menu has no entry " + std::to_string(step.id));
+      else
+        m_dialog.HandleSysCommand(step.id);
       return;
     }
     if (step.kind == Step::kClose) {  // the close box needs no control of the template
@@ -226,14 +229,10 @@ void ScriptedBackend::MessageBox(const std::string& text) {
   m_events.push_back("box:" + text);
 }
 
-void ScriptedBackend::ShellOpen(const std::string& target) {
+bool ScriptedBackend::ShellOpen(const std::string& target) {
   m_shell.push_back(target);
   m_events.push_back("shell:" + target);
-}
-
-void ScriptedBackend::Terminate(int status) {
-  m_events.push_back("exit:" + std::to_string(status));
-  throw ScriptedExit{status};
+  return !m_shellFails;
 }
 
 }  // namespace testing_support

@@ -2,8 +2,7 @@
 // dialog takes the next queued script, which must name its template; the script types into
 // controls, chooses radio buttons and presses buttons, as a user would. The backend records
 // every message box, shell target and dialog, with what each control showed after the
-// dialog opened and after every step. Terminate throws ScriptedExit, so a test can see the
-// status where the real program would end.
+// dialog opened and after every step.
 #pragma once
 
 #include <functional>
@@ -16,10 +15,6 @@
 #include "ui/dialog.h"
 
 namespace testing_support {
-
-struct ScriptedExit {
-  int status;
-};
 
 struct Step {
   enum Kind { kType, kChoose, kPress, kClose, kCall, kSysCommand };
@@ -59,8 +54,9 @@ class ScriptedBackend : public ui::Backend {
 
   std::unique_ptr<ui::DialogWindow> CreateDialogWindow(ui::Dialog& dialog) override;
   void MessageBox(const std::string& text) override;
-  void ShellOpen(const std::string& target) override;
-  [[noreturn]] void Terminate(int status) override;
+  // Records the target; false while SetShellOpenFails(true) stands.
+  bool ShellOpen(const std::string& target) override;
+  void SetShellOpenFails(bool fails) { m_shellFails = fails; }
 
   const std::vector<std::string>& boxes() const { return m_boxes; }
   const std::vector<std::string>& shell_targets() const { return m_shell; }
@@ -81,6 +77,7 @@ class ScriptedBackend : public ui::Backend {
   std::vector<Script> m_scripts;  // front is next
   std::vector<std::string> m_boxes, m_shell, m_events, m_errors;
   std::vector<DialogRecord> m_dialogs;
+  bool m_shellFails = false;
 };
 
 }  // namespace testing_support

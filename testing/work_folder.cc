@@ -32,13 +32,11 @@ void WorkFolderTest::SetUp() {
   ASSERT_NE(mkdtemp(templ.data()), nullptr);
   folder = templ;
   ASSERT_EQ(chdir(folder.c_str()), 0);
-  ui::SetBackend(&backend);
   core::SetRandomSource(&random);
 }
 
 void WorkFolderTest::TearDown() {
   core::SetRandomSource(nullptr);
-  ui::SetBackend(nullptr);
   if (chdir(m_oldDir.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << m_oldDir;
   std::error_code ec;
   // Give back write permission that a test took away, so the folder can be removed.
@@ -96,15 +94,6 @@ std::vector<std::string> ListFolder() {
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-int ExitStatusOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const ScriptedExit& e) {
-    return e.status;
-  }
-  return -1;
 }
 
 ScopedFileSizeLimit::ScopedFileSizeLimit(long max_bytes) {

@@ -1,8 +1,8 @@
 // The one interface between the dialog framework and a window system, and the platform
-// services every part of the program uses: message boxes, opening a file or address with
-// the desktop's default program, and ending the process. The Qt backend draws real windows;
-// the scripted backend of testing/ runs dialogs from a script. The current backend is set
-// once by main (or by a test) and must outlive every dialog that runs on it.
+// services the program uses: message boxes and opening a file or address with the desktop's
+// default program. The Qt backend draws real windows; the scripted backend of testing/ runs
+// dialogs from a script. main (or a test) owns the backend and hands it by reference to
+// every object that talks to the user; it must outlive them all.
 #pragma once
 
 #include <memory>
@@ -48,19 +48,8 @@ class Backend {
   // An OK-only message box over the active window.
   virtual void MessageBox(const std::string& text) = 0;
   // Opens a file of the working folder or an address with the desktop's default program;
-  // the outcome is not reported.
-  virtual void ShellOpen(const std::string& target) = 0;
-  // Ends the process with `status`. Never returns.
-  [[noreturn]] virtual void Terminate(int status) = 0;
+  // false when nothing could open it.
+  virtual bool ShellOpen(const std::string& target) = 0;
 };
-
-// The backend in use; SetBackend(nullptr) leaves none.
-void SetBackend(Backend* backend);
-Backend& CurrentBackend();
-
-// Shortcuts for the current backend's services.
-void MessageBox(const std::string& text);
-void ShellOpen(const std::string& target);
-[[noreturn]] void Terminate(int status);
 
 }  // namespace ui

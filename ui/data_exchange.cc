@@ -35,8 +35,10 @@ std::vector<int> RadioGroup(const DialogTemplate& tmpl, int first_id) {
   bool inside = false;
   for (const ControlTemplate& c : tmpl.controls) {
     if (!inside) {
-      if (c.id == first_id) inside = true;
-      else continue;
+      if (c.id == first_id)
+        inside = true;
+      else
+        continue;
     } else if (c.kind != ControlKind::kRadioButton || (c.style & kGroup)) {
       break;
     }
@@ -48,7 +50,7 @@ std::vector<int> RadioGroup(const DialogTemplate& tmpl, int first_id) {
 }  // namespace
 
 void DataExchange::Fail(int control_id, const std::string& message) {
-  MessageBox(message);
+  m_dialog.backend().MessageBox(message);
   if (DialogWindow* w = m_dialog.Window()) w->SetFocus(control_id);
   m_failed = true;
 }

@@ -34,7 +34,7 @@ const ui::DialogTemplate& NumberTemplate() {
 
 class NumberDialog : public ui::Dialog {
  public:
-  NumberDialog() : ui::Dialog(NumberTemplate()) {}
+  explicit NumberDialog(ui::Backend& backend) : ui::Dialog(NumberTemplate(), backend) {}
   int m_number = 10;
   std::string m_text = "old";
   std::string m_shownText;  // when set, shown instead of m_text, past the field's limit
@@ -82,7 +82,7 @@ TEST_F(DataExchangeTest, IntegerParseAndRangeFailuresKeepTheDialogOpen) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     size_t before = backend.dialogs().size();
-    NumberDialog d;
+    NumberDialog d(backend);
     if (c.message) {
       // OK fails and the dialog stays for the close that follows.
       backend.When(901, {Type(kNumber, c.typed), Type(kText, "new"), Press(ui::IDOK), Close()});
@@ -105,7 +105,7 @@ TEST_F(DataExchangeTest, IntegerParseAndRangeFailuresKeepTheDialogOpen) {
 
 TEST_F(DataExchangeTest, IntegerIsShownAsDecimalAndTheFieldIsLimitedInBytes) {
   backend.When(901, {Type(kText, "ab漢字"), Press(ui::IDOK)});
-  NumberDialog d;
+  NumberDialog d(backend);
   d.m_number = -3;
   EXPECT_EQ(d.DoModal(), ui::IDOK);
   EXPECT_EQ(backend.dialogs()[0].states[0].text.at(kNumber), "-3");
@@ -116,7 +116,7 @@ TEST_F(DataExchangeTest, IntegerIsShownAsDecimalAndTheFieldIsLimitedInBytes) {
 
 TEST_F(DataExchangeTest, TextOverItsByteLimitFailsUntilShortened) {
   backend.When(901, {Press(ui::IDOK), Type(kText, "abcd"), Press(ui::IDOK)});
-  NumberDialog d;
+  NumberDialog d(backend);
   d.m_shownText = "abcde";
   EXPECT_EQ(d.DoModal(), ui::IDOK);
   EXPECT_EQ(backend.boxes(),

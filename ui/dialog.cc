@@ -11,12 +11,13 @@ const ControlTemplate* DialogTemplate::Find(int control_id) const {
   return nullptr;
 }
 
-Dialog::Dialog(const DialogTemplate& tmpl) : m_template(tmpl) {}
+Dialog::Dialog(const DialogTemplate& tmpl, Backend& backend)
+    : m_template(tmpl), m_backend(backend) {}
 
 Dialog::~Dialog() = default;
 
 int Dialog::DoModal() {
-  std::unique_ptr<DialogWindow> window = CurrentBackend().CreateDialogWindow(*this);
+  std::unique_ptr<DialogWindow> window = m_backend.CreateDialogWindow(*this);
   if (!window) return -1;
   DialogWindow* outer = m_window;
   m_window = window.get();

@@ -1,6 +1,6 @@
 // Dialog: a modal dialog built on a template, in the manner of the Windows dialog framework
 // the program was designed against. Subclasses hold their fields, exchange them with the
-// controls in DoDataExchange and override the handlers. DoModal asks the current backend
+// controls in DoDataExchange and override the handlers. DoModal asks the dialog's backend
 // for a window, which calls back HandleInitDialog and HandleCommand while it runs.
 #pragma once
 
@@ -16,8 +16,9 @@ class DataExchange;
 
 class Dialog {
  public:
-  // `tmpl` is borrowed and must outlive the dialog (templates are static data in res/).
-  explicit Dialog(const DialogTemplate& tmpl);
+  // `tmpl` and `backend` are borrowed and must outlive the dialog (templates are static data
+  // in res/).
+  Dialog(const DialogTemplate& tmpl, Backend& backend);
   virtual ~Dialog();
   Dialog(const Dialog&) = delete;
   Dialog& operator=(const Dialog&) = delete;
@@ -34,6 +35,7 @@ class Dialog {
   void SetDlgItemText(int id, const std::string& text);
 
   const DialogTemplate& Template() const { return m_template; }
+  Backend& backend() const { return m_backend; }
   bool IsOpen() const { return m_window != nullptr; }
   // The open window, or null; for the data exchange.
   DialogWindow* Window() const { return m_window; }
@@ -61,8 +63,18 @@ class Dialog {
   // System-menu entries the dialog added itself.
   virtual void OnSysCommand(int id) { (void)id; }
 
+ public:
+  // Whether command `command` reads the text of edit control `control`: the backend checks
+  // only those texts before the command runs. Default: every edit.
+  virtual bool ReadsText(int command, int control) const {
+    (void)command;
+    (void)control;
+    return true;
+  }
+
  private:
   const DialogTemplate& m_template;
+  Backend& m_backend;
   DialogWindow* m_window = nullptr;
   const IconResource* m_icon = nullptr;
 };

@@ -11,6 +11,7 @@ namespace ui {
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
 constexpr int IDC_STATIC = -1;
 
 struct Rect {
@@ -47,10 +48,10 @@ enum : uint32_t {
 // Dialog styles, or-ed together.
 enum : uint32_t {
   kDlgCaption = 1u << 0,
-  kDlgSysMenu = 1u << 1,      // system menu and close box
+  kDlgSysMenu = 1u << 1,  // system menu and close box
   kDlgModalFrame = 1u << 2,
   kDlgMinimizeBox = 1u << 3,
-  kDlgAppWindow = 1u << 4,    // own taskbar button
+  kDlgAppWindow = 1u << 4,  // own taskbar button
 };
 
 // One image of an icon: a PNG file's bytes.

@@ -14,11 +14,22 @@ constexpr int kName = 10, kRadioA = 11, kRadioB = 12, kRadioC = 13, kGroupBox = 
 const ui::DialogTemplate& TestTemplate() {
   using ui::ControlKind;
   static const ui::DialogTemplate t{
-      900, "Test", "ＭＳ Ｐゴシック", 9, 100, 100, ui::kDlgCaption, nullptr,
+      900,
+      "Test",
+      "ＭＳ Ｐゴシック",
+      9,
+      100,
+      100,
+      ui::kDlgCaption,
+      nullptr,
       {
           {ui::IDC_STATIC, ControlKind::kStatic, "&Name", {1, 1, 10, 8}, 0, nullptr},
           {kName, ControlKind::kEdit, "", {1, 10, 50, 12}, ui::kBorder | ui::kTabStop, nullptr},
-          {kRadioA, ControlKind::kRadioButton, "A", {1, 30, 50, 10}, ui::kGroup | ui::kTabStop,
+          {kRadioA,
+           ControlKind::kRadioButton,
+           "A",
+           {1, 30, 50, 10},
+           ui::kGroup | ui::kTabStop,
            nullptr},
           {kRadioB, ControlKind::kRadioButton, "B", {1, 40, 50, 10}, 0, nullptr},
           {kRadioC, ControlKind::kRadioButton, "C", {1, 50, 50, 10}, 0, nullptr},
@@ -31,7 +42,7 @@ const ui::DialogTemplate& TestTemplate() {
 
 class TestDialog : public ui::Dialog {
  public:
-  TestDialog() : ui::Dialog(TestTemplate()) {}
+  explicit TestDialog(ui::Backend& backend) : ui::Dialog(TestTemplate(), backend) {}
   std::string m_name = "start";
   int m_choice = 1;
   int m_extraPresses = 0;
@@ -56,11 +67,11 @@ class DialogTest : public WorkFolderTest {};
 TEST_F(DialogTest, OkSavesTheFieldsAndCancelDoesNot) {
   backend.When(900, {Type(kName, "abc"), Choose(kRadioC), Press(ui::IDOK)});
   backend.When(900, {Type(kName, "zzz"), Choose(kRadioA), Close()});
-  TestDialog ok;
+  TestDialog ok(backend);
   EXPECT_EQ(ok.DoModal(), ui::IDOK);
   EXPECT_EQ(ok.m_name, "abc");
   EXPECT_EQ(ok.m_choice, 2);
-  TestDialog cancel;
+  TestDialog cancel(backend);
   EXPECT_EQ(cancel.DoModal(), ui::IDCANCEL);
   EXPECT_EQ(cancel.m_name, "start");
   EXPECT_EQ(cancel.m_choice, 1);
@@ -75,7 +86,7 @@ TEST_F(DialogTest, OkSavesTheFieldsAndCancelDoesNot) {
 
 TEST_F(DialogTest, RadioGroupEndsAtTheNextGroupAndNoneGivesMinusOne) {
   backend.When(900, {Press(ui::IDOK)});
-  TestDialog d;
+  TestDialog d(backend);
   d.m_choice = 7;  // no such button: none is checked
   EXPECT_EQ(d.DoModal(), ui::IDOK);
   EXPECT_EQ(d.m_choice, -1);
@@ -86,7 +97,7 @@ TEST_F(DialogTest, RadioGroupEndsAtTheNextGroupAndNoneGivesMinusOne) {
 TEST_F(DialogTest, FailedValidationKeepsTheDialogOpen) {
   // The field itself refuses the seventh byte; a double-byte character is never split.
   backend.When(900, {Type(kName, "あいうえ"), Press(ui::IDOK)});
-  TestDialog d;
+  TestDialog d(backend);
   EXPECT_EQ(d.DoModal(), ui::IDOK);
   EXPECT_EQ(d.m_name, "あいう");
   EXPECT_TRUE(backend.boxes().empty());
@@ -94,7 +105,7 @@ TEST_F(DialogTest, FailedValidationKeepsTheDialogOpen) {
 
 TEST_F(DialogTest, OtherButtonsGoToTheCommandHookAndEndDialogGivesItsResult) {
   backend.When(900, {Press(kExtra), Press(kExtra)});
-  TestDialog d;
+  TestDialog d(backend);
   d.m_endAfter = 2;
   EXPECT_EQ(d.DoModal(), 42);
   EXPECT_EQ(d.m_extraPresses, 2);
@@ -102,7 +113,7 @@ TEST_F(DialogTest, OtherButtonsGoToTheCommandHookAndEndDialogGivesItsResult) {
 }
 
 TEST_F(DialogTest, TextExchangeOutsideARunDoesNothing) {
-  TestDialog d;
+  TestDialog d(backend);
   EXPECT_FALSE(d.IsOpen());
   EXPECT_FALSE(d.UpdateData(true));
   EXPECT_EQ(d.GetDlgItemText(kName), "");

@@ -55,13 +55,8 @@ void QtBackend::SetMessageBoxHook(std::function<void(const std::string&)> hook) 
   m_boxHook = std::move(hook);
 }
 
-void QtBackend::ShellOpen(const std::string& target) {
-  QDesktopServices::openUrl(ShellTargetUrl(target, QDir::currentPath()));
-}
-
-void QtBackend::Terminate(int status) {
-  std::fflush(nullptr);
-  std::exit(status);
+bool QtBackend::ShellOpen(const std::string& target) {
+  return QDesktopServices::openUrl(ShellTargetUrl(target, QDir::currentPath()));
 }
 
 }  // namespace ui::qt

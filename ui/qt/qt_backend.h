@@ -1,7 +1,7 @@
 // QtBackend: the program's real windows, on Qt 6 Widgets. It owns the QApplication, turns
 // every dialog template into a modal Qt window (QtDialogWindow), shows OK-only message boxes
 // titled "Rinu++" over the active window, opens files and addresses with the desktop's
-// default program and ends the process. Make one in main before any dialog runs and keep it
+// default program. Make one in main before any dialog runs and keep it
 // for the program's life; this header is free of Qt so main needs nothing else of it.
 #pragma once
 
@@ -27,9 +27,7 @@ class QtBackend : public Backend {
   // `text` is Shift-JIS; its LF line breaks stay line breaks.
   void MessageBox(const std::string& text) override;
   // A relative file name is looked for in the current working folder.
-  void ShellOpen(const std::string& target) override;
-  // Flushes the standard streams and ends the process with `status`.
-  [[noreturn]] void Terminate(int status) override;
+  bool ShellOpen(const std::string& target) override;
 
   // The backend's own messages, which may name characters Shift-JIS cannot hold: UTF-8.
   void ShowMessageUtf8(const std::string& utf8_text);

@@ -21,13 +21,13 @@
 #include <string>
 #include <vector>
 
+#include "core/text_codec.h"
 #include "res/resource.h"
 #include "res/templates.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog.h"
 #include "ui/qt/qt_test_support.h"
 #include "ui/qt/qt_text.h"
-#include "core/text_codec.h"
 
 namespace ui::qt {
 namespace {
@@ -89,7 +89,8 @@ const DialogTemplate& TestTemplate() {
 
 class TestDialog : public Dialog {
  public:
-  explicit TestDialog(const DialogTemplate& t = TestTemplate()) : Dialog(t) {}
+  explicit TestDialog(const DialogTemplate& t = TestTemplate())
+      : Dialog(t, test_support::Backend()) {}
 
   std::string m_name;
   std::string m_notes;
@@ -442,6 +443,27 @@ TEST(QtBackend, CancelGoesThroughWithAnUnencodableCharacter) {
   EXPECT_TRUE(boxes.boxes().empty());
 }
 
+// A dialog whose OK reads only the name field, as the chat window's send reads only its
+// input line.
+class NameOnlyDialog : public TestDialog {
+ public:
+  bool ReadsText(int command, int control) const override {
+    return command == IDOK && control == kName;
+  }
+};
+
+TEST(QtBackend, OnlyTheTextsACommandReadsAreChecked) {
+  BoxRecorder boxes;
+  NameOnlyDialog dialog;
+  RunWith(dialog, [](QDialog* w) {
+    Type(Find<QPlainTextEdit>(w, kNotes), Q(u8"café"));
+    Type(Find<QLineEdit>(w, kName), Q(u8"あ"));
+    Find<QPushButton>(w, IDOK)->click();
+  });
+  EXPECT_EQ(dialog.m_okRuns, 1);
+  EXPECT_TRUE(boxes.boxes().empty());
+}
+
 TEST(QtBackend, RadioButtonsFollowTheirGroups) {
   const std::vector<std::pair<int, std::vector<bool>>> loads = {{-1, {false, false, false}},
                                                                 {0, {true, false, false}},
@@ -573,7 +595,7 @@ TEST(QtBackend, SystemMenuEntryOnTheWindowsContextMenu) {
 
 TEST(QtBackend, MessageBoxTextReachesTheUserAsUtf8) {
   BoxRecorder boxes;
-  MessageBox(S(u8"一行目\n二行目"));
+  test_support::Backend().MessageBox(S(u8"一行目\n二行目"));
   ASSERT_EQ(boxes.boxes().size(), 1u);
   EXPECT_EQ(boxes.boxes()[0], reinterpret_cast<const char*>(u8"一行目\n二行目"));
 }
@@ -612,7 +634,7 @@ TEST(QtBackend, TestTemplateLayout) {
 // The first-run setup dialog's template with the exchange it is used with.
 class SetupLikeDialog : public Dialog {
  public:
-  SetupLikeDialog() : Dialog(res::SetupTemplate()) {}
+  SetupLikeDialog() : Dialog(res::SetupTemplate(), test_support::Backend()) {}
   int m_nLogMode = 1;
   std::string m_strUserName, m_strNickname;
   int m_okRuns = 0;
@@ -675,7 +697,7 @@ TEST(QtBackend, SetupTemplateHasNoCancelButtonYetEscCancels) {
 // The chat window's template: what a turn needs of it.
 class ChatLikeDialog : public Dialog {
  public:
-  ChatLikeDialog() : Dialog(res::ChatTemplate()) {}
+  ChatLikeDialog() : Dialog(res::ChatTemplate(), test_support::Backend()) {}
   std::vector<std::string> m_inputs;
 
  protected:

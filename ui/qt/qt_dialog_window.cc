@@ -618,9 +618,11 @@ bool QtDialogWindow::AppendSystemMenuItem(int id, const std::string& caption) {
   return true;
 }
 
-bool QtDialogWindow::CheckTexts() {
+bool QtDialogWindow::CheckTexts(int command) {
   for (Control& c : m_controls) {
     if (!IsEdit(*c.tmpl) || !c.user_changed || (c.tmpl->style & kReadOnly)) continue;
+    // A text the command never reads cannot spoil it.
+    if (!m_dialog.ReadsText(command, c.tmpl->id)) continue;
     QString text = IsMultiline(*c.tmpl) ? static_cast<QPlainTextEdit*>(c.widget)->toPlainText()
                                         : static_cast<QLineEdit*>(c.widget)->text();
     Unencodable bad = FindUnencodable(text);
@@ -646,7 +648,7 @@ bool QtDialogWindow::CheckTexts() {
 
 void QtDialogWindow::Dispatch(int id) {
   if (m_ended) return;
-  if (id != IDCANCEL && !CheckTexts()) return;
+  if (id != IDCANCEL && !CheckTexts(id)) return;
   m_dialog.HandleCommand(id);
 }
 

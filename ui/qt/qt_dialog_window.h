@@ -63,8 +63,6 @@ class QtDialogWindow : public DialogWindow {
   // A plain key outside an edit that matches an access key: that control is activated.
   bool ActivateAccessKey(QChar key);
 
-  const DialogUnits& units() const { return m_units; }
-
  private:
   struct Control {
     const ControlTemplate* tmpl = nullptr;
@@ -80,7 +78,7 @@ class QtDialogWindow : public DialogWindow {
   void BuildMenu(QWidget* menu_or_bar, const std::vector<MenuItem>& items);
   void ApplyCaption(Control& c);
   void FitCaption(Control& c);
-  bool CheckTexts();
+  bool CheckTexts(int command);
   void FocusFirstTabStop();
   void FocusControl(Control& c);
   Control* Find(int id);

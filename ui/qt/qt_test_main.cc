@@ -20,9 +20,7 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);  // no display server needed
   ui::qt::QtBackend backend(argc, argv);
   ui::qt::test_support::g_backend = &backend;
-  ui::SetBackend(&backend);
   ::testing::InitGoogleTest(&argc, argv);
   int status = RUN_ALL_TESTS();
-  ui::SetBackend(nullptr);
   return status;
 }
