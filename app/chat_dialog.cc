@@ -32,6 +32,7 @@ ChatDialog::ChatDialog(ui::Backend& backend)
       m_engine(backend, m_log) {}
 
 int ChatDialog::Start() {
+  WordMemory::RemoveLeftOverCopy();
   if (!m_settings.Load() || !m_engine.CheckDataFiles()) return 0;
   // The one seeding of the random draws of the whole program.
   core::SeedRandom(static_cast<unsigned>(std::time(nullptr)));

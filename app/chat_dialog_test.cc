@@ -213,4 +213,26 @@ TEST_F(ChatDialogTest, WhatCannotBeOpenedIsNamedInABox) {
   EXPECT_EQ(backend.boxes()[1].rfind("「log.txt」を開けませんでした。", 0), 0u);
 }
 
+TEST_F(ChatDialogTest, UnreadableSetIniEndsTheProgramNamingItAndKeepsTheNames) {
+  // Not a first start: no setup dialog, the file is left as it is.
+  ASSERT_EQ(chmod("set.ini", 0200), 0);
+  ChatApp app(backend);
+  app.InitInstance();
+  EXPECT_EQ(app.exit_status(), 1);
+  EXPECT_TRUE(backend.dialogs().empty());
+  ASSERT_EQ(backend.boxes().size(), 1u);
+  EXPECT_EQ(backend.boxes()[0].rfind(
+                "set.iniを読み込めません。\n読み書きが許可されていません (EACCES)", 0),
+            0u);
+  ASSERT_EQ(chmod("set.ini", 0644), 0);
+  EXPECT_EQ(ReadFile("set.ini"), "YourName:Taro\r\nRinuName:Mio\r\n2\r\n");
+}
+
+TEST_F(ChatDialogTest, CopyLeftByAKilledForgetGoesAtStartUp) {
+  WriteFile("tem.buf.temp", Stored({"abc%+%xyz"}));
+  backend.When(IDD_CHAT_DIALOG, {Close()});
+  ChatApp(backend).InitInstance();
+  EXPECT_FALSE(Exists("tem.buf.temp"));
+}
+
 }  // namespace

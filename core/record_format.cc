@@ -71,6 +71,7 @@ StoreProblem CheckStorable(std::string_view plain) {
     if (b == 0x07 || b == 0x17 || b == 0xFD) return StoreProblem::kBadByte;
     if (b == '\n' || b == '\0') return StoreProblem::kLineBreak;
   }
+  if (plain.size() > kMaxRecordBytes) return StoreProblem::kTooLong;
   return StoreProblem::kNone;
 }
 

@@ -50,9 +50,11 @@ enum class StoreProblem {
   kBadByte,         // holds 0x07, 0x17 or 0xFD (shifted: a line break, an end of file, a NUL)
   kLineBreak,       // holds a line break or NUL of its own
   kReadsAsComment,  // starts with ",,", which is stored as "//"
+  kTooLong,         // longer than kMaxRecordBytes: the reply search would read it in pieces
 };
-// The first problem of `plain` as one line of memory.dat, or kNone. A line longer than a
-// read unit is storable: readers take it in pieces, as the format says.
+// The longest plain record that every reader takes whole, its line break in the same read.
+constexpr size_t kMaxRecordBytes = kReplyReadUnit - 1;
+// The first problem of `plain` as one line of memory.dat, or kNone.
 StoreProblem CheckStorable(std::string_view plain);
 
 // The stored form of one plain line: shifted, with CR LF. Check it with CheckStorable first.

@@ -98,7 +98,8 @@ TEST(RecordFormat, CommentLinesAndStorableRecords) {
   } cases[] = {
       {"hi%+%there", StoreProblem::kNone},
       {"", StoreProblem::kNone},
-      {std::string(600, 'x'), StoreProblem::kNone},
+      {std::string(347, 'x'), StoreProblem::kNone},
+      {std::string(348, 'x'), StoreProblem::kTooLong},
       {",x%+%y", StoreProblem::kNone},
       {"a\x07%+%b", StoreProblem::kBadByte},
       {"a%+%\x17", StoreProblem::kBadByte},

@@ -36,11 +36,23 @@ bool TextReader::Open(const std::string& path, bool ctrl_z_ends_file) {
   m_ctrlZEnds = ctrl_z_ends_file;
   // Non-blocking, so a named pipe in the file's place cannot hang the program; it is then
   // refused below like a folder.
+  m_openError = 0;
   m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (m_fd < 0) return false;
+  if (m_fd < 0) {
+    m_openError = errno;
+    return false;
+  }
   struct stat st;
-  if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  if (::fstat(m_fd, &st) != 0) {
+    m_openError = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    m_openError = EISDIR;
+  } else if (!S_ISREG(st.st_mode)) {
+    m_openError = ENXIO;
+  } else if (::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    m_openError = errno;
+  }
+  if (m_openError != 0) {
     Close();
     return false;
   }
@@ -50,6 +62,7 @@ bool TextReader::Open(const std::string& path, bool ctrl_z_ends_file) {
   m_pos = m_end = 0;
   if (m_cap < room) Reserve(room);
   m_eof = m_failed = false;
+  m_readError = 0;
   return true;
 }
 
@@ -78,6 +91,7 @@ bool TextReader::Fill(size_t wanted) {
     ssize_t n = ::read(m_fd, m_buf.get() + m_end, m_cap - m_end);
     if (n < 0) {
       if (errno == EINTR) continue;
+      m_readError = errno;
       m_failed = true;
       m_eof = true;
       break;
@@ -288,6 +302,46 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
   if (fd < 0) return false;
   if (!WriteAll(fd, bytes)) replacement.MarkFailed();
   return replacement.Commit();
+}
+
+std::string ErrorText(int error) {
+  const char* text;
+  switch (error) {
+    case ENOENT:
+      text = "ファイルがありません";
+      break;
+    case EACCES:
+    case EPERM:
+      text = "読み書きが許可されていません";
+      break;
+    case EISDIR:
+      text = "ファイルではなくフォルダーです";
+      break;
+    case ENXIO:
+      text = "普通のファイルではありません";
+      break;
+    case EIO:
+      text = "入出力エラーです";
+      break;
+    case ENOSPC:
+    case EDQUOT:
+      text = "ディスクがいっぱいです";
+      break;
+    case EROFS:
+      text = "読み込み専用の場所です";
+      break;
+    case ELOOP:
+      text = "リンクが多すぎます";
+      break;
+    case EMFILE:
+    case ENFILE:
+      text = "開いているファイルが多すぎます";
+      break;
+    default:
+      text = "エラーです";
+  }
+  const char* name = ::strerrorname_np(error);
+  return std::string(text) + " (" + (name ? name : "errno " + std::to_string(error)) + ")";
 }
 
 bool CanRead(const std::string& path) {

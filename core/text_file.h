@@ -21,10 +21,11 @@ class TextReader {
   TextReader(const TextReader&) = delete;
   TextReader& operator=(const TextReader&) = delete;
 
-  // False when the file cannot be opened for reading (missing, no permission, a folder).
-  // With `ctrl_z_ends_file` false a Ctrl-Z byte is an ordinary byte, for files the program
-  // writes and reads back itself.
+  // False when the file cannot be opened for reading (missing, no permission, a folder);
+  // open_error() then says why (ENOENT when it is missing). With `ctrl_z_ends_file` false a
+  // Ctrl-Z byte is an ordinary byte, for files the program writes and reads back itself.
   bool Open(const std::string& path, bool ctrl_z_ends_file = true);
+  int open_error() const { return m_openError; }
   void Close();
 
   struct Piece {
@@ -39,8 +40,9 @@ class TextReader {
   bool ReadLine(size_t unit, std::string* line);
   // The next whole line, however long; valid as with Next.
   bool NextLine(Piece* piece);
-  // True once a read failed (as opposed to the end of the file).
+  // True once a read failed (as opposed to the end of the file); read_error() says why.
   bool failed() const { return m_failed; }
+  int read_error() const { return m_readError; }
 
  private:
   bool Fill(size_t wanted);
@@ -55,6 +57,8 @@ class TextReader {
   bool m_eof = false;  // nothing more to read from the file
   bool m_failed = false;
   bool m_ctrlZEnds = true;
+  int m_openError = 0;
+  int m_readError = 0;
 };
 
 // The next piece of at most `unit` bytes at `start`, cut as a text-mode read cuts it: the
@@ -107,6 +111,10 @@ class FileReplacement {
 
 // Writes `bytes` as the new content of `path` through a FileReplacement.
 bool ReplaceFile(const std::string& path, std::string_view bytes);
+
+// A short Japanese (Shift-JIS) description of the system error `error`, with its name, for
+// messages: "読み書きが許可されていません (EACCES)".
+std::string ErrorText(int error);
 
 // True when `path` is a file (not a folder) that can be opened for reading.
 bool CanRead(const std::string& path);

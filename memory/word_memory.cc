@@ -29,6 +29,9 @@ constexpr const char* kBadByte =
 constexpr const char* kHasLineBreak = "この言葉は覚えられません。\n改行を含む言葉は書けません。";
 constexpr const char* kReadsAsComment =
     "この言葉は覚えられません。\n\",,\"で始まる言葉はコメントとして読まれてしまいます。";
+constexpr const char* kTooLong =
+    "この言葉は覚えられません。\n言葉と返事が長すぎます。\n"
+    "合わせて半角344文字(全角172文字)までにしてください。";
 constexpr const char* kNothingToForget = "その言葉に対する忘れる言葉はありませんでした。";
 constexpr const char* kCannotForget = "忘れることが出来ませんでした";
 constexpr const char* kCannotOpen = "ファイルがオープンできませんでした";
@@ -57,7 +60,11 @@ WordMemory::WordMemory(ui::Backend& backend) : m_backend(backend), m_copy(kMemor
 
 WordMemory::~WordMemory() {
   m_copy.Abort();
-  // A copy left by a forget that never finished (a crash) is of no use.
+  RemoveLeftOverCopy();
+}
+
+void WordMemory::RemoveLeftOverCopy() {
+  // A copy left by a forget that never finished is of no use.
   if (core::CanRead(kCopyFile)) core::RemoveFile(kCopyFile);
 }
 
@@ -102,6 +109,9 @@ int WordMemory::AppendRecord(const std::string& keyword, const std::string& repl
       return 0;
     case StoreProblem::kReadsAsComment:
       m_backend.MessageBox(kReadsAsComment);
+      return 0;
+    case StoreProblem::kTooLong:
+      m_backend.MessageBox(kTooLong);
       return 0;
   }
   if (core::AppendLine(kMemoryFile, StoredLine(record)) != core::AppendResult::kOk) {
@@ -221,6 +231,6 @@ int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
 int WordMemory::CopyBack() {
   if (m_copy.Commit()) return 1;
   // Not this forget's finished copy (or none): whatever stands by that name goes.
-  if (core::CanRead(kCopyFile)) core::RemoveFile(kCopyFile);
+  RemoveLeftOverCopy();
   return 0;
 }

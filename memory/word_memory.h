@@ -68,6 +68,10 @@ class WordMemory {
 
   const std::string& matches() const { return m_strMatches; }
 
+  // Removes a "tem.buf.temp" left by a forget that never finished (the program was killed);
+  // the chat window calls it at start-up, and every WordMemory when it goes.
+  static void RemoveLeftOverCopy();
+
  private:
   // The steps both forgets share: the list, the box when it is empty, the choice.
   int ForgetListed(const std::string& keyword);

@@ -170,6 +170,7 @@ TEST_F(WordMemoryTest, RecordThatWouldNotReadBackAsItselfIsNeverWritten) {
       {",,note", "b"},  // stored as "//": a comment
       {"a\nb", "c"},    // a line break of its own
       {",,", ""},
+      {"a", std::string(344, 'b')},  // 348 bytes: the reply search would read it in pieces
   };
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
@@ -185,9 +186,10 @@ TEST_F(WordMemoryTest, RecordThatWouldNotReadBackAsItselfIsNeverWritten) {
   EXPECT_EQ(memory.LearnFromLine("a\nb===c"), 0);
   EXPECT_EQ(backend.boxes().size(), std::size(refused) + 1);
   EXPECT_EQ(ReadFile("memory.dat"), before);
-  // One comma, or two further in, are ordinary text.
+  // One comma, or two further in, are ordinary text; 347 bytes still read back whole.
   EXPECT_EQ(memory.AppendRecord(",x", "a,,b"), 1);
-  EXPECT_EQ(ReadFile("memory.dat"), before + Stored({",x%+%a,,b"}));
+  EXPECT_EQ(memory.AppendRecord("a", std::string(343, 'b')), 1);
+  EXPECT_EQ(ReadFile("memory.dat"), before + Stored({",x%+%a,,b", "a%+%" + std::string(343, 'b')}));
 }
 
 // ---- Forgetting ---------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include <cerrno>
 #include <climits>
 #include <string_view>
 
@@ -74,6 +75,12 @@ std::string_view OneLine(std::string_view name) {
   return name.substr(0, name.find_first_of(std::string_view("\n\x1A", 2)));
 }
 
+// set.ini exists but cannot be read: the file and the error, and the end of the program.
+std::string CannotReadMessage(int error) {
+  return std::string("set.iniを読み込めません。\n") + core::ErrorText(error) +
+         "\nset.iniが読み込めるか確認してください。\nプログラムを終了します。";
+}
+
 }  // namespace
 
 SettingsStore::SettingsStore(ui::Backend& backend) : m_backend(backend) {}
@@ -92,6 +99,12 @@ int SettingsStore::Load() {
   };
   bool written_by_setup = false;
   if (!file.Open(kFileName)) {
+    // Only a missing file is a first start. Any other error (no permission, a folder, an I/O
+    // error) leaves the file and the user's names alone: the program ends.
+    if (file.open_error() != ENOENT) {
+      m_backend.MessageBox(CannotReadMessage(file.open_error()));
+      return 0;
+    }
     if (!setup_and_open()) return 0;
     written_by_setup = true;
   }
@@ -107,6 +120,11 @@ int SettingsStore::Load() {
       m_nickname = std::move(nickname);
       m_logMode = LeadingNumber(line3);
       break;
+    }
+    if (file.failed()) {
+      // A read error is no damage: what could not be read may be perfectly good.
+      m_backend.MessageBox(CannotReadMessage(file.read_error()));
+      return 0;
     }
     file.Close();
     if (written_by_setup) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -287,11 +288,13 @@ TEST_F(SettingsStoreTest, ASetIniThatCannotBeWrittenOrReadBackEndsTheProgram) {
        0444,
        0755,
        {"box:" + kDamaged, "open:133", "end:133=1", cannot_save}},
+      // Not missing, so no first start: the file and the user's names are left alone.
       {"file that can be written but not read",
-       "",
+       "YourName:Taro\r\nRinuName:Mio\r\n2\r\n",
        0200,
        0755,
-       {"open:133", "end:133=1", cannot_read}},
+       {"box:set.iniを読み込めません。\n読み書きが許可されていません (EACCES)\n"
+        "set.iniが読み込めるか確認してください。\nプログラムを終了します。"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -303,11 +306,12 @@ TEST_F(SettingsStoreTest, ASetIniThatCannotBeWrittenOrReadBackEndsTheProgram) {
     }
     ASSERT_EQ(chmod(".", c.folder_mode), 0);
     size_t from = backend.events().size();
-    AnswerSetup();
+    if (std::find(c.events.begin(), c.events.end(), "open:133") != c.events.end()) AnswerSetup();
     SettingsStore store(backend);
     EXPECT_EQ(store.Load(), 0);  // the program must end with status 1
     EXPECT_EQ(EventsFrom(from), c.events);
-    if (c.file && c.file_mode != 0200) {
+    if (c.file) {
+      ASSERT_EQ(chmod("set.ini", 0644), 0);
       EXPECT_EQ(ReadFile("set.ini"), c.file);
     }
   }

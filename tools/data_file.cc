@@ -58,6 +58,8 @@ std::string PlainProblem(std::string_view plain, FileKind kind, bool decoding) {
     body.remove_prefix(std::min(body.find_first_not_of(','), body.size()));
   }
   StoreProblem problem = CheckStorable(body);
+  // The length is reported in words of its own (LengthWarning).
+  if (problem == StoreProblem::kTooLong) problem = StoreProblem::kNone;
   if (problem == StoreProblem::kReadsAsComment) {
     return "the record starts with \",,\", which is stored as \"//\" and would be skipped as a "
            "comment";
