@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/file_calls.h"
+
 namespace core {
 namespace {
 
@@ -18,7 +20,7 @@ constexpr char kCtrlZ = 0x1A;
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    ssize_t n = sys::Write(fd, bytes.data(), bytes.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -37,7 +39,7 @@ bool TextReader::Open(const std::string& path, bool ctrl_z_ends_file) {
   // Non-blocking, so a named pipe in the file's place cannot hang the program; it is then
   // refused below like a folder.
   m_openError = 0;
-  m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  m_fd = sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (m_fd < 0) {
     m_openError = errno;
     return false;
@@ -67,7 +69,7 @@ bool TextReader::Open(const std::string& path, bool ctrl_z_ends_file) {
 }
 
 void TextReader::Close() {
-  if (m_fd >= 0) ::close(m_fd);
+  if (m_fd >= 0) sys::Close(m_fd);
   m_fd = -1;
 }
 
@@ -88,7 +90,7 @@ bool TextReader::Fill(size_t wanted) {
   }
   if (m_cap < wanted) Reserve(wanted + kBlock);
   while (!m_eof && m_end < wanted) {
-    ssize_t n = ::read(m_fd, m_buf.get() + m_end, m_cap - m_end);
+    ssize_t n = sys::Read(m_fd, m_buf.get() + m_end, m_cap - m_end);
     if (n < 0) {
       if (errno == EINTR) continue;
       m_readError = errno;
@@ -193,22 +195,22 @@ AppendResult Append(const std::string& path, std::string_view bytes, bool own_li
   // to without that look.
   int fd = -1;
   if (own_line)
-    fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    fd = sys::Open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) {
     own_line = false;
-    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    fd = sys::Open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
   }
   if (fd < 0) return AppendResult::kOpenFailed;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
+    sys::Close(fd);
     return AppendResult::kOpenFailed;
   }
   off_t before = st.st_size;
   std::string joined;
   if (own_line && before > 0) {
     char last = '\n';
-    if (::pread(fd, &last, 1, before - 1) == 1 && last != '\n') {
+    if (sys::Pread(fd, &last, 1, before - 1) == 1 && last != '\n') {
       joined.reserve(bytes.size() + 2);
       joined = "\r\n";
       joined += bytes;
@@ -221,7 +223,7 @@ AppendResult Append(const std::string& path, std::string_view bytes, bool own_li
     // even that fails).
     (void)!::ftruncate(fd, before);
   }
-  if (::close(fd) != 0) ok = false;
+  if (sys::Close(fd) != 0) ok = false;
   return ok ? AppendResult::kOk : AppendResult::kWriteFailed;
 }
 
@@ -245,26 +247,25 @@ int FileReplacement::Begin() {
   m_failed = false;
   if (m_temp.empty() || m_temp.find("XXXXXX") != std::string::npos) {
     m_temp = m_path + ".new-XXXXXX";
-    m_fd = ::mkstemp(m_temp.data());
-    if (m_fd >= 0) ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
+    m_fd = sys::MakeTemp(m_temp.data());
   } else {
     // A name of our own: whatever stands there (a left-over copy, a link) goes first.
     ::unlink(m_temp.c_str());
-    m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    m_fd = sys::Open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
   }
   return m_fd;
 }
 
 void FileReplacement::Abort() {
   if (m_fd < 0) return;
-  ::close(m_fd);
+  sys::Close(m_fd);
   m_fd = -1;
   ::unlink(m_temp.c_str());
 }
 
 bool FileReplacement::Commit() {
   if (m_fd < 0) return false;
-  bool ok = !m_failed && ::fsync(m_fd) == 0;
+  bool ok = !m_failed && sys::Fsync(m_fd) == 0;
   // The rename would replace even a read-only file: ask first whether it may be written,
   // and give the new file its permissions.
   mode_t mode = 0644;
@@ -272,16 +273,16 @@ bool FileReplacement::Commit() {
   if (ok && ::stat(m_path.c_str(), &st) == 0) {
     int probe = -1;
     ok = S_ISREG(st.st_mode) &&
-         (probe = ::open(m_path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK)) >= 0;
-    if (probe >= 0) ::close(probe);
+         (probe = sys::Open(m_path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK)) >= 0;
+    if (probe >= 0) sys::Close(probe);
     mode = st.st_mode & 07777;
   } else if (ok && errno != ENOENT) {
     ok = false;
   }
   ok = ok && ::fchmod(m_fd, mode) == 0;
-  if (::close(m_fd) != 0) ok = false;
+  if (sys::Close(m_fd) != 0) ok = false;
   m_fd = -1;
-  if (ok && ::rename(m_temp.c_str(), m_path.c_str()) != 0) ok = false;
+  if (ok && sys::Rename(m_temp.c_str(), m_path.c_str()) != 0) ok = false;
   if (!ok) {
     ::unlink(m_temp.c_str());
     return false;

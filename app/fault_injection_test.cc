@@ -1,0 +1,137 @@
+// Every system call of the operations that store something fails once in turn: teaching a
+// pair, learning a pair from the conversation, forgetting, saving the settings and appending
+// to the log. After each fault the file is as it was or complete, never half written, and a
+// failure is never reported as a success: the user is told.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "core/file_calls.h"
+#include "engine/reply_engine.h"
+#include "log/conversation_log.h"
+#include "memory/word_memory.h"
+#include "res/resource.h"
+#include "settings/settings_store.h"
+#include "testing/work_folder.h"
+
+namespace {
+
+using namespace testing_support;
+using core::sys::Call;
+
+constexpr std::array<const char*, 6> kCallNames = {"open",  "read",   "write",
+                                                   "fsync", "rename", "close"};
+
+// One operation: it starts from `setup`, works on `file`, and says whether it reported
+// success; `complete` is the file once the operation succeeded.
+struct Operation {
+  const char* name;
+  std::function<void()> setup;
+  std::function<bool(ScriptedBackend&)> run;
+  const char* file;
+  std::string complete;
+};
+
+class FaultInjectionTest : public WorkFolderTest {
+ protected:
+  void TearDown() override {
+    core::sys::SetFaultHook(nullptr);
+    WorkFolderTest::TearDown();
+  }
+
+  // Runs `op` once with no fault, counting its calls, then once for each of them with that
+  // call failing. Returns how many faults were injected.
+  int InjectEveryFault(const Operation& op) {
+    std::array<int, 6> calls{};
+    op.setup();
+    core::sys::SetFaultHook([&](Call call) {
+      ++calls[static_cast<size_t>(call)];
+      return 0;
+    });
+    ScriptedBackend clean;
+    EXPECT_TRUE(op.run(clean)) << op.name << " fails without a fault";
+    core::sys::SetFaultHook(nullptr);
+    EXPECT_EQ(ReadFile(op.file), op.complete) << op.name;
+
+    int injected = 0;
+    for (size_t kind = 0; kind < calls.size(); ++kind) {
+      for (int nth = 0; nth < calls[kind]; ++nth) {
+        SCOPED_TRACE(std::string(op.name) + ": " + kCallNames[kind] + " #" + std::to_string(nth));
+        op.setup();
+        const std::string before = Exists(op.file) ? ReadFile(op.file) : "";
+        int seen = 0;
+        core::sys::SetFaultHook([&](Call call) {
+          return static_cast<size_t>(call) == kind && seen++ == nth ? EIO : 0;
+        });
+        ScriptedBackend faulty;
+        const bool reported_success = op.run(faulty);
+        core::sys::SetFaultHook(nullptr);
+        const std::string after = Exists(op.file) ? ReadFile(op.file) : "";
+        EXPECT_TRUE(after == before || after == op.complete) << "half written: " << after;
+        if (reported_success) {
+          EXPECT_EQ(after, op.complete) << "a failure reported as a success";
+        } else {
+          EXPECT_FALSE(faulty.boxes().empty()) << "a failure nobody was told of";
+        }
+        ++injected;
+      }
+    }
+    std::printf("fault injection: %s: %d faults (", op.name, injected);
+    for (size_t kind = 0; kind < calls.size(); ++kind) {
+      std::printf("%s%s %d", kind ? ", " : "", kCallNames[kind], calls[kind]);
+    }
+    std::printf(")\n");
+    return injected;
+  }
+
+  static void Files() {
+    WriteFile("set.ini", "YourName:Taro\r\nRinuName:Mio\r\n2\r\n");
+    WriteFile("memory.dat", Stored({"// memory", "hi%+%one", "hi%+%two", "abc%+%xyz"}));
+    WriteFile("log.txt", "earlier\r\n");
+  }
+};
+
+TEST_F(FaultInjectionTest, EveryFailingCallLeavesTheFileWholeAndIsReported) {
+  const std::string memory = Stored({"// memory", "hi%+%one", "hi%+%two", "abc%+%xyz"});
+  const Operation operations[] = {
+      {"teach", Files,
+       [](ScriptedBackend& b) { return WordMemory(b).LearnFromLine("みかん===黄色") == 1; },
+       "memory.dat", memory + Stored({"みかん%+%黄色"})},
+      {"learn a pair", Files,
+       [](ScriptedBackend& b) {
+         ConversationLog log(b);
+         ReplyEngine engine(b, log);
+         engine.RememberForPair("R");
+         engine.AppendConversationPair("line");
+         return b.boxes().empty();
+       },
+       "memory.dat", memory + Stored({"R%+%line"})},
+      {"forget", Files,
+       [](ScriptedBackend& b) {
+         b.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "2"), Press(ui::IDOK)});
+         int result = WordMemory(b).ForgetKeyword("hi");
+         return result == 1;
+       },
+       "memory.dat", Stored({"// memory", "hi%+%one", "abc%+%xyz"})},
+      {"save settings", Files,
+       [](ScriptedBackend& b) {
+         SettingsStore settings(b);
+         settings.Assign("Jiro", "Ren", 0);
+         return settings.Save() == 1;
+       },
+       "set.ini", "YourName:Jiro\r\nRinuName:Ren\r\n0\r\n"},
+      {"append to the log", Files,
+       [](ScriptedBackend& b) {
+         SettingsStore settings(b);
+         settings.Assign("Taro", "Mio", TEXT);
+         return ConversationLog(b).WriteNote(settings, "note") == LogResult::kWritten;
+       },
+       "log.txt", "earlier\r\nnote\r\n"},
+  };
+  for (const Operation& op : operations) EXPECT_GT(InjectEveryFault(op), 0) << op.name;
+}
+
+}  // namespace
