@@ -8,12 +8,12 @@
 #include <cstring>
 
 #include "core/record_format.h"
+#include "core/record_scan.h"
+#include "core/text_file.h"
 #include "memory/forget_choice_dialog.h"
 #include "memory/forget_keyword_dialog.h"
-#include "memory/forget_scan.h"
 #include "memory/learn_dialog.h"
 #include "ui/backend.h"
-#include "core/text_file.h"
 
 namespace {
 
@@ -122,18 +122,17 @@ int WordMemory::AskKeyword(std::string& keyword) {
 }
 
 int WordMemory::ListMatches(const std::string& keyword) {
-  ForgetScan scan(keyword);
+  core::RecordScan scan(keyword, core::kForgetRules);
   if (!scan.Open(kMemoryFile)) return 0;
   m_pszKeyword.assign(keyword.c_str());
   m_strMatches.clear();
   int count = 0;
-  ForgetScan::Piece piece;
-  while (scan.Next(&piece)) {
-    if (!piece.matches) continue;
+  core::RecordScan::Piece piece;
+  while (scan.NextMatch(&piece)) {
     ++count;
     m_strMatches += std::to_string(count);
     m_strMatches += " : ";
-    ForgetScan::AppendPlain(piece, &m_strMatches);
+    core::RecordScan::AppendPlain(piece, &m_strMatches);
   }
   CollapseLineBreaks(m_strMatches);
   ExpandLineBreaks(m_strMatches);
@@ -172,15 +171,14 @@ int WordMemory::ChooseNumber(int& number) {
 
 int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
   m_copy.Abort();
-  ForgetScan scan(keyword);
+  core::RecordScan scan(keyword, core::kForgetRules);
   if (!scan.Open(kMemoryFile)) return 0;
   int out = m_copy.Begin();
   if (out >= 0) scan.CopyTo(out);
   int count = 0;
   bool found = false;
-  ForgetScan::Piece piece;
-  while (scan.Next(&piece)) {
-    if (!piece.matches) continue;
+  core::RecordScan::Piece piece;
+  while (scan.NextMatch(&piece)) {
     if (++count == n) {
       found = true;
       scan.DropLine();

@@ -1,6 +1,6 @@
-// ForgetScan: its pieces are the text-mode reader's pieces, whatever the size of its reads,
+// RecordScan: its pieces are the text-mode reader's pieces, whatever the size of its reads,
 // and its copy is the file byte for byte without the dropped lines.
-#include "memory/forget_scan.h"
+#include "core/record_scan.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,30 +12,31 @@
 #include <vector>
 
 #include "core/record_format.h"
-#include "testing/work_folder.h"
 #include "core/text_file.h"
+#include "testing/work_folder.h"
 
+namespace core {
 namespace {
 
 using namespace testing_support;
 using Pieces = std::vector<std::pair<std::string, bool>>;
 
-class ForgetScanTest : public WorkFolderTest {};
+class RecordScanTest : public WorkFolderTest {};
 
 Pieces ReaderPieces(const std::string& path) {
   Pieces pieces;
-  core::TextReader reader;
+  TextReader reader;
   EXPECT_TRUE(reader.Open(path));
-  core::TextReader::Piece piece;
+  TextReader::Piece piece;
   while (reader.Next(kForgetReadUnit, &piece)) pieces.emplace_back(piece.text, piece.line_end);
   return pieces;
 }
 
 Pieces ScanPieces(const std::string& path, size_t read_size) {
   Pieces pieces;
-  ForgetScan scan("", read_size);
+  RecordScan scan("", kForgetRules, read_size);
   EXPECT_TRUE(scan.Open(path));
-  ForgetScan::Piece piece;
+  RecordScan::Piece piece;
   while (scan.Next(&piece)) pieces.emplace_back(piece.text, piece.line_end);
   EXPECT_FALSE(scan.failed());
   return pieces;
@@ -58,10 +59,10 @@ std::string WithoutLine(const std::string& file, size_t line) {
 size_t CopyDropping(size_t drop, size_t read_size) {
   int out = ::open("copy.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
   EXPECT_GE(out, 0);
-  ForgetScan scan("", read_size);
+  RecordScan scan("", kForgetRules, read_size);
   EXPECT_TRUE(scan.Open("memory.dat"));
   scan.CopyTo(out);
-  ForgetScan::Piece piece;
+  RecordScan::Piece piece;
   size_t line = 0, dropped_line = 0;
   for (size_t i = 0; scan.Next(&piece); ++i) {
     if (i == drop) {
@@ -116,7 +117,7 @@ std::vector<std::string> TrickyFiles() {
   return files;
 }
 
-TEST_F(ForgetScanTest, PiecesAreTheTextReadersForEveryReadSize) {
+TEST_F(RecordScanTest, PiecesAreTheTextReadersForEveryReadSize) {
   for (const std::string& file : TrickyFiles()) {
     WriteFile("memory.dat", file);
     Pieces expected = ReaderPieces("memory.dat");
@@ -127,7 +128,7 @@ TEST_F(ForgetScanTest, PiecesAreTheTextReadersForEveryReadSize) {
   }
 }
 
-TEST_F(ForgetScanTest, CopyIsByteForByteWithoutTheDroppedLine) {
+TEST_F(RecordScanTest, CopyIsByteForByteWithoutTheDroppedLine) {
   for (const std::string& file : TrickyFiles()) {
     WriteFile("memory.dat", file);
     size_t pieces = ReaderPieces("memory.dat").size();
@@ -144,7 +145,7 @@ TEST_F(ForgetScanTest, CopyIsByteForByteWithoutTheDroppedLine) {
   }
 }
 
-TEST_F(ForgetScanTest, LineLongerThanTheBufferIsKeptWholeUntilItsEnd) {
+TEST_F(RecordScanTest, LineLongerThanTheBufferIsKeptWholeUntilItsEnd) {
   const std::string file = "a\r\n" + std::string(100000, 'x') + "\r\nb\r\n";
   WriteFile("memory.dat", file);
   size_t pieces = ReaderPieces("memory.dat").size();
@@ -153,7 +154,7 @@ TEST_F(ForgetScanTest, LineLongerThanTheBufferIsKeptWholeUntilItsEnd) {
   EXPECT_EQ(ReadFile("copy.out"), "a\r\nb\r\n");
 }
 
-TEST_F(ForgetScanTest, PlainTextOfAPieceAsTheListShowsIt) {
+TEST_F(RecordScanTest, PlainTextOfAPieceAsTheListShowsIt) {
   const struct {
     std::string stored;
     bool line_end;
@@ -170,12 +171,12 @@ TEST_F(ForgetScanTest, PlainTextOfAPieceAsTheListShowsIt) {
   };
   for (const auto& c : cases) {
     std::string out = "> ";
-    ForgetScan::AppendPlain(ForgetScan::Piece{c.stored, c.line_end, false, false}, &out);
+    RecordScan::AppendPlain(RecordScan::Piece{c.stored, c.line_end, false, false}, &out);
     EXPECT_EQ(out, "> " + c.plain);
   }
 }
 
-TEST_F(ForgetScanTest, KeywordPartEndsAtTheSeparatorOrAtAStoredNul) {
+TEST_F(RecordScanTest, KeywordPartEndsAtTheSeparatorOrAtAStoredNul) {
   const struct {
     std::string keyword;
     std::string stored;  // one line, as stored
@@ -198,12 +199,13 @@ TEST_F(ForgetScanTest, KeywordPartEndsAtTheSeparatorOrAtAStoredNul) {
   };
   for (const auto& c : cases) {
     WriteFile("memory.dat", c.stored);
-    ForgetScan scan(c.keyword);
+    RecordScan scan(c.keyword, kForgetRules);
     ASSERT_TRUE(scan.Open("memory.dat"));
-    ForgetScan::Piece piece;
+    RecordScan::Piece piece;
     ASSERT_TRUE(scan.Next(&piece));
     EXPECT_EQ(piece.matches, c.matches) << c.keyword << " / " << c.stored;
   }
 }
 
 }  // namespace
+}  // namespace core
