@@ -123,28 +123,6 @@ class RecordScan::Matcher {
     }
   }
 
-  // The start of the first line from `pos` (a line start) that the fast path cannot turn
-  // down; see SkipLinesThatCannotMatch.
-  size_t SkipLines(const char* buf, size_t pos, size_t end, size_t unit) const {
-    const unsigned char* ubuf = reinterpret_cast<const unsigned char*>(buf);
-    for (size_t block = pos; block + 64 <= end; block += 64) {
-      for (uint64_t bits = LineBreakBits(buf + block); bits != 0; bits &= bits - 1) {
-        const size_t lf = block + static_cast<size_t>(std::countr_zero(bits));
-        // Most lines: at least two bytes before a CR LF, shorter than a piece, turned down
-        // by their first two bytes.
-        if (lf - pos >= 3 && lf - pos < unit && !HasPair(ubuf[pos], ubuf[pos + 1])) {
-          pos = lf + 1;
-          continue;
-        }
-        size_t len = lf - pos;
-        if (len > 0 && buf[lf - 1] == '\r') --len;
-        if (len + 1 > unit || !CannotMatchLine(ubuf + pos, len)) return pos;
-        pos = lf + 1;
-      }
-    }
-    return pos;
-  }
-
   // False when the stored bytes a, b side by side in a keyword read back as two bytes that
   // never stand so in the text: a keyword holding them cannot occur. True also when either
   // may end the keyword, so a miss is always safe to turn down.
@@ -304,15 +282,39 @@ bool RecordScan::Next(Piece* piece) {
 // The fast path of the search, which is most of a turn on a large memory.dat. The buffer is
 // taken 64 bytes at a time: a few wide compares give a bit for each line break in them
 // (LineBreakBits), so each line end is a count of trailing zeros, with no call and no loop
-// per line. Most lines are one piece and are turned down by the table lookup of their first
-// two bytes (HasPair), the rest by CannotMatchLine; none is cut into pieces or copied. A
-// line that is not turned down, a line longer than a piece and the last line of the buffer
-// go to Next, which judges every piece by the exact rules. A line skipped here is no match
-// whatever the comment rule, and no first piece of a line that a later piece continues, so
-// what Next finds stays as it was.
+// per byte. Most lines are one piece and are turned down by one table lookup of their first
+// two bytes (HasPair), most others by CannotMatchLine; none is cut into pieces or copied.
+// A line that is not turned down, a line longer than a piece and the last line of the
+// buffer are left to Next, which judges every piece by the exact rules. A line skipped here
+// matches under no comment rule and no line after it depends on it, so the matches are the
+// ones Next alone would give.
 void RecordScan::SkipLinesThatCannotMatch() {
   if (!m_atLineStart || m_fd < 0) return;
-  m_pos = m_matcher->SkipLines(m_buf.get(), m_pos, m_end, m_rules.read_unit);
+  const Matcher& matcher = *m_matcher;
+  const char* buf = m_buf.get();
+  const unsigned char* ubuf = reinterpret_cast<const unsigned char*>(buf);
+  const size_t unit = m_rules.read_unit;
+  const size_t end = m_end;
+  // The start of the first line that is not turned down.
+  auto skip = [&](size_t pos) {
+    for (size_t block = pos; block + 64 <= end; block += 64) {
+      for (uint64_t bits = LineBreakBits(buf + block); bits != 0; bits &= bits - 1) {
+        const size_t lf = block + static_cast<size_t>(std::countr_zero(bits));
+        // Most lines: three bytes or more before the LF (two of text before a CR LF),
+        // shorter than a piece.
+        if (lf - pos >= 3 && lf - pos < unit && !matcher.HasPair(ubuf[pos], ubuf[pos + 1])) {
+          pos = lf + 1;
+          continue;
+        }
+        size_t len = lf - pos;
+        if (len > 0 && buf[lf - 1] == '\r') --len;
+        if (len + 1 > unit || !matcher.CannotMatchLine(ubuf + pos, len)) return pos;
+        pos = lf + 1;
+      }
+    }
+    return pos;
+  };
+  m_pos = skip(m_pos);
   if (m_out >= 0) m_lineStart = m_pos;
 }
 
