@@ -9,6 +9,7 @@
 
 #include "core/random_source.h"
 #include "core/record_format.h"
+#include "core/record_scan.h"
 #include "core/text_file.h"
 #include "memory/word_memory.h"
 #include "res/links.h"
@@ -57,115 +58,6 @@ constexpr const char* kForgotNote = "言葉を忘れさせました！";
 constexpr const char* kForgetFailedNote =
     "言葉を忘れさせようとしましたが、何らかの理由で忘れることが出来ませんでした。";
 constexpr const char* kForgetFailedBox = "忘れさせるのに失敗しました。";
-
-// The matching of one turn: decides for each piece of memory.dat, as the text-mode reader
-// gives it, whether it is a record whose keyword occurs in the user's line.
-//
-// A piece stands for zero-terminated text: it ends at its first NUL. Read back (-3), a
-// stored 0x03 becomes a NUL and ends the plain text there. The keyword is the plain text
-// before its first "%+%", or all of it (with the line break, if the piece has one and
-// nothing cut it short) when there is no separator. The keyword matches when it occurs in
-// the line with ASCII letters folded to one case; an empty keyword matches every non-empty
-// line.
-//
-// Most records are turned down after a few bytes: a keyword longer than the line, or one
-// with two (folded) bytes side by side that never stand so in the line, cannot occur in it.
-class LineMatcher {
- public:
-  explicit LineMatcher(const std::string& line) {
-    for (int b = 0; b < 256; ++b) {
-      unsigned char c = static_cast<unsigned char>(b);
-      m_fold[b] = (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
-    }
-    for (int b = 0; b < 256; ++b) {
-      m_foldStored[b] = m_fold[static_cast<unsigned char>(b - 3)];
-      m_stop[b] = (b == 0x00 || b == 0x03 || b == kStoredSeparator[0]) ? 1 : 0;
-    }
-    size_t end = line.find('\0');
-    if (end == std::string::npos) end = line.size();
-    m_line.resize(end);
-    for (size_t i = 0; i < end; ++i) m_line[i] = static_cast<char>(Fold(line[i]));
-    for (size_t i = 0; i < end; ++i) {
-      unsigned char a = static_cast<unsigned char>(m_line[i]);
-      m_bytes[a >> 6] |= uint64_t{1} << (a & 63);
-      if (i + 1 < end) {
-        unsigned pair = Pair(a, static_cast<unsigned char>(m_line[i + 1]));
-        m_pairs[pair >> 6] |= uint64_t{1} << (pair & 63);
-      }
-    }
-  }
-
-  // `text` is a piece without its line break; `line_end` tells whether it had one.
-  bool Matches(std::string_view text, bool line_end) const {
-    const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
-    const size_t n = text.size();
-    // Empty lines (the line break or a NUL first) and comments are skipped.
-    if (n == 0 || t[0] == 0) return false;
-    if (n >= 2 && t[0] == '/' && t[1] == '/') return false;
-
-    // One pass over the keyword: it ends at the first separator or at the end of the plain
-    // text. Every two bytes side by side in it must stand side by side in the line, so most
-    // keywords are turned down at their second byte.
-    const size_t room = m_line.size();
-    unsigned char prev = 0;  // the folded byte before kw
-    size_t kw = 0;           // stored keyword length
-    for (; kw < n; ++kw) {
-      const unsigned char c = t[kw];
-      if (m_stop[c] && (c != kStoredSeparator[0] || IsSeparatorAt(t, n, kw))) break;
-      if (kw >= room) return false;  // longer than the line
-      const unsigned char f = m_foldStored[c];
-      if (kw > 0 && !HasPair(prev, f)) return false;
-      prev = f;
-    }
-    // Without a separator, a whole line keeps its line break in the keyword.
-    const bool with_break = kw == n && line_end;
-    if (with_break) {
-      if (kw >= room || (kw > 0 && !HasPair(prev, '\n'))) return false;
-      prev = '\n';
-    }
-    const size_t len = kw + (with_break ? 1 : 0);
-    if (len == 0) return room > 0;
-    if (len == 1) return (m_bytes[prev >> 6] >> (prev & 63)) & 1;
-
-    unsigned char needle[kReplyReadUnit + 1];
-    for (size_t i = 0; i < kw; ++i) needle[i] = m_foldStored[t[i]];
-    if (with_break) needle[kw] = '\n';
-    return std::string_view(m_line).find(std::string_view(reinterpret_cast<const char*>(needle),
-                                                          len)) != std::string_view::npos;
-  }
-
- private:
-  static constexpr unsigned char kStoredSeparator[3] = {'%' + 3, '+' + 3, '%' + 3};
-
-  static bool IsSeparatorAt(const unsigned char* t, size_t n, size_t i) {
-    return i + 2 < n && t[i + 1] == kStoredSeparator[1] && t[i + 2] == kStoredSeparator[2];
-  }
-  unsigned char Fold(char c) const { return m_fold[static_cast<unsigned char>(c)]; }
-  static unsigned Pair(unsigned char a, unsigned char b) { return (unsigned{a} << 8) | b; }
-  bool HasPair(unsigned char a, unsigned char b) const {
-    unsigned pair = Pair(a, b);
-    return (m_pairs[pair >> 6] >> (pair & 63)) & 1;
-  }
-
-  std::string m_line;  // the user's line, folded
-  unsigned char m_fold[256];
-  unsigned char m_foldStored[256];  // a stored byte read back and folded
-  unsigned char m_stop[256];        // bytes that may end the stored keyword
-  uint64_t m_bytes[4] = {};
-  uint64_t m_pairs[65536 / 64] = {};
-};
-
-// The plain record of a matching piece: read back, up to its first NUL.
-size_t PlainRecord(std::string_view text, char* out) {
-  size_t i = 0;
-  for (; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == 0x00 || c == 0x03) break;
-    out[i] = static_cast<char>(c - 3);
-  }
-  out[i] = '\0';
-  return i;
-}
 
 }  // namespace
 
@@ -360,15 +252,14 @@ int ReplyEngine::SearchMemory(const std::string& line) {
   // A save.temp left by a turn that never finished must not be drawn from. If it cannot be
   // deleted, it stays stale until this search writes it afresh.
   m_candidatesStale = ::unlink(kCandidateFile) != 0 && errno != ENOENT;
-  core::TextReader reader;
-  if (!reader.Open(kMemoryFile)) return 0;
-  LineMatcher matcher(line);
+  core::RecordScan scan(line, core::kReplySearchRules);
+  if (!scan.Open(kMemoryFile)) return 0;
   int matched = 0;
-  core::TextReader::Piece piece;
-  char record[kReplyReadUnit + 1];
-  while (reader.Next(kReplyReadUnit, &piece)) {
-    if (!matcher.Matches(piece.text, piece.line_end)) continue;
-    const size_t size = PlainRecord(piece.text, record);
+  core::RecordScan::Piece piece;
+  std::string record;
+  while (scan.NextMatch(&piece)) {
+    record.clear();
+    core::RecordScan::AppendPlain(piece, &record);
     if (m_candidates < 0 && !m_candidatesFailed) {
       m_candidates =
           ::open(kCandidateFile, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
@@ -379,7 +270,7 @@ int ReplyEngine::SearchMemory(const std::string& line) {
         m_candidatesStale = false;
       }
     }
-    CollectCandidate(std::string_view(record, size));
+    CollectCandidate(record);
     ++matched;
   }
   CloseCandidates();

@@ -8,11 +8,11 @@
 #include <cstring>
 
 #include "core/record_format.h"
+#include "core/record_scan.h"
 #include "core/text_codec.h"
 #include "core/text_file.h"
 #include "memory/forget_choice_dialog.h"
 #include "memory/forget_keyword_dialog.h"
-#include "memory/forget_scan.h"
 #include "memory/learn_dialog.h"
 #include "ui/backend.h"
 
@@ -149,18 +149,17 @@ int WordMemory::AskKeyword(std::string& keyword) {
 }
 
 int WordMemory::ListMatches(const std::string& keyword) {
-  ForgetScan scan(keyword);
+  core::RecordScan scan(keyword, core::kForgetRules);
   if (!scan.Open(kMemoryFile)) return 0;
   m_keyword.assign(keyword.c_str());
   m_strMatches.clear();
   int count = 0;
-  ForgetScan::Piece piece;
-  while (scan.Next(&piece)) {
-    if (!piece.matches) continue;
+  core::RecordScan::Piece piece;
+  while (scan.NextMatch(&piece)) {
     ++count;
     m_strMatches += std::to_string(count);
     m_strMatches += " : ";
-    ForgetScan::AppendPlain(piece, &m_strMatches);
+    core::RecordScan::AppendPlain(piece, &m_strMatches);
     // The first piece of a long line, or one a NUL cut short, has no line break of its own.
     if (m_strMatches.back() != '\n') m_strMatches.push_back('\n');
   }
@@ -204,15 +203,14 @@ int WordMemory::ChooseNumber(int& number) {
 
 int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
   m_copy.Abort();
-  ForgetScan scan(keyword);
+  core::RecordScan scan(keyword, core::kForgetRules);
   if (!scan.Open(kMemoryFile)) return 0;
   int out = m_copy.Begin();
   if (out >= 0) scan.CopyTo(out);
   int count = 0;
   bool found = false;
-  ForgetScan::Piece piece;
-  while (scan.Next(&piece)) {
-    if (!piece.matches) continue;
+  core::RecordScan::Piece piece;
+  while (scan.NextMatch(&piece)) {
     if (++count == n) {
       found = true;
       scan.DropLine();
