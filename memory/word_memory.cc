@@ -204,7 +204,11 @@ int WordMemory::ChooseNumber(int& number) {
 int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
   m_copy.Abort();
   core::RecordScan scan(keyword, core::kForgetRules);
-  if (!scan.Open(kMemoryFile)) return 0;
+  if (!scan.Open(kMemoryFile)) {
+    // Listed a moment ago, gone or unreadable now: nothing can be removed.
+    m_backend.MessageBox(kCannotOpen);
+    return 0;
+  }
   int out = m_copy.Begin();
   if (out >= 0) scan.CopyTo(out);
   int count = 0;
