@@ -3,7 +3,9 @@
 # installed launcher without a display (Qt's offscreen platform): once in a working folder
 # that does not exist yet, where the program must wait in its first-run setup dialog, and
 # once in one that holds set.ini, where it must open the chat window and log its greeting.
+# The desktop entry and the metainfo must pass desktop-file-validate and appstreamcli.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR BINDIR LIBEXECDIR DATADIR WITH_DATA_TOOL(ON|OFF)
+#                        APPSTREAM_ID
 set -uo pipefail
 build="$1"
 src="$2"
@@ -11,6 +13,7 @@ bindir="$3"
 libexecdir="$4"
 datadir="$5"
 with_tool="$6"
+appstream_id="$7"
 
 tmp="$(mktemp -d)"
 pid=""
@@ -67,22 +70,32 @@ fi
 for f in memory.dat boke.dat no.dat help.html; do
   expect_same "$datadir/rinu/$f" "$src/data/$f"
 done
-expect_png "$datadir/icons/hicolor/16x16/apps/rinu.png" 16
-expect_png "$datadir/icons/hicolor/32x32/apps/rinu.png" 32
+for size in 16 24 32 48 64 128 256; do
+  expect_png "$datadir/icons/hicolor/${size}x${size}/apps/rinu.png" "$size"
+done
+expect_same "$datadir/icons/hicolor/scalable/apps/rinu.svg" "$src/res/icons/rinu.svg"
 
 entry="$prefix/$datadir/applications/rinu.desktop"
 if [ ! -f "$entry" ]; then
   fail "$datadir/applications/rinu.desktop is missing"
 else
-  for line in "[Desktop Entry]" "Type=Application" "Name=Rinu++アプリケーション" \
-    "Comment=Rinu初のGUIです" "Exec=$prefix/$bindir/rinu" "TryExec=$prefix/$bindir/rinu" \
-    "Icon=rinu" "X-Rinu-Version=1.0.0.0"; do
+  for line in "[Desktop Entry]" "Type=Application" "Name=Rinu++" "Name[ja]=Rinu++" \
+    "GenericName[ja]=おしゃべり相手" "Exec=$prefix/$bindir/rinu" "TryExec=$prefix/$bindir/rinu" \
+    "Icon=rinu" "StartupWMClass=rinu" "X-Rinu-Version=1.0.0.0"; do
     grep -qxF -- "$line" "$entry" || fail "rinu.desktop lacks the line '$line'"
   done
+  for key in GenericName Comment 'Comment\[ja\]' Keywords 'Keywords\[ja\]' Categories; do
+    grep -q "^$key=." "$entry" || fail "rinu.desktop has no $key"
+  done
   grep -q '@' "$entry" && fail "rinu.desktop has an unfilled field: $(grep '@' "$entry")"
-  if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$entry" >&2 || fail "desktop-file-validate refuses rinu.desktop"
-  fi
+  desktop-file-validate "$entry" >&2 || fail "desktop-file-validate refuses rinu.desktop"
+fi
+metainfo="$prefix/$datadir/metainfo/$appstream_id.metainfo.xml"
+if [ ! -f "$metainfo" ]; then
+  fail "$datadir/metainfo/$appstream_id.metainfo.xml is missing"
+else
+  grep -q '@' "$metainfo" && fail "the metainfo has an unfilled field: $(grep '@' "$metainfo")"
+  appstreamcli validate --no-net "$metainfo" >&2 || fail "appstreamcli refuses the metainfo"
 fi
 grep -qF "$entry" "$build/install_manifest.txt" 2>/dev/null ||
   fail "install_manifest.txt does not list rinu.desktop"

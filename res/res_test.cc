@@ -119,4 +119,65 @@ TEST(SetupTemplate, EveryControlLiesInsideTheDialog) {
   }
 }
 
+// What a PNG file's header says: width, height, bit depth and colour type.
+struct PngHeader {
+  int width = 0, height = 0, depth = 0, colour_type = -1;
+};
+PngHeader ReadPngHeader(const std::string& png) {
+  PngHeader h;
+  if (png.size() < 26 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
+      png.compare(12, 4, "IHDR") != 0) {
+    return h;
+  }
+  auto u32 = [&](size_t at) {
+    int v = 0;
+    for (size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(png[at + i]);
+    return v;
+  };
+  h.width = u32(16);
+  h.height = u32(20);
+  h.depth = static_cast<unsigned char>(png[24]);
+  h.colour_type = static_cast<unsigned char>(png[25]);
+  return h;
+}
+
+TEST(Icons, EachImageIsThePngItClaimsToBe) {
+  // Bits per pixel as the icon resource names them: 24 is RGB, 32 RGB with alpha, 8 and 4 a
+  // palette of that depth.
+  struct Case {
+    const ui::IconResource* icon;
+    int id;
+    std::vector<std::pair<int, int>> sizes_and_bits;
+  };
+  const std::vector<Case> cases = {
+      {&res::AboutIcon(), IDI_ABOUT, {{32, 24}, {32, 8}, {32, 4}, {16, 24}}},
+      {&res::ChatIcon(),
+       IDI_CHAT,
+       {{16, 24}, {24, 32}, {32, 32}, {48, 32}, {64, 32}, {128, 32}, {256, 32}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    EXPECT_EQ(c.icon->id, c.id);
+    std::vector<std::pair<int, int>> declared;
+    for (const ui::IconImage& image : c.icon->images) {
+      declared.emplace_back(image.size, image.bits_per_pixel);
+      SCOPED_TRACE(std::to_string(image.size) + "/" + std::to_string(image.bits_per_pixel));
+      PngHeader h = ReadPngHeader(image.png);
+      EXPECT_EQ(h.width, image.size);
+      EXPECT_EQ(h.height, image.size);
+      switch (image.bits_per_pixel) {
+        case 24:
+          EXPECT_TRUE(h.colour_type == 2 && h.depth == 8);
+          break;
+        case 32:
+          EXPECT_TRUE(h.colour_type == 6 && h.depth == 8);
+          break;
+        default:
+          EXPECT_TRUE(h.colour_type == 3 && h.depth == image.bits_per_pixel);
+      }
+    }
+    EXPECT_EQ(declared, c.sizes_and_bits);
+  }
+}
+
 }  // namespace

@@ -57,7 +57,8 @@ const DialogTemplate& ChatTemplate() {
       9,
       251,
       181,
-      kDlgCaption | kDlgSysMenu | kDlgMinimizeBox | kDlgAppWindow,
+      // Whatever has the focus, typing is never taken for 送信(&O) or 終了(&E).
+      kDlgCaption | kDlgSysMenu | kDlgMinimizeBox | kDlgAppWindow | kDlgAltAccessKeys,
       &ChatMenu(),
       {
           {IDOK, ControlKind::kDefPushButton, "送信(&O)", {37, 160, 50, 14}, 0, nullptr},

@@ -1,6 +1,6 @@
 // The program's version information: what file properties and the desktop entry show of it.
-// The program itself never reads it. packaging/CMakeLists.txt reads the quoted values of
-// this file (as UTF-8 text) into the desktop entry, so each value stays on one line.
+// The program itself never reads it. packaging/CMakeLists.txt checks kFileVersion against
+// the project's version and puts it in the desktop entry, so it stays on one line.
 #pragma once
 
 namespace res {

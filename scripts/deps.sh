@@ -18,3 +18,31 @@ rinu_install_missing() {
 
 RINU_BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev qt6-base-dev libgl-dev)
 RINU_FONT_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk)
+# Qt's own texts (edit menus, box buttons) in Japanese.
+RINU_DESKTOP_PACKAGES=(qt6-translations-l10n)
+# For the tests: the desktop entry and metainfo validators, the Debian package's tools and
+# lintian, and the locales the Qt tests also run under.
+RINU_TEST_PACKAGES=(desktop-file-utils appstream lintian dpkg-dev locales)
+
+# Makes the locale named in $1 (for example ja_JP.UTF-8) when the system lacks it: enables it
+# in /etc/locale.gen and runs locale-gen, as root or through sudo.
+rinu_make_locale() {
+  local want="$1"
+  # locale -a writes "ja_JP.utf8" for ja_JP.UTF-8.
+  local listed
+  listed="$(echo "$want" | tr '[:upper:]' '[:lower:]' | sed 's/utf-8$/utf8/')"
+  locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | grep -qxF "$listed" && return 0
+  echo "Making the locale $want"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Please make the locale $want as root" >&2; return 1; }
+    sudo="sudo"
+  fi
+  local charset="${want##*.}"
+  if grep -q "^# *$want $charset\$" /etc/locale.gen 2>/dev/null; then
+    $sudo sed -i "s/^# *\($want $charset\)\$/\1/" /etc/locale.gen
+  elif ! grep -qx "$want $charset" /etc/locale.gen 2>/dev/null; then
+    echo "$want $charset" | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen
+}

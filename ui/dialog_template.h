@@ -51,7 +51,8 @@ enum : uint32_t {
   kDlgSysMenu = 1u << 1,  // system menu and close box
   kDlgModalFrame = 1u << 2,
   kDlgMinimizeBox = 1u << 3,
-  kDlgAppWindow = 1u << 4,  // own taskbar button
+  kDlgAppWindow = 1u << 4,      // own taskbar button
+  kDlgAltAccessKeys = 1u << 5,  // access keys need Alt: a bare letter never presses a button
 };
 
 // One image of an icon: a PNG file's bytes.

@@ -3,10 +3,11 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFontDatabase>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <cstdio>
-#include <cstdlib>
 
 #include "ui/qt/qt_dialog_window.h"
 #include "ui/qt/qt_text.h"
@@ -17,9 +18,24 @@ QtBackend::QtBackend(int& argc, char** argv) : m_app(std::make_unique<QApplicati
   // Modal loops come and go (the setup dialog runs before the chat window); none of them
   // closing may end the application.
   QApplication::setQuitOnLastWindowClosed(false);
+  // The window class (WM_CLASS "rinu", "rinu") and the desktop entry's name, so docks and
+  // task bars put the window under rinu.desktop, whatever the program file is called.
+  QApplication::setApplicationName(QStringLiteral("rinu"));
   QGuiApplication::setDesktopFileName(QStringLiteral("rinu"));
+  // Every text of the program is Japanese, so Qt's own texts (the edit fields' context
+  // menus, the buttons of its boxes) are Japanese too, under every locale.
+  m_qtTexts = std::make_unique<QTranslator>();
+  if (m_qtTexts->load(QStringLiteral("qtbase_ja"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(m_qtTexts.get());
+  } else {
+    std::fputs(
+        "rinu: Qt's Japanese texts (qtbase_ja.qm, package qt6-translations-l10n) are "
+        "not installed; Qt's own texts stay English\n",
+        stderr);
+  }
   // Menus and message boxes in a Japanese gothic, so kanji take their Japanese forms.
-  QString family = MapFontFamily(QString::fromUtf8(u8"ＭＳ Ｐゴシック"), QFontDatabase::families());
+  QString family = MapFontFamily(QString::fromUtf8(u8"ＭＳ Ｐゴシック"), FontFamilyInstalled);
   if (!family.isEmpty()) {
     QFont font = QApplication::font();
     font.setFamily(family);
@@ -56,7 +72,11 @@ void QtBackend::SetMessageBoxHook(std::function<void(const std::string&)> hook) 
 }
 
 bool QtBackend::ShellOpen(const std::string& target) {
-  return QDesktopServices::openUrl(ShellTargetUrl(target, QDir::currentPath()));
+  const QUrl url = ShellTargetUrl(target, QDir::currentPath());
+  // A missing file has nothing to open it with; the desktop would only fail later, unseen.
+  if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) return false;
+  // False when the desktop has no program to hand it to (no xdg-open, no browser).
+  return QDesktopServices::openUrl(url);
 }
 
 }  // namespace ui::qt

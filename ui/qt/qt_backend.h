@@ -1,8 +1,9 @@
 // QtBackend: the program's real windows, on Qt 6 Widgets. It owns the QApplication, turns
 // every dialog template into a modal Qt window (QtDialogWindow), shows OK-only message boxes
 // titled "Rinu++" over the active window, opens files and addresses with the desktop's
-// default program. Make one in main before any dialog runs and keep it
-// for the program's life; this header is free of Qt so main needs nothing else of it.
+// default program; Qt's own texts are Japanese (qtbase_ja.qm). Make one in main before any
+// dialog runs and keep it for the program's life; this header is free of Qt so main needs
+// nothing else of it.
 #pragma once
 
 #include <functional>
@@ -12,6 +13,7 @@
 #include "ui/backend.h"
 
 class QApplication;
+class QTranslator;
 
 namespace ui::qt {
 
@@ -26,7 +28,9 @@ class QtBackend : public Backend {
   std::unique_ptr<DialogWindow> CreateDialogWindow(Dialog& dialog) override;
   // `text` is Shift-JIS; its LF line breaks stay line breaks.
   void MessageBox(const std::string& text) override;
-  // A relative file name is looked for in the current working folder.
+  // A relative file name is looked for in the current working folder. False for a file
+  // that does not exist, and when the desktop has no program to open the target with; a
+  // program that starts and then fails is not seen.
   bool ShellOpen(const std::string& target) override;
 
   // The backend's own messages, which may name characters Shift-JIS cannot hold: UTF-8.
@@ -38,6 +42,7 @@ class QtBackend : public Backend {
 
  private:
   std::unique_ptr<QApplication> m_app;
+  std::unique_ptr<QTranslator> m_qtTexts;  // Qt's own texts in Japanese
   std::function<void(const std::string&)> m_boxHook;
 };
 

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -17,7 +18,9 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -695,16 +698,32 @@ TEST(QtBackend, SetupTemplateHasNoCancelButtonYetEscCancels) {
 }
 
 // The chat window's template: what a turn needs of it.
+constexpr const char8_t* kAboutEntry = u8"Rinu++ のﾊﾞｰｼﾞｮﾝ情報(&A)...";
 class ChatLikeDialog : public Dialog {
  public:
   ChatLikeDialog() : Dialog(res::ChatTemplate(), test_support::Backend()) {}
   std::vector<std::string> m_inputs;
+  std::vector<int> m_sysCommands;
+  int m_cancelRuns = 0;
+  bool m_focusInputAfterTurn = false;
 
  protected:
+  bool OnInitDialog() override {
+    Dialog::OnInitDialog();
+    Window()->AppendSystemMenuItem(IDM_ABOUTBOX, S(kAboutEntry));
+    SetIcon(&res::ChatIcon());
+    return true;
+  }
   void OnOK() override {
     m_inputs.push_back(GetDlgItemText(IDC_INPUT));
     SetDlgItemText(IDC_INPUT, "");
+    if (m_focusInputAfterTurn) Window()->SetFocus(IDC_INPUT);
   }
+  void OnCancel() override {
+    ++m_cancelRuns;
+    Dialog::OnCancel();
+  }
+  void OnSysCommand(int id) override { m_sysCommands.push_back(id); }
 };
 
 TEST(QtBackend, ChatTemplate) {
@@ -733,6 +752,149 @@ TEST(QtBackend, ChatTemplate) {
   });
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_EQ(dialog.m_inputs, (std::vector<std::string>{S(u8"こんにちは"), ""}));
+}
+
+TEST(QtBackend, ChatWindowTakesLettersAsTextNeverAsAccessKeys) {
+  // A click on 送信 leaves the focus on the button until the turn puts it back in the
+  // input line. Whatever has the focus, a bare letter presses no button of the chat window
+  // ("e" is 終了(&E)); Alt with the letter does. Other dialogs keep bare access keys (see
+  // AccessKeys).
+  ChatLikeDialog dialog;
+  dialog.m_focusInputAfterTurn = true;
+  int result = RunWith(dialog, [&](QDialog* w) {
+    auto* input = Find<QLineEdit>(w, IDC_INPUT);
+    auto* send = Find<QPushButton>(w, IDOK);
+    Type(input, QStringLiteral("hello"));
+    QTest::mouseClick(send, Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), input);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("eeto"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(dialog.m_inputs.size(), 2u);
+
+    dialog.m_focusInputAfterTurn = false;
+    QTest::mouseClick(send, Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), send);
+    QTest::keyClicks(send, QStringLiteral("eoEO"));
+    QTest::qWait(200);  // a pressed button clicks a moment later
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(dialog.m_cancelRuns, 0);
+    EXPECT_EQ(dialog.m_inputs.size(), 3u);
+    QTest::keyClick(send, Qt::Key_E, Qt::AltModifier);
+    for (int i = 0; i < 100 && w->isVisible(); ++i) QTest::qWait(10);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(dialog.m_cancelRuns, 1);
+  EXPECT_EQ(dialog.m_inputs, (std::vector<std::string>{"hello", "eeto", ""}));
+}
+
+// Right-clicks `target` (at its centre) and returns the texts of the menu that opens, "-"
+// for a separator; the menu is closed again.
+QStringList RightClickMenu(QWidget* target) {
+  const QPoint at = target->rect().center();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+  QApplication::sendEvent(target, &event);
+  QStringList texts;
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  if (!menu) return texts;
+  for (QAction* a : menu->actions()) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  menu->close();
+  return texts;
+}
+
+TEST(QtBackend, ChatWindowMenuOnARightClickOutsideTheEditFields) {
+  const QString about = Q(kAboutEntry);
+  const QStringList window_menu = {Q(u8"最小化(&N)"), Q(u8"閉じる(&C)"), QStringLiteral("-"),
+                                   about};
+  ChatLikeDialog dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    QWidget* client = Find<QPushButton>(w, IDOK)->parentWidget();
+    QLabel* label = nullptr;
+    for (QLabel* l : w->findChildren<QLabel*>()) {
+      if (l->text() == QStringLiteral("YourName:")) label = l;
+    }
+    ASSERT_NE(label, nullptr);
+    const std::vector<std::pair<const char*, QWidget*>> outside = {
+        {"send button", Find<QPushButton>(w, IDOK)},
+        {"quit button", Find<QPushButton>(w, IDCANCEL)},
+        {"label", label},
+        {"user's name", Find<QLineEdit>(w, IDC_YOUR_NAME)},
+        {"persona's name", Find<QLineEdit>(w, IDC_RINU_NAME)},
+        {"menu bar", w->findChild<QMenuBar*>()},
+        {"background", client},
+    };
+    for (const auto& [what, widget] : outside) {
+      EXPECT_EQ(RightClickMenu(widget), window_menu) << what;
+    }
+    // The two edit fields keep their own menu, in Japanese under every locale.
+    const std::vector<std::pair<const char*, QWidget*>> fields = {
+        {"input", Find<QLineEdit>(w, IDC_INPUT)},
+        {"transcript", Find<QPlainTextEdit>(w, IDC_TRANSCRIPT)->viewport()},
+    };
+    for (const auto& [what, widget] : fields) {
+      QStringList texts = RightClickMenu(widget);
+      EXPECT_FALSE(texts.contains(about)) << what;
+      EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                              [](const QString& t) { return t.startsWith(Q(u8"コピー(&C)")); }))
+          << what << ": " << texts.join(u'|').toStdString();
+    }
+    // Its entries: the About entry goes to the dialog, 閉じる is the close box.
+    const QPoint at = client->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, client->mapToGlobal(at));
+    QApplication::sendEvent(client, &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    menu->actions()[3]->trigger();
+    menu->close();
+    EXPECT_EQ(dialog.m_sysCommands, std::vector<int>{IDM_ABOUTBOX});
+    QApplication::sendEvent(client, &event);
+    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    menu->actions()[1]->trigger();
+    menu->close();
+  });
+  EXPECT_EQ(dialog.m_cancelRuns, 1);
+}
+
+TEST(QtBackend, ChatWindowCarriesItsIconAtEverySize) {
+  ChatLikeDialog dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    std::vector<int> sizes;
+    for (const QSize& size : w->windowIcon().availableSizes()) {
+      EXPECT_EQ(size.width(), size.height());
+      sizes.push_back(size.width());
+    }
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 64, 128, 256}));
+    dialog.EndDialog(IDCANCEL);
+  });
+}
+
+TEST(QtBackend, ShellOpenReportsAFileThatIsNotThere) {
+  // The tests run where nothing opens files (Qt's offscreen platform); what matters here is
+  // that a missing file is reported, not handed on.
+  EXPECT_FALSE(test_support::Backend().ShellOpen("no-such-help-page.html"));
+}
+
+// The sizes of the chat window and the setup dialog, printed as one line for
+// locale_sizes_test.cmake, which runs this test under several locales and compares them.
+TEST(QtBackend, WindowSizes) {
+  ChatLikeDialog chat;
+  QSize chat_size, setup_size;
+  RunWith(chat, [&](QDialog* w) {
+    ExpectWholeLayout(w);
+    chat_size = w->size();
+    chat.EndDialog(IDCANCEL);
+  });
+  SetupLikeDialog setup;
+  RunWith(setup, [&](QDialog* w) {
+    ExpectWholeLayout(w);
+    setup_size = w->size();
+    setup.EndDialog(IDCANCEL);
+  });
+  EXPECT_FALSE(chat_size.isEmpty());
+  EXPECT_FALSE(setup_size.isEmpty());
+  std::cout << "window sizes: chat " << chat_size.width() << "x" << chat_size.height() << " setup "
+            << setup_size.width() << "x" << setup_size.height() << std::endl;
 }
 
 }  // namespace

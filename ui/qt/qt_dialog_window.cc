@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
@@ -55,11 +54,13 @@ class DialogWidget : public QDialog {
       m_window.PressDefault();
       return;
     }
-    // Outside an edit a plain key works as an access key, as it does with Alt.
+    // Outside an edit a plain key works as an access key, as it does with Alt, unless the
+    // template asks for Alt (a window where people type, and a stray letter must not quit).
     QWidget* focus = focusWidget();
     bool in_edit = qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus);
-    if (!in_edit && mods == 0 && event->text().size() == 1 && event->text()[0].isPrint() &&
-        m_window.ActivateAccessKey(event->text()[0])) {
+    bool bare_keys = !(m_window.m_dialog.Template().style & kDlgAltAccessKeys);
+    if (bare_keys && !in_edit && mods == 0 && event->text().size() == 1 &&
+        event->text()[0].isPrint() && m_window.ActivateAccessKey(event->text()[0])) {
       return;
     }
     event->ignore();
@@ -216,7 +217,7 @@ void QtDialogWindow::Build(QWidget* parent) {
 
   QFont font;
   const QString face = FromSjis(t.font);
-  QString family = MapFontFamily(face, QFontDatabase::families());
+  QString family = MapFontFamily(face, FontFamilyInstalled);
   if (!family.isEmpty()) font.setFamily(family);
   font.setStyleHint(face == QString::fromUtf8(u8"ＭＳ ゴシック") ? QFont::TypeWriter
                                                                  : QFont::SansSerif);
@@ -605,17 +606,39 @@ void QtDialogWindow::SetIcon(const IconResource* icon) {
 }
 
 bool QtDialogWindow::AppendSystemMenuItem(int id, const std::string& caption) {
-  // Without a system menu of our own, window commands go on the window's context menu
-  // (a right click on the dialog's background).
-  m_client->setContextMenuPolicy(Qt::ActionsContextMenu);
-  auto* separator = new QAction(m_client);
-  separator->setSeparator(true);
-  m_client->addAction(separator);
-  auto* action = new QAction(FromSjis(caption), m_client);
+  if (!m_windowMenu) BuildWindowMenu();
+  m_windowMenu->addSeparator();
+  QAction* action = m_windowMenu->addAction(FromSjis(caption));
   QObject::connect(action, &QAction::triggered, m_widget.get(),
                    [this, id] { m_dialog.HandleSysCommand(id); });
-  m_client->addAction(action);
   return true;
+}
+
+void QtDialogWindow::BuildWindowMenu() {
+  // Without a system menu of our own, the window commands open on a right click anywhere in
+  // the window outside the fields the user types in: on the background, a button, a label,
+  // the menu bar or a read-only name field. They begin with the window's own entries, so
+  // what the dialog adds sits below a separator, as in a system menu.
+  const DialogTemplate& t = m_dialog.Template();
+  m_windowMenu = new QMenu(m_widget.get());
+  m_windowMenu->setSeparatorsCollapsible(false);
+  if (t.style & kDlgMinimizeBox) {
+    QAction* minimize = m_windowMenu->addAction(QString::fromUtf8(u8"最小化(&N)"));
+    QObject::connect(minimize, &QAction::triggered, m_widget.get(),
+                     [this] { m_widget->showMinimized(); });
+  }
+  if (t.style & kDlgSysMenu) {
+    QAction* close = m_windowMenu->addAction(QString::fromUtf8(u8"閉じる(&C)"));
+    QObject::connect(close, &QAction::triggered, m_widget.get(), [this] { Dispatch(IDCANCEL); });
+  }
+  for (Control& c : m_controls) {
+    if (IsEdit(*c.tmpl) && !IsMultiline(*c.tmpl) && (c.tmpl->style & kReadOnly)) {
+      c.widget->setContextMenuPolicy(Qt::NoContextMenu);  // handed on to the window
+    }
+  }
+  m_widget->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(m_widget.get(), &QWidget::customContextMenuRequested, m_widget.get(),
+                   [this](const QPoint& at) { m_windowMenu->popup(m_widget->mapToGlobal(at)); });
 }
 
 bool QtDialogWindow::CheckTexts(int command) {

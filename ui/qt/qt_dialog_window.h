@@ -17,6 +17,7 @@
 
 class QButtonGroup;
 class QDialog;
+class QMenu;
 class QWidget;
 
 namespace ui::qt {
@@ -76,6 +77,8 @@ class QtDialogWindow : public DialogWindow {
   void Build(QWidget* parent);
   QWidget* MakeControl(Control& c, QWidget* client, std::vector<QButtonGroup*>& groups);
   void BuildMenu(QWidget* menu_or_bar, const std::vector<MenuItem>& items);
+  // The window's context menu, which stands in for its system menu.
+  void BuildWindowMenu();
   void ApplyCaption(Control& c);
   void FitCaption(Control& c);
   bool CheckTexts(int command);
@@ -92,6 +95,7 @@ class QtDialogWindow : public DialogWindow {
   QWidget* m_client = nullptr;
   DialogUnits m_units;
   std::vector<Control> m_controls;  // template order
+  QMenu* m_windowMenu = nullptr;    // owned by m_widget; made by the first system-menu entry
   bool m_settingText = false;
   bool m_ended = false;
   int m_result = 0;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QRegularExpression>
 
 #include "core/text_codec.h"
@@ -136,7 +137,7 @@ QUrl ShellTargetUrl(std::string_view sjis_target, const QString& working_folder)
   return QUrl::fromLocalFile(QDir(working_folder).absoluteFilePath(name));
 }
 
-QString MapFontFamily(const QString& face, const QStringList& installed) {
+QString MapFontFamily(const QString& face, const std::function<bool(const QString&)>& installed) {
   QStringList candidates;
   if (face == QString::fromUtf8(u8"ＭＳ Ｐゴシック")) {
     candidates << QStringLiteral("IPAPGothic");
@@ -147,9 +148,11 @@ QString MapFontFamily(const QString& face, const QStringList& installed) {
   }
   candidates << QStringLiteral("Noto Sans CJK JP");
   for (const QString& family : candidates) {
-    if (installed.contains(family, Qt::CaseInsensitive)) return family;
+    if (installed(family)) return family;
   }
   return QString();
 }
+
+bool FontFamilyInstalled(const QString& family) { return QFontDatabase::hasFamily(family); }
 
 }  // namespace ui::qt

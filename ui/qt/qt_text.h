@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <QUrl>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -49,7 +50,14 @@ QUrl ShellTargetUrl(std::string_view sjis_target, const QString& working_folder)
 
 // The installed font family that stands in for a template's face name: the proportional
 // gothic for "ＭＳ Ｐゴシック", the fixed one for "ＭＳ ゴシック", then Noto Sans CJK JP; an empty
-// string when none of them is in `installed` (the default font is used).
-QString MapFontFamily(const QString& face, const QStringList& installed);
+// string when `installed` accepts none of them (the default font is used). The result is
+// always the family's English name, and `installed` must accept a family by any of its
+// names: the desktop lists the IPA fonts by their Japanese names under a Japanese locale,
+// and the same face must be found under every locale.
+QString MapFontFamily(const QString& face, const std::function<bool(const QString&)>& installed);
+
+// Whether a font family is installed under that name in any language (Qt's font database,
+// which takes every name fontconfig gives a family).
+bool FontFamilyInstalled(const QString& family);
 
 }  // namespace ui::qt

@@ -3,14 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/qt/sjis_line_validator.h"
 #include "core/text_codec.h"
+#include "ui/qt/sjis_line_validator.h"
 
 namespace ui::qt {
 namespace {
 
 QString Q(const char8_t* utf8) { return QString::fromUtf8(utf8); }
-std::string S(const char8_t* utf8) { return core::Utf8ToSjis(reinterpret_cast<const char*>(utf8)).text; }
+std::string S(const char8_t* utf8) {
+  return core::Utf8ToSjis(reinterpret_cast<const char*>(utf8)).text;
+}
 
 TEST(QtText, FromSjisShowsBadBytesAsReplacements) {
   const std::vector<std::pair<std::string, QString>> cases = {
@@ -88,16 +90,36 @@ TEST(QtText, ShellTargets) {
 }
 
 TEST(QtText, FontFamilies) {
+  auto in = [](QStringList names) {
+    return [names](const QString& family) { return names.contains(family, Qt::CaseInsensitive); };
+  };
   const QStringList all = {QStringLiteral("DejaVu Sans"), QStringLiteral("IPAGothic"),
                            QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
   const QStringList noto = {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK JP")};
   const QString p_gothic = Q(u8"ＭＳ Ｐゴシック"), gothic = Q(u8"ＭＳ ゴシック");
-  EXPECT_EQ(MapFontFamily(p_gothic, all), QStringLiteral("IPAPGothic"));
-  EXPECT_EQ(MapFontFamily(gothic, all), QStringLiteral("IPAGothic"));
-  EXPECT_EQ(MapFontFamily(p_gothic, noto), QStringLiteral("Noto Sans CJK JP"));
-  EXPECT_EQ(MapFontFamily(gothic, noto), QStringLiteral("Noto Sans CJK JP"));
-  EXPECT_EQ(MapFontFamily(QStringLiteral("DejaVu Sans"), all), QStringLiteral("DejaVu Sans"));
-  EXPECT_EQ(MapFontFamily(p_gothic, {QStringLiteral("DejaVu Sans")}), QString());
+  EXPECT_EQ(MapFontFamily(p_gothic, in(all)), QStringLiteral("IPAPGothic"));
+  EXPECT_EQ(MapFontFamily(gothic, in(all)), QStringLiteral("IPAGothic"));
+  EXPECT_EQ(MapFontFamily(p_gothic, in(noto)), QStringLiteral("Noto Sans CJK JP"));
+  EXPECT_EQ(MapFontFamily(gothic, in(noto)), QStringLiteral("Noto Sans CJK JP"));
+  EXPECT_EQ(MapFontFamily(QStringLiteral("DejaVu Sans"), in(all)), QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(MapFontFamily(p_gothic, in({QStringLiteral("DejaVu Sans")})), QString());
+}
+
+TEST(QtText, IpaFontsAreFoundByEveryNameUnderEveryLocale) {
+  // The families fontconfig lists first depend on the locale ("IPA Pゴシック" under
+  // ja_JP.UTF-8); each must be found by its English name as well as by its Japanese one.
+  const std::vector<std::pair<QString, QString>> names = {
+      {QStringLiteral("IPAPGothic"), Q(u8"IPA Pゴシック")},
+      {QStringLiteral("IPAGothic"), Q(u8"IPAゴシック")},
+  };
+  for (const auto& [english, japanese] : names) {
+    EXPECT_TRUE(FontFamilyInstalled(english)) << english.toStdString();
+    EXPECT_TRUE(FontFamilyInstalled(japanese)) << japanese.toStdString();
+  }
+  EXPECT_FALSE(FontFamilyInstalled(QStringLiteral("No Such Family Rinu")));
+  EXPECT_EQ(MapFontFamily(Q(u8"ＭＳ Ｐゴシック"), FontFamilyInstalled),
+            QStringLiteral("IPAPGothic"));
+  EXPECT_EQ(MapFontFamily(Q(u8"ＭＳ ゴシック"), FontFamilyInstalled), QStringLiteral("IPAGothic"));
 }
 
 TEST(QtText, ValidatorMeasuresTheEditAgainstTheTextBefore) {
