@@ -82,6 +82,12 @@ bool ChatDialog::OnInitDialog() {
 }
 
 void ChatDialog::OnOK() {
+  RunTurn();
+  // Whatever the turn did (a click on send, a dialog, a box), typing goes on in the input.
+  GotoDlgCtrl(IDC_INPUT);
+}
+
+void ChatDialog::RunTurn() {
   // Reloading the settings repairs a damaged set.ini before anything else of the turn; the
   // turn's log entries follow what it read.
   SettingsStore turn_settings(backend());
@@ -147,6 +153,7 @@ bool ChatDialog::OnCommand(int id) {
   for (const auto& command : kCommands) {
     if (command.id == id) {
       (this->*command.handler)();
+      GotoDlgCtrl(IDC_INPUT);
       return true;
     }
   }
@@ -157,6 +164,7 @@ void ChatDialog::OnSysCommand(int id) {
   if ((id & 0xFFF0) == IDM_ABOUTBOX) {
     AboutDialog dlgAbout(backend());
     dlgAbout.DoModal();
+    GotoDlgCtrl(IDC_INPUT);
   }
   // The window system handles its own entries (move, minimise, close) itself.
 }

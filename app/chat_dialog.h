@@ -65,6 +65,8 @@ class ChatDialog : public ui::Dialog {
 
  private:
   void ShowTranscript();
+  // One turn of send: the command words, or the engine's reply logged and shown.
+  void RunTurn();
   // Runs the command word `input` is, if it is one; false for any other text.
   bool RunCommandWord(const std::string& input);
   // Loads set.ini into `settings`; false when the program must end, which the window then

@@ -235,4 +235,15 @@ TEST_F(ChatDialogTest, CopyLeftByAKilledForgetGoesAtStartUp) {
   EXPECT_FALSE(Exists("tem.buf.temp"));
 }
 
+TEST_F(ChatDialogTest, TheFocusGoesBackToTheInputAfterEveryTurnAndCommand) {
+  random.Push({1, 0});
+  backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK), Type(IDC_INPUT, "ver"),
+                                 Press(ui::IDOK), Press(ID_HELP_PAGE), Close()});
+  backend.When(IDD_ABOUTBOX, {Press(ui::IDOK)});
+  ChatApp(backend).InitInstance();
+  const DialogRecord& chat = backend.dialogs().at(0);
+  // After the turn, the command word and the menu command.
+  for (size_t step : {2u, 4u, 5u}) EXPECT_EQ(chat.states.at(step).focus, IDC_INPUT) << step;
+}
+
 }  // namespace

@@ -127,6 +127,7 @@ class ScriptedWindow : public ui::DialogWindow {
     }
     switch (step.kind) {
       case Step::kType: {
+        m_focus = step.id;  // typing needs the focus, as clicking into the field gives it
         std::string text = step.text;
         auto limit = m_limits.find(step.id);
         if (limit != m_limits.end())
@@ -140,6 +141,7 @@ class ScriptedWindow : public ui::DialogWindow {
         break;
       case Step::kPress:
       case Step::kClose:
+        m_focus = step.id;  // a click leaves the focus on the button, unless the dialog moves it
         m_dialog.HandleCommand(step.id);
         break;
       case Step::kCall:
@@ -177,7 +179,10 @@ class ScriptedWindow : public ui::DialogWindow {
     return ids;
   }
 
-  void Record(size_t index) { m_backend.m_dialogs[index].states.push_back(m_state); }
+  void Record(size_t index) {
+    m_state.focus = m_focus;
+    m_backend.m_dialogs[index].states.push_back(m_state);
+  }
 
   ScriptedBackend& m_backend;
   ui::Dialog& m_dialog;

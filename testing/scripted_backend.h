@@ -34,6 +34,7 @@ Step Call(std::function<void()> f);   // runs test code between two steps (files
 struct ControlState {
   std::map<int, std::string> text;
   std::map<int, bool> checked;
+  int focus = 0;  // the control with the focus
 };
 
 struct DialogRecord {

@@ -40,6 +40,10 @@ bool Dialog::UpdateData(bool save) {
 
 std::string Dialog::GetDlgItemText(int id) const { return m_window ? m_window->GetText(id) : ""; }
 
+void Dialog::GotoDlgCtrl(int id) {
+  if (m_window) m_window->SetFocus(id);
+}
+
 void Dialog::SetDlgItemText(int id, const std::string& text) {
   if (m_window) m_window->SetText(id, text);
 }

@@ -32,6 +32,8 @@ class Dialog {
   // them back with validation. Returns false when a validation failed.
   bool UpdateData(bool save = true);
   std::string GetDlgItemText(int id) const;
+  // Gives the focus to control `id`.
+  void GotoDlgCtrl(int id);
   void SetDlgItemText(int id, const std::string& text);
 
   const DialogTemplate& Template() const { return m_template; }
