@@ -246,4 +246,26 @@ TEST_F(ChatDialogTest, TheFocusGoesBackToTheInputAfterEveryTurnAndCommand) {
   for (size_t step : {2u, 4u, 5u}) EXPECT_EQ(chat.states.at(step).focus, IDC_INPUT) << step;
 }
 
+TEST_F(ChatDialogTest, RepliesFromMemoryInAFolderThatCannotBeWritten) {
+  WriteFile("set.ini", "YourName:Taro\r\nRinuName:Mio\r\n0\r\n");  // no log to write
+  random.Push({1, 0});
+  backend.When(IDD_CHAT_DIALOG, {Call([] { ASSERT_EQ(chmod(".", 0555), 0); }),
+                                 Type(IDC_INPUT, "abc"), Press(ui::IDOK), Close()});
+  ChatApp(backend).InitInstance();
+  chmod(".", 0755);
+  EXPECT_EQ(Transcripts().at(3).rfind("Mio>xyz\r\nTaro>abc\r\n", 0), 0u);
+  EXPECT_TRUE(backend.boxes().empty());
+}
+
+TEST_F(ChatDialogTest, PairTooLongToReadBackIsRefusedWithItsReason) {
+  const std::string before = ReadFile("memory.dat");
+  backend.When(IDD_CHAT_DIALOG,
+               {Type(IDC_INPUT, "みかん===" + std::string(400, 'x')), Press(ui::IDOK), Close()});
+  ChatApp(backend).InitInstance();
+  ASSERT_EQ(backend.boxes().size(), 1u);
+  EXPECT_NE(backend.boxes()[0].find("長すぎます"), std::string::npos);
+  EXPECT_EQ(Transcripts().at(2).rfind("Mio>覚えられないですぅ\r\n", 0), 0u);
+  EXPECT_EQ(ReadFile("memory.dat"), before);
+}
+
 }  // namespace

@@ -309,7 +309,6 @@ bool RunSize(int records) {
                      line.matches);
         ok = false;
       }
-      ::unlink("save.temp");
     }
     std::vector<double> turns;
     for (int round = 0; round < 3; ++round) {

@@ -1,11 +1,7 @@
 #include "engine/reply_engine.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #include "core/random_source.h"
 #include "core/record_format.h"
@@ -20,7 +16,6 @@ namespace {
 constexpr const char* kMemoryFile = "memory.dat";
 constexpr const char* kBokeFile = "boke.dat";
 constexpr const char* kNoFile = "no.dat";
-constexpr const char* kCandidateFile = "save.temp";
 
 constexpr const char* kMissingMemory =
     "ファイルが足りません。\nファイルが同じフォルダにあるか確認してください\n足りないファイル: "
@@ -106,7 +101,7 @@ const ReplyEngine::ChatWord ReplyEngine::kChatWords[] = {
 ReplyEngine::ReplyEngine(ui::Backend& backend, ConversationLog& log)
     : m_backend(backend), m_log(log) {}
 
-ReplyEngine::~ReplyEngine() { CloseCandidates(); }
+ReplyEngine::~ReplyEngine() = default;
 
 int ReplyEngine::CheckDataFiles() {
   bool missing = false;
@@ -249,85 +244,32 @@ std::optional<std::string> ReplyEngine::ReadDataLine(const char* file_name, int 
 }
 
 int ReplyEngine::SearchMemory(const std::string& line) {
-  // A save.temp left by a turn that never finished must not be drawn from. If it cannot be
-  // deleted, it stays stale until this search writes it afresh.
-  m_candidatesStale = ::unlink(kCandidateFile) != 0 && errno != ENOENT;
+  // The candidates stay in memory, so a working folder that cannot be written (read-only, a
+  // full disk) still gives replies.
+  m_candidates.clear();
   core::RecordScan scan(line, core::kReplySearchRules);
   if (!scan.Open(kMemoryFile)) return 0;
-  int matched = 0;
   core::RecordScan::Piece piece;
   std::string record;
   while (scan.NextMatch(&piece)) {
     record.clear();
     core::RecordScan::AppendPlain(piece, &record);
-    if (m_candidates < 0 && !m_candidatesFailed) {
-      m_candidates =
-          ::open(kCandidateFile, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
-      m_candidatesSize = 0;
-      if (m_candidates < 0) {
-        m_candidatesFailed = true;
-      } else {
-        m_candidatesStale = false;
-      }
-    }
-    CollectCandidate(record);
-    ++matched;
+    record.resize(std::min(record.size(), record.find('\n')));
+    m_candidates.push_back(record);
   }
-  CloseCandidates();
-  m_candidatesFailed = false;
-  return matched;
-}
-
-void ReplyEngine::CollectCandidate(std::string_view record) {
-  if (m_candidates < 0) return;
-  std::string line(record.substr(0, record.find('\n')));
-  line += "\r\n";
-  if (!core::WriteAll(m_candidates, line)) {
-    // A full disk: take back the part of the line that got in, and collect no more. A half
-    // line that cannot be taken back would be drawn as a record: then none is drawn.
-    bool taken_back = ::ftruncate(m_candidates, m_candidatesSize) == 0;
-    m_candidatesFailed = true;
-    CloseCandidates();
-    if (!taken_back) core::RemoveFile(kCandidateFile);
-    return;
-  }
-  m_candidatesSize += static_cast<int64_t>(line.size());
-}
-
-void ReplyEngine::CloseCandidates() {
-  if (m_candidates >= 0) ::close(m_candidates);
-  m_candidates = -1;
+  return static_cast<int>(m_candidates.size());
 }
 
 std::string ReplyEngine::PickCandidateReply() {
-  // save.temp holds the records exactly as collected, so it is read back in whole lines
-  // and a Ctrl-Z in a record is an ordinary byte.
-  core::TextReader reader;
-  core::TextReader::Piece piece;
-  int32_t k = 0;
-  if (!m_candidatesStale && reader.Open(kCandidateFile, /*ctrl_z_ends_file=*/false)) {
-    while (reader.NextLine(&piece)) ++k;
-  }
-  if (k == 0) {
-    // Not there, not this turn's, or empty because nothing could be written to it.
-    if (!m_candidatesStale) core::RemoveFile(kCandidateFile);
-    m_candidatesStale = false;
+  if (m_candidates.empty()) {
     m_backend.MessageBox(kErrorBox);
     return kErrorReply;
   }
-  int r = core::Rand() % k + 1;
-  std::string chosen;
-  if (reader.Open(kCandidateFile, /*ctrl_z_ends_file=*/false)) {
-    for (int i = 1; i <= r && reader.NextLine(&piece); ++i) {
-      if (i == r) {
-        chosen.assign(piece.text);
-        if (piece.line_end) chosen.push_back('\n');
-      }
-    }
-    reader.Close();
-  }
+  int r = core::Rand() % static_cast<int>(m_candidates.size());
+  std::string chosen = std::move(m_candidates[static_cast<size_t>(r)]);
+  m_candidates.clear();
+  chosen.push_back('\n');
   SplitRecord(chosen, RecordReply);
-  core::RemoveFile(kCandidateFile);
   return chosen;
 }
 

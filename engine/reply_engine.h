@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "log/conversation_log.h"
 #include "settings/settings_store.h"
@@ -62,11 +63,12 @@ class ReplyEngine {
   // A line of boke.dat (its reply part when it holds a record), or the echo of `line` with
   // the same chance as each line. Nothing as for PickNoInputReply.
   std::optional<std::string> PickBokeReply(const std::string& line);
-  // The search of memory.dat for `line`: every record whose keyword occurs in it goes to
-  // save.temp, in file order. Starts from no save.temp at all; returns how many matched.
-  // An unreadable memory.dat matches nothing.
+  // The search of memory.dat for `line`: every record whose keyword occurs in it becomes a
+  // candidate, in file order (the plain record up to its line break). Returns how many
+  // matched; an unreadable memory.dat matches nothing.
   int SearchMemory(const std::string& line);
-  // Draws one line of save.temp, deletes the file, and returns that line's reply part.
+  const std::vector<std::string>& candidates() const { return m_candidates; }
+  // Draws one candidate, clears them, and returns its reply part.
   std::string PickCandidateReply();
   // The lines of a data file, counted in reads of kCountReadUnit bytes; -1, after the
   // Err:0001 box, when the file cannot be opened.
@@ -98,16 +100,11 @@ class ReplyEngine {
   // nothing when the file cannot be opened (after the Err:0001 box).
   std::optional<std::string> ReadDataLine(const char* file_name, int r);
   void ReportUnreadableDataFile();
-  void CollectCandidate(std::string_view record);
-  void CloseCandidates();
 
   ui::Backend& m_backend;
   ConversationLog& m_log;
   std::string m_rememberedReply;  // keyword of the next conversation pair
   bool m_pairPending = false;     // m_rememberedReply waits for the next line
 
-  int m_candidates = -1;            // save.temp while a search writes to it
-  int64_t m_candidatesSize = 0;     // its length after the last whole line
-  bool m_candidatesFailed = false;  // writing to it failed in this search
-  bool m_candidatesStale = false;   // it could not be cleared: not this turn's candidates
+  std::vector<std::string> m_candidates;  // this turn's matching records
 };
