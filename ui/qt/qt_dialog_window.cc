@@ -360,6 +360,10 @@ QWidget* QtDialogWindow::MakeControl(Control& c, QWidget* client,
         edit->setReadOnly(s & kReadOnly);
         if (!(s & kReadOnly)) {
           c.validator = new SjisLineValidator(edit);
+          c.validator->set_on_cut([this] {
+            m_backend.ShowMessageUtf8(reinterpret_cast<const char*>(
+                u8"貼り付けた文字が長すぎるため、入りきらない部分は切り捨てました。"));
+          });
           edit->setValidator(c.validator);
         }
         edit->setText(FromSjis(ct.text));

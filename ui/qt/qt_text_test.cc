@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+
 #include "core/text_codec.h"
 #include "ui/qt/sjis_line_validator.h"
 
@@ -175,7 +177,25 @@ TEST(QtText, ValidatorMeasuresTheEditAgainstTheTextBefore) {
       EXPECT_EQ(input, c.result);
       EXPECT_EQ(pos, c.result_pos);
     }
+    // Only a paste of several characters cut short is reported, never a refused key.
+    const bool pasted_and_cut = c.input.size() - c.before.size() > 1 && c.limit > 0 &&
+                                (state == QValidator::Invalid || input != c.input);
+    EXPECT_EQ(validator.cuts(), pasted_and_cut ? 1 : 0);
   }
+}
+
+TEST(QtText, PasteCutAtTheFieldsLengthLimitIsReported) {
+  QLineEdit edit;
+  edit.setMaxLength(5);
+  auto* validator = new SjisLineValidator(&edit);
+  edit.setValidator(validator);
+  edit.insert(QStringLiteral("abcdefgh"));
+  EXPECT_EQ(edit.text(), QStringLiteral("abcde"));
+  EXPECT_EQ(validator->cuts(), 1);
+  edit.clear();
+  validator->set_current_text(QString());
+  edit.insert(QStringLiteral("ab"));
+  EXPECT_EQ(validator->cuts(), 1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ui/qt/sjis_line_validator.h"
 
+#include <QLineEdit>
+#include <QTimer>
 #include <algorithm>
 
 #include "ui/qt/qt_text.h"
@@ -27,11 +29,18 @@ QValidator::State SjisLineValidator::validate(QString& input, int& pos) const {
 
   const QString inserted = input.mid(prefix, n_input - prefix - suffix);
   QString kept = StripControls(inserted);
+  // The field itself cuts a paste at its length limit before it asks here.
+  auto* line = qobject_cast<const QLineEdit*>(parent());
+  bool cut = line && inserted.size() > 1 && n_input >= line->maxLength();
   if (m_limitBytes > 0) {
     int room = m_limitBytes - SjisByteCount(QStringView(input).left(prefix)) -
                SjisByteCount(QStringView(input).right(suffix));
+    qsizetype whole = kept.size();
     kept.truncate(FitToBytes(kept, std::max(room, 0)));
+    // One key too many is simply refused; a longer paste cut short is said.
+    cut = cut || (kept.size() < whole && whole > 1);
   }
+  if (cut) ReportCut();
   if (kept == inserted) return Acceptable;
 
   QString result = input.left(prefix) + kept + input.right(suffix);
@@ -39,6 +48,11 @@ QValidator::State SjisLineValidator::validate(QString& input, int& pos) const {
   input = result;
   pos = static_cast<int>(prefix + kept.size());
   return Acceptable;
+}
+
+void SjisLineValidator::ReportCut() const {
+  ++m_cuts;
+  if (m_onCut) QTimer::singleShot(0, this, m_onCut);
 }
 
 }  // namespace ui::qt

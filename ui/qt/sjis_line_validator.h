@@ -1,12 +1,14 @@
 // SjisLineValidator: what a single-line field lets the user put in. Control characters other
 // than tab are dropped from what is typed or pasted, and with a byte limit set, input that
 // would take the text past that many Shift-JIS bytes is cut to what fits (a double-byte
-// character that would cross the limit is refused whole). Text the program sets is not
-// checked; the field tells the validator its text after every change.
+// character that would cross the limit is refused whole). A paste that had to be cut, by the
+// byte limit or by the field's own length limit, is reported once the edit is done. Text the
+// program sets is not checked; the field tells the validator its text after every change.
 #pragma once
 
 #include <QString>
 #include <QValidator>
+#include <functional>
 
 namespace ui::qt {
 
@@ -20,11 +22,19 @@ class SjisLineValidator : public QValidator {
   // The field's text as it now stands; an edit is measured against it.
   void set_current_text(const QString& text) { m_current = text; }
 
+  // Called (from the event loop, after the edit) when pasted text was cut to fit.
+  void set_on_cut(std::function<void()> on_cut) { m_onCut = std::move(on_cut); }
+  int cuts() const { return m_cuts; }
+
   State validate(QString& input, int& pos) const override;
 
  private:
+  void ReportCut() const;
+
   int m_limitBytes = 0;
   QString m_current;
+  std::function<void()> m_onCut;
+  mutable int m_cuts = 0;
 };
 
 }  // namespace ui::qt
