@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/reply_engine.h"
+#include "engine/engine_test_support.h"
 #include "log/conversation_log.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
@@ -28,7 +29,7 @@ const std::string kForgetFailedNote =
 const std::string kForgetFailedBox = "忘れさせるのに失敗しました。";
 const std::string kNothingToForget = "その言葉に対する忘れる言葉はありませんでした。";
 
-class ChatWordTest : public WorkFolderTest {
+class ChatWordTest : public EngineTest {
  protected:
   void SetUp() override {
     WorkFolderTest::SetUp();
@@ -38,21 +39,6 @@ class ChatWordTest : public WorkFolderTest {
     WriteFile("no.dat", Stored({"なあに？"}));
   }
   std::string Memory() { return ReadFile("memory.dat"); }
-  // One turn as the chat window runs it: set.ini loaded for the turn, the reply returned
-  // and the exit status (-1 while the program goes on) kept in last_exit.
-  std::string Say(ReplyEngine& engine, const std::string& line) {
-    SettingsStore settings(backend);
-    settings.Load();
-    ReplyEngine::Turn turn = engine.MakeReply(line, settings);
-    last_exit = turn.exit_status;
-    return turn.reply;
-  }
-  int ExitOf(ReplyEngine& engine, const std::string& line) {
-    Say(engine, line);
-    return last_exit;
-  }
-  ConversationLog chat_log{backend};
-  int last_exit = -1;
 };
 
 TEST_F(ChatWordTest, TeachingLineStoresThePairNotesItAndAnswersFixed) {

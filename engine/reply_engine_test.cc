@@ -1,4 +1,5 @@
 #include "engine/reply_engine.h"
+#include "engine/engine_test_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -28,7 +29,7 @@ const std::string kWriteError =
 const std::string kMissingHead =
     "ファイルが足りません。\nファイルが同じフォルダにあるか確認してください\n足りないファイル: ";
 
-class ReplyEngineTest : public testing_support::WorkFolderTest {
+class ReplyEngineTest : public EngineTest {
  protected:
   void SetUp() override {
     WorkFolderTest::SetUp();
@@ -41,21 +42,6 @@ class ReplyEngineTest : public testing_support::WorkFolderTest {
     WriteFile("boke.dat", Stored(boke));
     WriteFile("no.dat", Stored(no));
   }
-  // One turn as the chat window runs it: set.ini loaded for the turn, the reply returned
-  // and the exit status (-1 while the program goes on) kept in last_exit.
-  std::string Say(ReplyEngine& engine, const std::string& line) {
-    SettingsStore settings(backend);
-    settings.Load();
-    ReplyEngine::Turn turn = engine.MakeReply(line, settings);
-    last_exit = turn.exit_status;
-    return turn.reply;
-  }
-  int ExitOf(ReplyEngine& engine, const std::string& line) {
-    Say(engine, line);
-    return last_exit;
-  }
-  ConversationLog chat_log{backend};
-  int last_exit = -1;
   // The persona remembered `reply` in an earlier turn.
   void Remember(ReplyEngine& engine, const std::string& reply) { engine.RememberForPair(reply); }
 };

@@ -15,21 +15,7 @@ datadir="$5"
 with_tool="$6"
 appstream_id="$7"
 
-tmp="$(mktemp -d)"
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/test_lib.sh"
 
 prefix="$tmp/prefix"
 if ! cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1; then

@@ -10,21 +10,7 @@ src="$2"
 version="$3"
 appstream_id="$4"
 
-tmp="$(mktemp -d)"
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/test_lib.sh"
 
 # ---- The package ------------------------------------------------------------------------
 
