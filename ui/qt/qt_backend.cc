@@ -67,6 +67,25 @@ void QtBackend::ShowMessageUtf8(const std::string& utf8_text) {
   if (parent) parent->activateWindow();
 }
 
+bool QtBackend::Confirm(const std::string& text) {
+  const QString shown = FromSjis(text);
+  if (m_confirmHook) return m_confirmHook(shown.toStdString());
+  QWidget* parent = QApplication::activeModalWidget();
+  if (!parent) parent = QApplication::activeWindow();
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(u8"Rinu++"), shown,
+                  QMessageBox::Ok | QMessageBox::Cancel, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Cancel);
+  const bool ok = box.exec() == QMessageBox::Ok;
+  if (parent) parent->activateWindow();
+  return ok;
+}
+
+void QtBackend::SetConfirmHook(std::function<bool(const std::string&)> hook) {
+  m_confirmHook = std::move(hook);
+}
+
 void QtBackend::SetMessageBoxHook(std::function<void(const std::string&)> hook) {
   m_boxHook = std::move(hook);
 }

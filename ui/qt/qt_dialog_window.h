@@ -1,8 +1,10 @@
 // QtDialogWindow: one dialog template made into a real Qt window for a ui::Dialog, run with a
 // nested modal loop. Controls are placed by their dialog-unit rectangles in the template
 // font's metrics; button presses, menu commands, Enter and Esc go back to the dialog as
-// commands. Each control's widget carries its id as its object name ("1001"), which is how
-// tests find it. The window owns its widgets; the Dialog and the backend must outlive it.
+// commands, edit changes and list events as notifications. A list control is a view over a
+// model that asks the dialog's ListModel for the rows it draws. Each control's widget carries
+// its id as its object name ("1001"), which is how tests find it. The window owns its
+// widgets; the Dialog, its list models and the backend must outlive it.
 #pragma once
 
 #include <QString>
@@ -25,6 +27,7 @@ namespace ui::qt {
 class QtBackend;
 class SjisLineValidator;
 class DialogWidget;
+class ListItemModel;
 
 // Converts dialog units to pixels with a font's average character width and height, the
 // way the Windows dialog manager does.
@@ -54,6 +57,10 @@ class QtDialogWindow : public DialogWindow {
   void SetFocus(int id) override;
   void SetIcon(const IconResource* icon) override;
   bool AppendSystemMenuItem(int id, const std::string& caption) override;
+  void SetListModel(int id, const ListModel* model) override;
+  void ListChanged(int id) override;
+  std::vector<size_t> GetListSelection(int id) const override;
+  void SetListSelection(int id, const std::vector<size_t>& rows) override;
 
   // A command from the user: refused with a message while an edit the user changed holds
   // a character code page 932 lacks (except IDCANCEL, which saves nothing), else handed to
@@ -63,6 +70,8 @@ class QtDialogWindow : public DialogWindow {
   void PressDefault();
   // A plain key outside an edit that matches an access key: that control is activated.
   bool ActivateAccessKey(QChar key);
+  // A notification of control `id`, handed to the dialog while the window is open.
+  void SendNotify(int id, ui::Notify code);
 
  private:
   struct Control {
@@ -72,6 +81,7 @@ class QtDialogWindow : public DialogWindow {
     bool user_changed = false;  // edits: the user changed the text since
     SjisLineValidator* validator = nullptr;  // editable single-line edits
     QButtonGroup* group = nullptr;           // radio buttons
+    ListItemModel* list = nullptr;           // lists: the view's model, owned by the view
   };
 
   void Build(QWidget* parent);
@@ -97,6 +107,7 @@ class QtDialogWindow : public DialogWindow {
   std::vector<Control> m_controls;  // template order
   QMenu* m_windowMenu = nullptr;    // owned by m_widget; made by the first system-menu entry
   bool m_settingText = false;
+  bool m_settingSelection = false;  // the program, not the user, changes a list's selection
   bool m_ended = false;
   int m_result = 0;
 
