@@ -1,0 +1,62 @@
+// MemoryBookDialog: the memory book window (template 139) over a MemoryBook: the search field
+// filters as the user types, the list shows the records, and 編集 (or a double-click), 削除,
+// 元に戻す and やり直す change memory.dat, each after the book's own checks; 閉じる or Esc
+// closes it. BookEditDialog (template 140) edits one record. Both are toolkit-free and talk
+// to the user through the backend they are handed, which must outlive them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "memory/memory_book.h"
+#include "ui/dialog.h"
+
+class BookEditDialog : public ui::Dialog {
+ public:
+  explicit BookEditDialog(ui::Backend& backend);
+  ~BookEditDialog() override;
+
+  std::string m_strKeyword;  // edit IDC_BOOK_KEYWORD
+  std::string m_strReply;    // edit IDC_BOOK_REPLY
+
+ protected:
+  void DoDataExchange(ui::DataExchange& dx) override;
+  // A record that would not read back as written is refused with the reason; the dialog
+  // stays open with what was typed.
+  void OnOK() override;
+
+ private:
+  ui::Backend& m_backend;
+};
+
+class MemoryBookDialog : public ui::Dialog {
+ public:
+  explicit MemoryBookDialog(ui::Backend& backend, std::string path = "memory.dat");
+  ~MemoryBookDialog() override;
+
+  const MemoryBook& book() const { return m_book; }
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;  // Enter in the search field or the list closes nothing
+  bool OnCommand(int id) override;
+  void OnNotify(int id, ui::Notify code) override;
+
+ private:
+  class Rows;  // the list's model: the book's shown records
+
+  void OnEdit();
+  void OnDelete();
+  void OnUndo();
+  void OnRedo();
+  // Shows the outcome's message, then (when the book read the file again) the list afresh
+  // with `select` selected, and the count.
+  void Show(const MemoryBook::Outcome& outcome, const std::vector<size_t>& select);
+  void ShowList(const std::vector<size_t>& select);
+  std::vector<size_t> Selection() const;
+
+  ui::Backend& m_backend;
+  MemoryBook m_book;
+  std::unique_ptr<Rows> m_rows;
+};
