@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -102,12 +106,12 @@ MemoryBook::Outcome MemoryBook::Open() {
 }
 
 bool MemoryBook::Load() {
-  // What was read before goes first, so the book never holds the file twice.
-  m_bytes.reset();
+  // The buffers of the last reading are used again where they are big enough (after a delete
+  // they are), and given back first where not, so the book never holds the file twice.
   m_size = 0;
-  std::vector<Line>().swap(m_lines);
-  std::vector<uint32_t>().swap(m_records);
-  std::vector<uint32_t>().swap(m_shown);
+  m_lines.clear();
+  m_records.clear();
+  m_shown.clear();
   m_stamp = CurrentStamp();
   int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
@@ -116,11 +120,14 @@ bool MemoryBook::Load() {
   if (ok) {
     m_stamp = Stamp{
         true, st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
-    m_bytes = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(st.st_size) + 1);
+    if (m_bytes.size() < static_cast<size_t>(st.st_size)) {
+      m_bytes = BigBytes();
+      m_bytes = BigBytes(static_cast<size_t>(st.st_size));
+    }
     // A file that grows meanwhile is read as far as it was: its stamp then differs and the
     // next change reads it again.
     while (m_size < static_cast<size_t>(st.st_size)) {
-      ssize_t n = ::read(fd, m_bytes.get() + m_size, static_cast<size_t>(st.st_size) - m_size);
+      ssize_t n = ::read(fd, m_bytes.data() + m_size, static_cast<size_t>(st.st_size) - m_size);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) ok = false;
       if (n <= 0) break;
@@ -129,7 +136,6 @@ bool MemoryBook::Load() {
   }
   ::close(fd);
   if (!ok) {
-    m_bytes.reset();
     m_size = 0;
     return false;
   }
@@ -139,41 +145,50 @@ bool MemoryBook::Load() {
 }
 
 void MemoryBook::Index() {
-  const char* data = m_bytes.get();
+  const char* data = m_bytes.data();
   const char* end = data + m_size;
-  m_lines.reserve(static_cast<size_t>(std::count(data, end, '\n')) + 1);
-  // The program reads no further than a Ctrl-Z: the line that holds one and all after it
-  // are kept as they are but not listed.
+  // Room for lines of 8 bytes on average: only what is filled takes memory.
+  m_lines.reserve(m_size / 8 + 16);
+  // The program reads a line no further than a NUL as stored or as read back (a stored 0x03);
+  // such bytes are rare, so their places are found once for the whole file.
+  std::vector<size_t> cuts;
+  for (char cut : {'\0', '\3'}) {
+    for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, cut, end - p))); ++p) {
+      cuts.push_back(static_cast<size_t>(p - data));
+    }
+  }
+  std::sort(cuts.begin(), cuts.end());
+  size_t next_cut = 0;
+  // It reads no further than a Ctrl-Z: the line that holds one and all after it are kept as
+  // they are but not listed.
   const char* ctrl_z = static_cast<const char*>(std::memchr(data, kCtrlZ, m_size));
   for (const char* p = data; p < end;) {
     const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
     const char* next = lf ? lf + 1 : end;
-    const char* text_end = lf && lf > p && lf[-1] == '\r' ? lf - 1 : (lf ? lf : end);
+    const char* text_end = lf ? (lf > p && lf[-1] == '\r' ? lf - 1 : lf) : end;
     Line line;
     line.start = static_cast<uint64_t>(p - data);
     line.separator = kNoSeparator;
     if (!ctrl_z || next <= ctrl_z) {
-      // The text ends at a NUL as stored or as read back (a stored 0x03).
-      const unsigned char* s = reinterpret_cast<const unsigned char*>(p);
-      const size_t n = static_cast<size_t>(text_end - p);
-      size_t i = 0;
-      for (; i < n && s[i] != 0 && s[i] != 3; ++i) {
-        if (s[i] == '(' && line.separator == kNoSeparator && i + 2 < n && s[i + 1] == '.' &&
-            s[i + 2] == '(') {
-          line.separator = static_cast<uint32_t>(i);
-        }
+      while (next_cut < cuts.size() && cuts[next_cut] < line.start) ++next_cut;
+      if (next_cut < cuts.size() && data + cuts[next_cut] < text_end) {
+        text_end = data + cuts[next_cut];
       }
-      line.text = static_cast<uint32_t>(std::min<size_t>(i, UINT32_MAX - 1));
-      if (line.separator != kNoSeparator && line.separator + 3 > line.text) {
-        line.separator = kNoSeparator;  // cut by a NUL
+      line.text = static_cast<uint32_t>(std::min<size_t>(text_end - p, UINT32_MAX - 1));
+      // The separator as stored: "(.(".
+      const char* q = p;
+      while ((q = static_cast<const char*>(std::memchr(q, '(', text_end - q)))) {
+        if (text_end - q >= 3 && q[1] == '.' && q[2] == '(') {
+          line.separator = static_cast<uint32_t>(q - p);
+          break;
+        }
+        ++q;
       }
     }
     m_lines.push_back(line);
     p = next;
   }
-  size_t records = 0;
-  for (size_t i = 0; i < m_lines.size(); ++i) records += Listed(i);
-  m_records.reserve(records);
+  m_records.reserve(m_lines.size());
   for (size_t i = 0; i < m_lines.size(); ++i) {
     if (Listed(i)) m_records.push_back(static_cast<uint32_t>(i));
   }
@@ -189,11 +204,11 @@ size_t MemoryBook::LineEnd(size_t line) const {
 
 std::string_view MemoryBook::LineBytes(size_t line) const {
   const size_t start = m_lines[line].start;
-  return std::string_view(m_bytes.get() + start, LineEnd(line) - start);
+  return std::string_view(m_bytes.data() + start, LineEnd(line) - start);
 }
 
 std::string_view MemoryBook::LineText(size_t line) const {
-  return std::string_view(m_bytes.get() + m_lines[line].start, m_lines[line].text);
+  return std::string_view(m_bytes.data() + m_lines[line].start, m_lines[line].text);
 }
 
 std::string MemoryBook::Keyword(size_t row) const {
@@ -225,7 +240,7 @@ void MemoryBook::SetFilter(const std::string& text) {
 }
 
 bool MemoryBook::Matches(const Line& line) const {
-  const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.get() + line.start);
+  const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.data() + line.start);
   if (line.separator == kNoSeparator) return HoldsFolded(p, line.text, m_folded);
   return HoldsFolded(p, line.separator, m_folded) ||
          HoldsFolded(p + line.separator + 3, line.text - line.separator - 3, m_folded);
@@ -234,16 +249,58 @@ bool MemoryBook::Matches(const Line& line) const {
 void MemoryBook::Refilter(bool narrowing) {
   if (m_folded.empty()) {
     m_shown.assign(m_records.rbegin(), m_records.rend());
-    return;
-  }
-  if (narrowing) {
+  } else if (narrowing && m_shown.size() < m_records.size() / 8) {
+    // Few rows left: checking them beats a pass over the whole file.
     std::erase_if(m_shown, [this](uint32_t line) { return !Matches(m_lines[line]); });
-    return;
+  } else {
+    ScanAll();
   }
+}
+
+void MemoryBook::ScanAll() {
   m_shown.clear();
-  for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
-    if (Matches(m_lines[*it])) m_shown.push_back(*it);
+  const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.data());
+  const size_t n = m_size;
+  const size_t m = m_folded.size();
+  const auto* folded = reinterpret_cast<const unsigned char*>(m_folded.data());
+  // The search looks for the filter's last byte (in Shift-JIS the trail bytes are rarer than
+  // the lead bytes), as stored: its fold shifted by 3, and for a letter the capital too,
+  // which differs from the small letter stored only in the bit 0x20.
+  const size_t last = m - 1;
+  const unsigned char target = static_cast<unsigned char>(folded[last] + 3);
+  const unsigned char mask = folded[last] >= 'a' && folded[last] <= 'z' ? 0x20 : 0;
+  m_shown.reserve(m_records.size());
+  size_t line = 0;  // the line that holds the candidate's start
+  // Checks the candidate whose last byte is at `q`; gives where to look next.
+  auto check = [&](size_t q) -> size_t {
+    const size_t start = q - last;
+    while (line + 1 < m_lines.size() && m_lines[line + 1].start <= start) ++line;
+    const Line& l = m_lines[line];
+    const size_t off = start - l.start;
+    const bool inside =
+        l.separator == kNoSeparator
+            ? off + m <= l.text
+            : off + m <= l.separator || (off >= l.separator + 3 && off + m <= l.text);
+    if (!inside || !Listed(line)) return q + 1;
+    for (size_t k = 0; k + 1 < m; ++k) {
+      if (kReadFold[p[start + k]] != folded[k]) return q + 1;
+    }
+    m_shown.push_back(static_cast<uint32_t>(line));
+    return LineEnd(line) + last;  // the next line's first candidate
+  };
+  size_t i = last;
+#if defined(__SSE2__)
+  const __m128i want = _mm_set1_epi8(static_cast<char>(target));
+  const __m128i fold = _mm_set1_epi8(static_cast<char>(mask));
+  while (i + 16 <= n) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const unsigned found =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, fold), want)));
+    i = found ? check(i + static_cast<size_t>(__builtin_ctz(found))) : i + 16;
   }
+#endif
+  while (i < n) i = (p[i] | mask) == target ? check(i) : i + 1;
+  std::reverse(m_shown.begin(), m_shown.end());  // newest first
 }
 
 std::string MemoryBook::WhyNotStorable(const std::string& keyword, const std::string& reply) {
@@ -384,7 +441,7 @@ MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
   const int fd = replacement.Begin();
   if (fd < 0) return {Result::kWriteFailed, kWriteFailed};
   Writer out(fd);
-  const std::string_view file(m_bytes.get(), m_size);
+  const std::string_view file(m_bytes.data(), m_size);
   size_t done = 0;  // bytes of the old file written or dropped
   for (const Splice& splice : splices) {
     const size_t at = splice.line < m_lines.size() ? m_lines[splice.line].start : m_size;

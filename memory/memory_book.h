@@ -12,10 +12,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "memory/big_allocator.h"
 
 class MemoryBook {
  public:
@@ -106,9 +107,13 @@ class MemoryBook {
     bool operator==(const Stamp&) const = default;
   };
 
+  using LineList = std::vector<uint32_t, BigAllocator<uint32_t>>;
+
   bool Load();
   void Index();
   void Refilter(bool narrowing);
+  // The records that hold the filter, newest first, found in one pass over the whole file.
+  void ScanAll();
   bool Listed(size_t line) const;
   bool Matches(const Line& line) const;
   size_t LineEnd(size_t line) const;
@@ -125,12 +130,12 @@ class MemoryBook {
   void Remember(Change change);
 
   std::string m_path;
-  std::unique_ptr<char[]> m_bytes;  // the whole file as read
+  BigBytes m_bytes;  // the whole file as read
   size_t m_size = 0;
-  Stamp m_stamp;                    // the file as read
-  std::vector<Line> m_lines;        // every line of the file
-  std::vector<uint32_t> m_records;  // the lines that are records, in file order
-  std::vector<uint32_t> m_shown;    // the records shown, newest first
+  Stamp m_stamp;                                  // the file as read
+  std::vector<Line, BigAllocator<Line>> m_lines;  // every line of the file
+  LineList m_records;                             // the lines that are records, in file order
+  LineList m_shown;                               // the records shown, newest first
   std::string m_filter;
   std::string m_folded;               // the filter as FindNoCase compares it
   std::deque<Change> m_undo, m_redo;  // newest at the back

@@ -16,9 +16,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 #include <algorithm>
 #include <functional>
 #include <iostream>
@@ -937,7 +937,7 @@ TEST(QtBackend, ListShowsAMillionRowsAndReportsWhatTheUserDoes) {
   ListDialog dialog;
   std::vector<size_t> picked, after_change;
   RunWith(dialog, [&](QDialog* w) {
-    auto* view = Find<QTreeView>(w, IDC_BOOK_LIST);
+    auto* view = Find<QTableView>(w, IDC_BOOK_LIST);
     ASSERT_NE(view, nullptr);
     QWidget* client = view->parentWidget();
     for (QWidget* c : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {

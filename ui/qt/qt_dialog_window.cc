@@ -18,8 +18,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTextCursor>
-#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -131,7 +131,7 @@ class DialogWidget : public QDialog {
     auto* key = static_cast<QKeyEvent*>(event);
     Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
     // Enter on a list row activates it, as a double-click does.
-    if (auto* view = qobject_cast<QTreeView*>(watched)) {
+    if (auto* view = qobject_cast<QAbstractItemView*>(watched)) {
       if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && mods == 0 &&
           view->currentIndex().isValid()) {
         m_window.SendNotify(view->objectName().toInt(), Notify::kListActivate);
@@ -479,17 +479,22 @@ QWidget* QtDialogWindow::MakeControl(Control& c, QWidget* client,
     }
     case ControlKind::kList: {
       // A report list: whole rows selected, several with Shift and Ctrl, every row of one
-      // height so the view never measures rows it does not draw.
-      auto* view = new QTreeView(client);
-      view->setRootIsDecorated(false);
-      view->setItemsExpandable(false);
-      view->setUniformRowHeights(true);
-      view->setAllColumnsShowFocus(true);
+      // height so the view never measures rows it does not draw, Tab on to the next control.
+      auto* view = new QTableView(client);
       view->setSelectionMode(QAbstractItemView::ExtendedSelection);
       view->setSelectionBehavior(QAbstractItemView::SelectRows);
       view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      view->setTabKeyNavigation(false);
+      view->setShowGrid(false);
+      view->setWordWrap(false);
+      view->setCornerButtonEnabled(false);
+      view->verticalHeader()->hide();
+      view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+      view->verticalHeader()->setDefaultSectionSize(QFontMetrics(m_widget->font()).height() + 4);
+      view->horizontalHeader()->setHighlightSections(false);
+      view->horizontalHeader()->setStretchLastSection(true);
+      view->horizontalHeader()->setSectionsMovable(false);
       view->setFrameShape((ct.style & (kBorder | kSunken)) ? QFrame::StyledPanel : QFrame::NoFrame);
-      view->header()->setSectionsMovable(false);
       c.list = new ListItemModel(view);
       view->setModel(c.list);
       QObject::connect(view, &QAbstractItemView::doubleClicked, m_widget.get(),
@@ -739,9 +744,9 @@ void QtDialogWindow::SetListModel(int id, const ListModel* model) {
   c->list->SetModel(model);
   m_settingSelection = false;
   if (!model) return;
-  auto* view = static_cast<QTreeView*>(c->widget);
+  auto* view = static_cast<QTableView*>(c->widget);
   for (int col = 0; col < model->ColumnCount(); ++col) {
-    view->header()->resizeSection(col, m_units.X(model->Column(col).width));
+    view->horizontalHeader()->resizeSection(col, m_units.X(model->Column(col).width));
   }
 }
 
@@ -759,7 +764,7 @@ std::vector<size_t> QtDialogWindow::GetListSelection(int id) const {
   if (!c || !c->list) return rows;
   // Ranges, not one index per selected cell: a selection of every row stays cheap.
   const QItemSelection selection =
-      static_cast<QTreeView*>(c->widget)->selectionModel()->selection();
+      static_cast<QTableView*>(c->widget)->selectionModel()->selection();
   for (const QItemSelectionRange& range : selection) {
     for (int row = range.top(); row <= range.bottom(); ++row)
       rows.push_back(static_cast<size_t>(row));
@@ -772,7 +777,7 @@ std::vector<size_t> QtDialogWindow::GetListSelection(int id) const {
 void QtDialogWindow::SetListSelection(int id, const std::vector<size_t>& rows) {
   Control* c = Find(id);
   if (!c || !c->list) return;
-  auto* view = static_cast<QTreeView*>(c->widget);
+  auto* view = static_cast<QTableView*>(c->widget);
   const int count = c->list->rowCount();
   const int last_column = std::max(c->list->columnCount() - 1, 0);
   std::vector<size_t> sorted(rows);
