@@ -337,7 +337,7 @@ MemoryBook::Outcome MemoryBook::Edit(size_t row, const std::string& keyword,
   }
   if (change.after == change.before) return {Result::kNothing, ""};
   Outcome outcome = Apply(change, true);
-  if (outcome.result == Result::kDone) Remember(std::move(change));
+  if (outcome.result == Result::kDone && m_historyKept) Remember(std::move(change));
   return outcome;
 }
 
@@ -354,14 +354,14 @@ MemoryBook::Outcome MemoryBook::Delete(const std::vector<size_t>& rows) {
     change.before_end.push_back(change.before.size());
   }
   Outcome outcome = Apply(change, true);
-  if (outcome.result == Result::kDone) Remember(std::move(change));
+  if (outcome.result == Result::kDone && m_historyKept) Remember(std::move(change));
   return outcome;
 }
 
 MemoryBook::Outcome MemoryBook::Undo() {
   if (m_undo.empty()) return {Result::kNothing, kNothingToUndo};
   Outcome outcome = Apply(m_undo.back(), false);
-  if (outcome.result == Result::kDone) {
+  if (outcome.result == Result::kDone && m_historyKept) {
     m_redo.push_back(std::move(m_undo.back()));
     m_undo.pop_back();
   }
@@ -371,7 +371,7 @@ MemoryBook::Outcome MemoryBook::Undo() {
 MemoryBook::Outcome MemoryBook::Redo() {
   if (m_redo.empty()) return {Result::kNothing, kNothingToRedo};
   Outcome outcome = Apply(m_redo.back(), true);
-  if (outcome.result == Result::kDone) {
+  if (outcome.result == Result::kDone && m_historyKept) {
     m_undo.push_back(std::move(m_redo.back()));
     m_redo.pop_back();
   }
@@ -436,6 +436,7 @@ MemoryBook::Outcome MemoryBook::ChangedOnDisk() {
 
 MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
                                         std::vector<uint32_t> touched) {
+  m_historyKept = false;
   if (CurrentStamp() != m_stamp) return ChangedOnDisk();
   core::FileReplacement replacement(m_path);
   const int fd = replacement.Begin();
@@ -471,7 +472,8 @@ MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
   // The file read back must be the one just written, or the lines the history names are
   // not where it thinks they are. (Giving the file its permissions changed its ctime.)
   written.ctime_ns = m_stamp.ctime_ns;
-  if (written != m_stamp) {
+  m_historyKept = written == m_stamp;
+  if (!m_historyKept) {
     m_undo.clear();
     m_redo.clear();
     touched.clear();

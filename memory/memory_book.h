@@ -140,4 +140,6 @@ class MemoryBook {
   std::string m_folded;               // the filter as FindNoCase compares it
   std::deque<Change> m_undo, m_redo;  // newest at the back
   std::vector<uint32_t> m_touched;    // lines the last write reported
+  // The last rewrite read back the file it wrote, so the history still names its lines.
+  bool m_historyKept = false;
 };
