@@ -39,7 +39,7 @@ class MemoryBookDialog : public ui::Dialog {
 
  protected:
   bool OnInitDialog() override;
-  void OnOK() override;  // Enter in the search field or the list closes nothing
+  void OnOK() override;  // nothing: the book has no OK, and Enter presses 編集
   bool OnCommand(int id) override;
   void OnNotify(int id, ui::Notify code) override;
 

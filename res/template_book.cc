@@ -8,7 +8,8 @@ namespace res {
 using namespace ui;
 
 const DialogTemplate& MemoryBookTemplate() {
-  // The close box, Esc and 閉じる end it; Enter closes nothing.
+  // The close box, Esc and 閉じる end it; Enter edits the chosen record, as 編集 is the
+  // default button.
   static const DialogTemplate tmpl{
       IDD_MEMORY_BOOK,
       "メモリー帳",
@@ -29,7 +30,7 @@ const DialogTemplate& MemoryBookTemplate() {
           {IDC_BOOK_COUNT, ControlKind::kStatic, "", {218, 9, 105, 8}, kNoPrefix, nullptr},
           {IDC_BOOK_LIST, ControlKind::kList, "", {7, 25, 316, 176}, kBorder | kTabStop, nullptr},
           {IDC_BOOK_EDIT,
-           ControlKind::kPushButton,
+           ControlKind::kDefPushButton,
            "編集(&E)...",
            {7, 209, 50, 14},
            kTabStop,

@@ -1,5 +1,6 @@
 #include "ui/qt/qt_backend.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -77,6 +78,7 @@ bool QtBackend::Confirm(const std::string& text) {
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
+  box.button(QMessageBox::Cancel)->setText(QString::fromUtf8(u8"キャンセル"));
   const bool ok = box.exec() == QMessageBox::Ok;
   if (parent) parent->activateWindow();
   return ok;
