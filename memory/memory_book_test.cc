@@ -2,9 +2,11 @@
 // and the count show, and memory.dat byte for byte after every change, undo and redo.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "core/record_format.h"
 #include "memory/memory_book_dialog.h"
 #include "res/resource.h"
 #include "testing/work_folder.h"
@@ -31,6 +33,20 @@ const std::string kFile =
 const Strings kAllRows = {"8|ect.|ect.",          "7|no separator|no separator",
                           "5|cherry|small APPLE", "4|りんご|赤い",
                           "3|banana|yellow",      "2|Apple|red fruit"};
+
+// `file` without the lines numbered in `gone` (from 1), every other byte kept.
+std::string WithoutLines(const std::string& file, const std::vector<size_t>& gone) {
+  std::string out;
+  size_t number = 1;
+  for (size_t start = 0; start < file.size(); ++number) {
+    size_t end = file.find('\n', start);
+    end = end == std::string::npos ? file.size() : end + 1;
+    if (std::find(gone.begin(), gone.end(), number) == gone.end())
+      out.append(file, start, end - start);
+    start = end;
+  }
+  return out;
+}
 
 std::string Unterminated(const std::string& plain) {
   std::string line = Stored({plain});
@@ -241,6 +257,92 @@ TEST_F(MemoryBookTest, TakesBackTheLastTwentyChanges) {
   ASSERT_EQ(book.Delete({0}).result, MemoryBook::Result::kDone);
   EXPECT_EQ(book.Redo().result, MemoryBook::Result::kNothing);
   EXPECT_EQ(book.Keyword(0), "no separator");
+}
+
+TEST_F(MemoryBookTest, DeleteAndUndoPutEveryLineBackInItsPlace) {
+  const struct {
+    std::vector<size_t> rows;
+    std::vector<size_t> lines;  // the lines they are
+  } cases[] = {
+      {{0}, {8}},                                // the last line, without a line break
+      {{0, 1}, {8, 7}},                          // ... and the one before it
+      {{2, 3, 4}, {5, 4, 3}},                    // side by side
+      {{5}, {2}},                                // the oldest, after the comment
+      {{0, 1, 2, 3, 4, 5}, {8, 7, 5, 4, 3, 2}},  // all: the comment and the empty line stay
+  };
+  for (const auto& c : cases) {
+    WriteFile("memory.dat", kFile);
+    MemoryBook book;
+    ASSERT_EQ(book.Open().result, MemoryBook::Result::kDone);
+    ASSERT_EQ(book.Delete(c.rows).result, MemoryBook::Result::kDone);
+    const std::string deleted = WithoutLines(kFile, c.lines);
+    EXPECT_EQ(ReadFile("memory.dat"), deleted) << c.lines.front();
+    ASSERT_EQ(book.Undo().result, MemoryBook::Result::kDone);
+    EXPECT_EQ(ReadFile("memory.dat"), kFile) << c.lines.front();
+    EXPECT_EQ(book.TouchedRows(), c.rows);  // the records put back, where they were
+    ASSERT_EQ(book.Redo().result, MemoryBook::Result::kDone);
+    EXPECT_EQ(ReadFile("memory.dat"), deleted) << c.lines.front();
+  }
+}
+
+TEST_F(MemoryBookTest, EditKeepsTheLinesOwnLineBreak) {
+  const std::string older = Stored({"x%+%y"});
+  for (const std::string end : {"\r\n", "\n", ""}) {
+    WriteFile("memory.dat", older + Unterminated("a%+%b") + end);
+    MemoryBook book;
+    ASSERT_EQ(book.Open().result, MemoryBook::Result::kDone);
+    ASSERT_EQ(book.Keyword(0), "a");
+    ASSERT_EQ(book.Edit(0, "a", "NAME!").result, MemoryBook::Result::kDone);
+    EXPECT_EQ(ReadFile("memory.dat"), older + Unterminated("a%+%NAME!") + end);
+    EXPECT_EQ(book.Reply(0), "NAME!");  // as written
+  }
+}
+
+// The search over the whole file (16 bytes at a time) and the narrowing over the rows shown
+// against FindNoCase on each record as the reply search reads it.
+TEST_F(MemoryBookTest, SearchFindsWhatFindNoCaseFindsInKeywordOrReply) {
+  const std::vector<std::string> pieces = {"a", "A",  "b",  "%",  "+", "%+%", ",",
+                                           "/", "あ", "ア", "ヂ", "z", "Z",   std::string(1, '\0'),
+                                           "1"};
+  std::mt19937 rng(7);
+  std::string file;
+  for (int i = 0; i < 3000; ++i) {
+    std::string plain;
+    for (int k = static_cast<int>(rng() % 12); k > 0; --k) plain += pieces[rng() % pieces.size()];
+    file += rng() % 20 == 0 ? "//" + plain + "\r\n" : Stored({plain});
+  }
+  WriteFile("memory.dat", file);
+  MemoryBook book;
+  ASSERT_EQ(book.Open().result, MemoryBook::Result::kDone);
+  // What the search should show: each record read back, newest first.
+  std::vector<std::pair<size_t, std::string>> records;  // line number, plain text
+  size_t number = 0;
+  for (size_t start = 0; start < file.size(); start = file.find('\n', start) + 1) {
+    std::string stored = file.substr(start, file.find("\r\n", start) - start);
+    ++number;
+    if (stored.empty() || IsCommentLine(stored)) continue;
+    ShiftLine(stored, ShiftRead);
+    CutAtNul(stored);
+    if (!stored.empty()) records.emplace_back(number, stored);
+  }
+  ASSERT_EQ(book.RecordCount(), records.size());
+  const std::vector<std::string> filters = {"a",  "aB", "ab%", "A%+%b", "ア", "ヂ", "%",
+                                            "ZZ", "z",  "za",  "/",     "1a", "",   "+a"};
+  for (const std::string& filter : filters) {
+    book.SetFilter(filter);
+    std::vector<size_t> expected, shown;
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+      std::string keyword = it->second, reply = it->second;
+      SplitRecord(keyword, RecordKeyword);
+      SplitRecord(reply, RecordReply);
+      if (filter.empty() || FindNoCase(keyword.c_str(), filter.c_str()) ||
+          FindNoCase(reply.c_str(), filter.c_str())) {
+        expected.push_back(it->first);
+      }
+    }
+    for (size_t row = 0; row < book.ShownCount(); ++row) shown.push_back(book.LineNumber(row));
+    EXPECT_EQ(shown, expected) << filter;
+  }
 }
 
 }  // namespace
