@@ -1,8 +1,7 @@
 // Memory for the memory book's large arrays (the file it read, its line index): blocks of a
-// megabyte or more come straight from the system in transparent huge pages where the system
-// offers them, because touching tens of megabytes 4 KiB at a time costs more than reading the
-// file. Smaller blocks come from the ordinary heap. Running out of memory ends the program,
-// as it does with the standard allocator.
+// megabyte or more are mapped from the system in transparent huge pages where it offers them,
+// as touching tens of megabytes 4 KiB at a time costs more than reading the file; smaller ones
+// come from the heap. Running out of memory ends the program, as with the standard allocator.
 #pragma once
 
 #include <sys/mman.h>

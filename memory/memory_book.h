@@ -1,10 +1,7 @@
-// MemoryBook: memory.dat as the memory book shows it, and the changes the book makes to it.
-// It reads the file whole and lists every record (not comment or empty lines) with its line
-// number, newest first, filtered by a search text; it edits one record or deletes several,
-// and takes its own changes back and forward again. Every change is one rewrite of the whole
-// file through core::FileReplacement, refused when the file changed on disk (its size, time
-// of change or inode) since the book read it; after a rewrite the book reads the file again.
-// It decides and returns outcomes; showing them is the dialog's business.
+// MemoryBook: memory.dat as the memory book lists it (every record newest first, with its line
+// number, filtered by a search text) and the book's changes to it: edit one, delete several,
+// undo and redo. Each change is one rewrite through core::FileReplacement, refused when the
+// file changed on disk since it was read; it returns outcomes and shows nothing itself.
 #pragma once
 
 #include <sys/types.h>

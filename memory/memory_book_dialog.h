@@ -1,8 +1,7 @@
-// MemoryBookDialog: the memory book window (template 139) over a MemoryBook: the search field
-// filters as the user types, the list shows the records, and 編集 (or a double-click), 削除,
-// 元に戻す and やり直す change memory.dat, each after the book's own checks; 閉じる or Esc
-// closes it. BookEditDialog (template 140) edits one record. Both are toolkit-free and talk
-// to the user through the backend they are handed, which must outlive them.
+// MemoryBookDialog (template 139): the memory book window over a MemoryBook, with the search
+// field, the list and 編集, 削除, 元に戻す, やり直す and 閉じる; BookEditDialog (template 140)
+// edits one record. Toolkit-free; both talk to the user only through the backend they are
+// handed, which must outlive them.
 #pragma once
 
 #include <memory>

@@ -1,10 +1,8 @@
-// QtDialogWindow: one dialog template made into a real Qt window for a ui::Dialog, run with a
-// nested modal loop. Controls are placed by their dialog-unit rectangles in the template
-// font's metrics; button presses, menu commands, Enter and Esc go back to the dialog as
-// commands, edit changes and list events as notifications. A list control is a view over a
-// model that asks the dialog's ListModel for the rows it draws. Each control's widget carries
-// its id as its object name ("1001"), which is how tests find it. The window owns its
-// widgets; the Dialog, its list models and the backend must outlive it.
+// QtDialogWindow: one dialog template made into a real Qt window, placed in dialog units of the
+// template font and run with a nested modal loop; presses, menu commands, Enter and Esc go to
+// the dialog as commands, edit changes and list events as notifications. A list is a view over
+// the dialog's ListModel. Widgets carry their id as object name ("1001") for tests; the Dialog,
+// its list models and the backend must outlive the window.
 #pragma once
 
 #include <QString>
