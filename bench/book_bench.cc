@@ -200,7 +200,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   ui::qt::QtBackend backend(argc, argv);
-  ui::SetBackend(&backend);
   int boxes = 0;
   backend.SetMessageBoxHook([&](const std::string& text) {
     ++boxes;
@@ -234,7 +233,6 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  ui::SetBackend(nullptr);
   fs::remove_all(folder);
   if (boxes != 0) return 1;
 

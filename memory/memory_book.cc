@@ -1,16 +1,11 @@
 #include "memory/memory_book.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 
 #include "core/record_format.h"
@@ -54,8 +49,6 @@ bool HoldsFolded(const unsigned char* p, size_t n, std::string_view folded) {
   }
   return false;
 }
-
-int64_t Nanoseconds(const timespec& t) { return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; }
 
 // Collects the new file in large writes; small pieces (one line each) go through a buffer.
 class Writer {
@@ -112,33 +105,24 @@ bool MemoryBook::Load() {
   m_lines.clear();
   m_records.clear();
   m_shown.clear();
-  m_stamp = CurrentStamp();
-  int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (ok) {
-    m_stamp = Stamp{
-        true, st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
-    if (m_bytes.size() < static_cast<size_t>(st.st_size)) {
-      m_bytes = BigBytes();
-      m_bytes = BigBytes(static_cast<size_t>(st.st_size));
-    }
-    // A file that grows meanwhile is read as far as it was: its stamp then differs and the
-    // next change reads it again.
-    while (m_size < static_cast<size_t>(st.st_size)) {
-      ssize_t n = ::read(fd, m_bytes.data() + m_size, static_cast<size_t>(st.st_size) - m_size);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ok = false;
-      if (n <= 0) break;
-      m_size += static_cast<size_t>(n);
-    }
-  }
-  ::close(fd);
+  size_t read = 0;
+  bool ok = core::ReadWholeFile(
+      m_path,
+      [this](size_t size) {
+        if (m_bytes.size() < size) {
+          m_bytes = BigBytes();
+          m_bytes = BigBytes(size);
+        }
+        return m_bytes.data();
+      },
+      &read, &m_stamp);
   if (!ok) {
-    m_size = 0;
+    m_stamp = core::StampOf(m_path);
     return false;
   }
+  // A file that grew meanwhile was read as far as it was: its stamp now differs, and the
+  // next change reads it again.
+  m_size = read;
   Index();
   Refilter(false);
   return true;
@@ -422,13 +406,6 @@ MemoryBook::Outcome MemoryBook::Apply(const Change& change, bool forward) {
   return Rewrite(splices, std::move(touched));
 }
 
-MemoryBook::Stamp MemoryBook::CurrentStamp() const {
-  struct stat st;
-  if (::stat(m_path.c_str(), &st) != 0) return Stamp{};
-  return Stamp{
-      true, st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
-}
-
 MemoryBook::Outcome MemoryBook::ChangedOnDisk() {
   Open();
   return {Result::kChangedOnDisk, kChangedOnDisk};
@@ -437,7 +414,7 @@ MemoryBook::Outcome MemoryBook::ChangedOnDisk() {
 MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
                                         std::vector<uint32_t> touched) {
   m_historyKept = false;
-  if (CurrentStamp() != m_stamp) return ChangedOnDisk();
+  if (core::StampOf(m_path) != m_stamp) return ChangedOnDisk();
   core::FileReplacement replacement(m_path);
   const int fd = replacement.Begin();
   if (fd < 0) return {Result::kWriteFailed, kWriteFailed};
@@ -452,13 +429,9 @@ MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
   }
   out.Put(file.substr(done));
   if (!out.Finish()) replacement.MarkFailed();
-  struct stat st;
-  Stamp written;
-  if (::fstat(fd, &st) == 0) {
-    written = Stamp{true, st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim), 0};
-  }
+  const core::FileStamp written = core::StampOf(fd);
   // Another program may have written while this one did: then its file stays.
-  if (CurrentStamp() != m_stamp) {
+  if (core::StampOf(m_path) != m_stamp) {
     replacement.Abort();
     return ChangedOnDisk();
   }
@@ -470,8 +443,7 @@ MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
     return {Result::kCannotRead, kCannotRead};
   }
   // The file read back must be the one just written, or the lines the history names are
-  // not where it thinks they are. (Giving the file its permissions changed its ctime.)
-  written.ctime_ns = m_stamp.ctime_ns;
+  // not where it thinks they are.
   m_historyKept = written == m_stamp;
   if (!m_historyKept) {
     m_undo.clear();

@@ -4,8 +4,6 @@
 // file changed on disk since it was read; it returns outcomes and shows nothing itself.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -13,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text_file.h"
 #include "memory/big_allocator.h"
 
 class MemoryBook {
@@ -93,17 +92,6 @@ class MemoryBook {
     std::string_view insert;
     bool drop = false;
   };
-  // What identifies the file as read: a rewrite or a change by hand alters one of these.
-  struct Stamp {
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    int64_t mtime_ns = 0;
-    int64_t ctime_ns = 0;
-    bool operator==(const Stamp&) const = default;
-  };
-
   using LineList = std::vector<uint32_t, BigAllocator<uint32_t>>;
 
   bool Load();
@@ -116,7 +104,6 @@ class MemoryBook {
   size_t LineEnd(size_t line) const;
   std::string_view LineBytes(size_t line) const;  // with its line break
   std::string_view LineText(size_t line) const;
-  Stamp CurrentStamp() const;
   // Writes the file with `splices` (ascending) applied, then reads it back. `touched`: the
   // lines of the new file the change wrote.
   Outcome Rewrite(const std::vector<Splice>& splices, std::vector<uint32_t> touched);
@@ -129,7 +116,7 @@ class MemoryBook {
   std::string m_path;
   BigBytes m_bytes;  // the whole file as read
   size_t m_size = 0;
-  Stamp m_stamp;                                  // the file as read
+  core::FileStamp m_stamp;                        // the file as read
   std::vector<Line, BigAllocator<Line>> m_lines;  // every line of the file
   LineList m_records;                             // the lines that are records, in file order
   LineList m_shown;                               // the records shown, newest first

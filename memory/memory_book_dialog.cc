@@ -13,7 +13,7 @@ constexpr const char* kChooseSome = "削除する記録を選んでください�
 }  // namespace
 
 BookEditDialog::BookEditDialog(ui::Backend& backend)
-    : ui::Dialog(res::BookEditTemplate()), m_backend(backend) {}
+    : ui::Dialog(res::BookEditTemplate(), backend) {}
 
 BookEditDialog::~BookEditDialog() = default;
 
@@ -26,7 +26,7 @@ void BookEditDialog::OnOK() {
   if (!UpdateData(true)) return;
   std::string why = MemoryBook::WhyNotStorable(m_strKeyword, m_strReply);
   if (!why.empty()) {
-    m_backend.MessageBox(why);
+    backend().MessageBox(why);
     if (Window()) Window()->SetFocus(IDC_BOOK_KEYWORD);
     return;
   }
@@ -66,8 +66,7 @@ class MemoryBookDialog::Rows : public ui::ListModel {
 };
 
 MemoryBookDialog::MemoryBookDialog(ui::Backend& backend, std::string path)
-    : ui::Dialog(res::MemoryBookTemplate()),
-      m_backend(backend),
+    : ui::Dialog(res::MemoryBookTemplate(), backend),
       m_book(std::move(path)),
       m_rows(std::make_unique<Rows>(m_book)) {}
 
@@ -82,6 +81,12 @@ bool MemoryBookDialog::OnInitDialog() {
 }
 
 void MemoryBookDialog::OnOK() {}
+
+bool MemoryBookDialog::ReadsText(int command, int control) const {
+  (void)command;
+  (void)control;
+  return false;
+}
 
 bool MemoryBookDialog::OnCommand(int id) {
   switch (id) {
@@ -118,10 +123,10 @@ std::vector<size_t> MemoryBookDialog::Selection() const {
 void MemoryBookDialog::OnEdit() {
   std::vector<size_t> rows = Selection();
   if (rows.size() != 1) {
-    m_backend.MessageBox(kChooseOne);
+    backend().MessageBox(kChooseOne);
     return;
   }
-  BookEditDialog edit(m_backend);
+  BookEditDialog edit(backend());
   edit.m_strKeyword = m_book.Keyword(rows[0]);
   edit.m_strReply = m_book.Reply(rows[0]);
   if (edit.DoModal() != ui::IDOK) return;
@@ -132,10 +137,10 @@ void MemoryBookDialog::OnEdit() {
 void MemoryBookDialog::OnDelete() {
   std::vector<size_t> rows = Selection();
   if (rows.empty()) {
-    m_backend.MessageBox(kChooseSome);
+    backend().MessageBox(kChooseSome);
     return;
   }
-  if (!m_backend.Confirm("選んだ " + std::to_string(rows.size()) +
+  if (!backend().Confirm("選んだ " + std::to_string(rows.size()) +
                          " 件の記録を削除します。よろしいですか？")) {
     return;
   }
@@ -157,7 +162,7 @@ void MemoryBookDialog::OnRedo() {
 }
 
 void MemoryBookDialog::Show(const MemoryBook::Outcome& outcome, const std::vector<size_t>& select) {
-  if (!outcome.message.empty()) m_backend.MessageBox(outcome.message);
+  if (!outcome.message.empty()) backend().MessageBox(outcome.message);
   switch (outcome.result) {
     case MemoryBook::Result::kDone:
       ShowList(select);

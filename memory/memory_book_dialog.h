@@ -24,9 +24,6 @@ class BookEditDialog : public ui::Dialog {
   // A record that would not read back as written is refused with the reason; the dialog
   // stays open with what was typed.
   void OnOK() override;
-
- private:
-  ui::Backend& m_backend;
 };
 
 class MemoryBookDialog : public ui::Dialog {
@@ -35,6 +32,8 @@ class MemoryBookDialog : public ui::Dialog {
   ~MemoryBookDialog() override;
 
   const MemoryBook& book() const { return m_book; }
+  // No button reads the search field: what it holds is taken as it is typed.
+  bool ReadsText(int command, int control) const override;
 
  protected:
   bool OnInitDialog() override;
@@ -55,7 +54,6 @@ class MemoryBookDialog : public ui::Dialog {
   void ShowList(const std::vector<size_t>& select);
   std::vector<size_t> Selection() const;
 
-  ui::Backend& m_backend;
   MemoryBook m_book;
   std::unique_ptr<Rows> m_rows;
 };

@@ -919,7 +919,7 @@ class ListDialog : public Dialog {
   std::vector<std::pair<int, Notify>> m_notes;
   std::vector<std::string> m_searches;
 
-  ListDialog() : Dialog(res::MemoryBookTemplate()) {}
+  ListDialog() : Dialog(res::MemoryBookTemplate(), test_support::Backend()) {}
 
  protected:
   bool OnInitDialog() override {
@@ -985,8 +985,8 @@ TEST(QtBackend, ConfirmAsksOkOrCancel) {
     asked.push_back(text);
     return asked.size() == 1;
   });
-  EXPECT_TRUE(CurrentBackend().Confirm(S(u8"消しますか？")));
-  EXPECT_FALSE(CurrentBackend().Confirm("2"));
+  EXPECT_TRUE(test_support::Backend().Confirm(S(u8"消しますか？")));
+  EXPECT_FALSE(test_support::Backend().Confirm("2"));
   test_support::Backend().SetConfirmHook(nullptr);
   EXPECT_EQ(asked, (std::vector<std::string>{reinterpret_cast<const char*>(u8"消しますか？"), "2"}));
 }
