@@ -60,8 +60,6 @@ class MemoryBook {
   Outcome Delete(const std::vector<size_t>& rows);
   Outcome Undo();
   Outcome Redo();
-  bool CanUndo() const { return !m_undo.empty(); }
-  bool CanRedo() const { return !m_redo.empty(); }
 
   // The rows of the records the last edit, undo or redo wrote, as far as the filter shows
   // them; ascending.
