@@ -179,6 +179,7 @@ class ScriptedWindow : public ui::DialogWindow {
             return;
           }
         }
+        m_focus = step.id;  // a click on a row gives the list the focus
         SetListSelection(step.id, step.rows);
         m_dialog.HandleNotify(step.id, step.kind == Step::kSelect ? ui::Notify::kListSelectionChange
                                                                   : ui::Notify::kListActivate);
