@@ -6,6 +6,7 @@
 #include "app/about_dialog.h"
 #include "core/random_source.h"
 #include "core/text_file.h"
+#include "memory/memory_book_dialog.h"
 #include "memory/word_memory.h"
 #include "res/links.h"
 #include "res/resource.h"
@@ -140,6 +141,7 @@ bool ChatDialog::OnCommand(int id) {
       {ID_VERSION, &ChatDialog::OnVersion},
       {ID_LEARN, &ChatDialog::OnLearn},
       {ID_FORGET, &ChatDialog::OnForget},
+      {ID_MEMORY_BOOK, &ChatDialog::OnMemoryBook},
       {ID_HOME_PAGE, &ChatDialog::OnHomePage},
       {ID_RINU_PAGE, &ChatDialog::OnRinuPage},
       {ID_MAIL_WEX, &ChatDialog::OnMailToWex},
@@ -208,6 +210,11 @@ void ChatDialog::OnLearn() {
 void ChatDialog::OnForget() {
   WordMemory memory(backend());
   memory.ForgetByDialog();
+}
+
+void ChatDialog::OnMemoryBook() {
+  MemoryBookDialog book(backend());
+  book.DoModal();
 }
 
 void ChatDialog::Open(const char* target) {

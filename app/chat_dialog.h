@@ -38,6 +38,8 @@ class ChatDialog : public ui::Dialog {
   void OnSettings();
   void OnLearn();     // the learn dialog; the outcome is not looked at
   void OnForget();    // the forget dialogs; the outcome is not looked at
+  // The memory book: every record, to search, correct and prune.
+  void OnMemoryBook();
   void OnHelpPage();  // help.html of the working folder
   void OnHomePage();
   void OnRinuPage();

@@ -151,7 +151,22 @@ TEST_F(MenuTest, MenuCaptionsNameTheSitesTheirCommandsOpen) {
     ASSERT_NE(amp, std::string::npos);
     EXPECT_EQ(captions.at(ids[i])[amp + 1], keys[i]);
   }
-  EXPECT_EQ(captions.size(), 13u);
+  EXPECT_EQ(captions.size(), 14u);
+}
+
+TEST_F(MenuTest, MemoryBookIsTheLastMemoryItemBelowASeparatorAndDeletesFromTheChat) {
+  const ui::MenuItem& memory = res::ChatMenu().items.at(1);
+  ASSERT_GE(memory.children.size(), 2u);
+  EXPECT_TRUE(memory.children.rbegin()[1].IsSeparator());
+  EXPECT_EQ(memory.children.back().caption, "メモリー帳を開く(&B)...");
+  EXPECT_EQ(memory.children.back().id, ID_MEMORY_BOOK);
+  backend.Answer(true);
+  RunChat({Press(ID_MEMORY_BOOK)},
+          {{IDD_MEMORY_BOOK, {Select(IDC_BOOK_LIST, {0}), Press(IDC_BOOK_DELETE), Close()}}});
+  EXPECT_EQ(Opened(), (std::vector<int>{IDD_CHAT_DIALOG, IDD_MEMORY_BOOK}));
+  EXPECT_EQ(after.memory, "");
+  EXPECT_EQ(after.log, before.log);
+  EXPECT_EQ(ChatEnd().text.at(IDC_TRANSCRIPT), kGreeting);
 }
 
 TEST_F(MenuTest, SpecialThanksNoteIsOneOkBox) {

@@ -41,6 +41,12 @@ void CutAtNul(std::string& text);
 // always for an empty haystack.
 const char* FindNoCase(const char* haystack, const char* needle);
 
+// The byte FindNoCase compares in place of `c`: an ASCII capital as its small letter, every
+// other byte as it is. Two bytes match under FindNoCase exactly when their folds are equal.
+constexpr unsigned char FoldNoCase(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c;
+}
+
 // 1 when the line as stored starts with "//" (a comment of memory.dat), else 0.
 int IsCommentLine(std::string_view stored_line);
 

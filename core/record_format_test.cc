@@ -32,6 +32,16 @@ TEST(SplitRecord, KeywordAndReplyAtTheFirstSeparator) {
   }
 }
 
+TEST(FoldNoCase, EqualFoldsAreExactlyTheBytesFindNoCaseMatches) {
+  for (int a = 1; a < 256; ++a) {
+    for (int b = 1; b < 256; ++b) {
+      const char haystack[2] = {static_cast<char>(a), 0}, needle[2] = {static_cast<char>(b), 0};
+      EXPECT_EQ(FindNoCase(haystack, needle) != nullptr, FoldNoCase(a) == FoldNoCase(b))
+          << a << " " << b;
+    }
+  }
+}
+
 TEST(ShiftLine, ShiftsUpToTheLineBreakOrNulModulo256) {
   struct Case {
     std::string plain, stored;

@@ -297,6 +297,50 @@ bool FileReplacement::Commit() {
   return true;
 }
 
+namespace {
+
+FileStamp StampFrom(const struct stat& st) {
+  return FileStamp{true, st.st_dev, st.st_ino, st.st_size,
+                   int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+FileStamp StampOf(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? StampFrom(st) : FileStamp{};
+}
+
+FileStamp StampOf(int fd) {
+  struct stat st;
+  return ::fstat(fd, &st) == 0 ? StampFrom(st) : FileStamp{};
+}
+
+bool ReadWholeFile(const std::string& path, const std::function<char*(size_t)>& place, size_t* read,
+                   FileStamp* stamp) {
+  *read = 0;
+  *stamp = FileStamp{};
+  // Non-blocking, so a named pipe in the file's place cannot hang the program.
+  int fd = sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok) {
+    *stamp = StampFrom(st);
+    const size_t size = static_cast<size_t>(st.st_size);
+    char* bytes = place(size);
+    while (*read < size) {
+      ssize_t n = sys::Read(fd, bytes + *read, size - *read);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;
+      *read += static_cast<size_t>(n);
+    }
+  }
+  sys::Close(fd);
+  return ok;
+}
+
 bool ReplaceFile(const std::string& path, std::string_view bytes) {
   FileReplacement replacement(path);
   int fd = replacement.Begin();

@@ -4,7 +4,11 @@
 // file behind. Writers put CR LF themselves, so the files stay as they are on Windows.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -108,6 +112,26 @@ class FileReplacement {
   int m_fd = -1;
   bool m_failed = false;
 };
+
+// What tells one state of a file from another: a rewrite by rename gives a new inode, a
+// change in place a new time of modification (and mostly a new size).
+struct FileStamp {
+  bool exists = false;  // false: no such file, or it cannot be looked at
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  int64_t mtime_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const std::string& path);
+FileStamp StampOf(int fd);
+
+// Reads the regular file `path` whole, as raw bytes, into the memory `place(size)` gives for
+// the size the file has when opened (room for at least that many bytes). Sets `*read` to the
+// bytes read and `*stamp` to the file they came from. False when `path` cannot be opened as a
+// file or a read fails; a file that changes meanwhile is read as far as its first size.
+bool ReadWholeFile(const std::string& path, const std::function<char*(size_t)>& place, size_t* read,
+                   FileStamp* stamp);
 
 // Writes `bytes` as the new content of `path` through a FileReplacement.
 bool ReplaceFile(const std::string& path, std::string_view bytes);

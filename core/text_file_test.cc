@@ -197,6 +197,35 @@ TEST_F(TextFileTest, ReplaceFileKeepsOldFileOnFailureAndKeepsPermissions) {
   EXPECT_EQ(testing_support::ListFolder(), std::vector<std::string>{"s"});  // no leftovers
 }
 
+TEST_F(TextFileTest, ReadWholeFileAndItsStamp) {
+  ASSERT_EQ(mkdir("folder", 0755), 0);
+  ASSERT_EQ(mkfifo("pipe", 0644), 0);
+  std::string buffer;
+  auto place = [&](size_t size) {
+    buffer.assign(size, '?');
+    return buffer.data();
+  };
+  size_t read = 7;
+  core::FileStamp stamp;
+  for (const char* name : {"missing", "folder", "pipe"}) {
+    EXPECT_FALSE(core::ReadWholeFile(name, place, &read, &stamp)) << name;
+    EXPECT_EQ(read, 0u) << name;
+  }
+  EXPECT_FALSE(core::StampOf("missing").exists);
+  const std::string bytes("a\r\n\x1a\0b", 6);  // raw: no text-mode reading
+  WriteFile("m", bytes);
+  ASSERT_TRUE(core::ReadWholeFile("m", place, &read, &stamp));
+  EXPECT_EQ(buffer.substr(0, read), bytes);
+  EXPECT_TRUE(stamp.exists);
+  EXPECT_EQ(stamp, core::StampOf("m"));
+  // A change in place and a rewrite by rename both give another stamp.
+  WriteFile("m", bytes + "x");
+  EXPECT_NE(core::StampOf("m"), stamp);
+  stamp = core::StampOf("m");
+  ASSERT_TRUE(core::ReplaceFile("m", bytes + "x"));
+  EXPECT_NE(core::StampOf("m"), stamp);
+}
+
 TEST(TextFileConversion, CrLf) {
   EXPECT_EQ(core::ToCrLf("a\nb\n\n"), "a\r\nb\r\n\r\n");
   EXPECT_EQ(core::FromCrLf("a\r\nb\r\r\n\r"), "a\nb\r\n\r");

@@ -14,6 +14,7 @@
 #include "memory/forget_choice_dialog.h"
 #include "memory/forget_keyword_dialog.h"
 #include "memory/learn_dialog.h"
+#include "memory/record_check.h"
 #include "ui/backend.h"
 
 namespace {
@@ -24,14 +25,6 @@ constexpr const char* kCopyFile = "tem.buf.temp";
 constexpr const char* kCannotWrite =
     "memory.datファイルに書き込み出来ません。\n読み込み専用になっている可能性があります。";
 constexpr const char* kWriteFailed = "書き込みに失敗しました。";
-constexpr const char* kBadByte =
-    "この言葉は覚えられません。\nmemory.datに書けない文字が含まれています。";
-constexpr const char* kHasLineBreak = "この言葉は覚えられません。\n改行を含む言葉は書けません。";
-constexpr const char* kReadsAsComment =
-    "この言葉は覚えられません。\n\",,\"で始まる言葉はコメントとして読まれてしまいます。";
-constexpr const char* kTooLong =
-    "この言葉は覚えられません。\n言葉と返事が長すぎます。\n"
-    "合わせて半角344文字(全角172文字)までにしてください。";
 constexpr const char* kNothingToForget = "その言葉に対する忘れる言葉はありませんでした。";
 constexpr const char* kCannotForget = "忘れることが出来ませんでした";
 constexpr const char* kCannotOpen = "ファイルがオープンできませんでした";
@@ -98,21 +91,9 @@ int WordMemory::AppendRecord(const std::string& keyword, const std::string& repl
   record += kRecordSeparator;
   record += reply;
   // A record that would read back as something else is not written at all.
-  switch (CheckStorable(record)) {
-    case StoreProblem::kNone:
-      break;
-    case StoreProblem::kBadByte:
-      m_backend.MessageBox(kBadByte);
-      return 0;
-    case StoreProblem::kLineBreak:
-      m_backend.MessageBox(kHasLineBreak);
-      return 0;
-    case StoreProblem::kReadsAsComment:
-      m_backend.MessageBox(kReadsAsComment);
-      return 0;
-    case StoreProblem::kTooLong:
-      m_backend.MessageBox(kTooLong);
-      return 0;
+  if (const char* why = NotStorableMessage(CheckStorable(record))) {
+    m_backend.MessageBox(why);
+    return 0;
   }
   if (core::AppendLine(kMemoryFile, StoredLine(record)) != core::AppendResult::kOk) {
     m_backend.MessageBox(kCannotWrite);

@@ -9,6 +9,8 @@ constexpr int IDD_SETTINGS = 134;
 constexpr int IDD_LEARN = 136;
 constexpr int IDD_FORGET_KEYWORD = 137;
 constexpr int IDD_FORGET_CHOICE = 138;
+constexpr int IDD_MEMORY_BOOK = 139;
+constexpr int IDD_BOOK_EDIT = 140;
 
 // Menu, icons, strings.
 constexpr int IDR_CHAT_MENU = 132;
@@ -44,6 +46,17 @@ constexpr int IDC_FORGET_KEYWORD = 1028;
 constexpr int IDC_FORGET_LIST = 1031;
 constexpr int IDC_FORGET_NUMBER = 1032;
 
+// Controls of the memory book (139) and its edit dialog (140).
+constexpr int IDC_BOOK_SEARCH = 1040;
+constexpr int IDC_BOOK_COUNT = 1041;
+constexpr int IDC_BOOK_LIST = 1042;
+constexpr int IDC_BOOK_EDIT = 1043;
+constexpr int IDC_BOOK_DELETE = 1044;
+constexpr int IDC_BOOK_UNDO = 1045;
+constexpr int IDC_BOOK_REDO = 1046;
+constexpr int IDC_BOOK_KEYWORD = 1047;
+constexpr int IDC_BOOK_REPLY = 1048;
+
 // Menu commands (menu 132).
 constexpr int ID_SHOW_LOG = 32771;
 constexpr int ID_SETTINGS = 32772;
@@ -58,4 +71,5 @@ constexpr int ID_THANKS_SITE_2 = 32781;
 constexpr int ID_THANKS_SITE_3 = 32782;
 constexpr int ID_ABOUT_THANKS = 32783;
 constexpr int ID_HELP_PAGE = 32785;
+constexpr int ID_MEMORY_BOOK = 32786;
 constexpr int ID_HELP = 57670;  // the framework's standard help command

@@ -27,6 +27,8 @@ const MenuTemplate& ChatMenu() {
            {
                {"覚えさせる(&L)", ID_LEARN, {}},
                {"忘れさせる(&F)", ID_FORGET, {}},
+               {},
+               {"メモリー帳を開く(&B)...", ID_MEMORY_BOOK, {}},
            }},
           {"その他(&S)",
            0,

@@ -13,6 +13,8 @@ const ui::DialogTemplate& SettingsTemplate();       // 134
 const ui::DialogTemplate& LearnTemplate();          // 136
 const ui::DialogTemplate& ForgetKeywordTemplate();  // 137
 const ui::DialogTemplate& ForgetChoiceTemplate();   // 138
+const ui::DialogTemplate& MemoryBookTemplate();     // 139
+const ui::DialogTemplate& BookEditTemplate();       // 140
 const ui::MenuTemplate& ChatMenu();                 // 132
 
 const ui::IconResource& AboutIcon();  // 128

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text_codec.h"
+#include "ui/list_model.h"
 
 namespace testing_support {
 
@@ -14,6 +15,12 @@ Step Press(int button_id) { return Step{Step::kPress, button_id, {}, {}}; }
 Step Close() { return Step{Step::kClose, ui::IDCANCEL, {}, {}}; }
 Step SysCommand(int id) { return Step{Step::kSysCommand, id, {}, {}}; }
 Step Call(std::function<void()> f) { return Step{Step::kCall, 0, {}, std::move(f)}; }
+Step Select(int list_id, std::vector<size_t> rows) {
+  return Step{Step::kSelect, list_id, {}, {}, std::move(rows)};
+}
+Step DoubleClick(int list_id, size_t row) {
+  return Step{Step::kDoubleClick, list_id, {}, {}, {row}};
+}
 
 class ScriptedWindow : public ui::DialogWindow {
  public:
@@ -96,6 +103,28 @@ class ScriptedWindow : public ui::DialogWindow {
     return true;
   }
 
+  void SetListModel(int id, const ui::ListModel* model) override {
+    if (!IsList(id)) return;
+    m_models[id] = model;
+    m_state.selection[id].clear();
+  }
+  void ListChanged(int id) override {
+    if (IsList(id)) m_state.selection[id].clear();
+  }
+  std::vector<size_t> GetListSelection(int id) const override {
+    auto it = m_state.selection.find(id);
+    return it == m_state.selection.end() ? std::vector<size_t>() : it->second;
+  }
+  void SetListSelection(int id, const std::vector<size_t>& rows) override {
+    if (!IsList(id)) return;
+    std::vector<size_t>& selection = m_state.selection[id];
+    selection.clear();
+    for (size_t row : rows)
+      if (row < RowCount(id)) selection.push_back(row);
+    std::sort(selection.begin(), selection.end());
+    selection.erase(std::unique(selection.begin(), selection.end()), selection.end());
+  }
+
  private:
   void Run(const Step& step) {
     if (step.kind == Step::kCall) {
@@ -133,6 +162,27 @@ class ScriptedWindow : public ui::DialogWindow {
         if (limit != m_limits.end())
           text = std::string(core::CutToBytes(text, static_cast<size_t>(limit->second)));
         m_state.text[step.id] = text;
+        if (c->kind == ControlKind::kEdit) m_dialog.HandleNotify(step.id, ui::Notify::kEditChange);
+        break;
+      }
+      case Step::kSelect:
+      case Step::kDoubleClick: {
+        if (c->kind != ControlKind::kList) {
+          m_backend.m_errors.push_back("row step on a control that is no list " +
+                                       std::to_string(step.id));
+          break;
+        }
+        for (size_t row : step.rows) {
+          if (row >= RowCount(step.id)) {
+            m_backend.m_errors.push_back("list " + std::to_string(step.id) + " has no row " +
+                                         std::to_string(row));
+            return;
+          }
+        }
+        m_focus = step.id;  // a click on a row gives the list the focus
+        SetListSelection(step.id, step.rows);
+        m_dialog.HandleNotify(step.id, step.kind == Step::kSelect ? ui::Notify::kListSelectionChange
+                                                                  : ui::Notify::kListActivate);
         break;
       }
       case Step::kChoose:
@@ -148,6 +198,18 @@ class ScriptedWindow : public ui::DialogWindow {
       case Step::kSysCommand:
         break;
     }
+  }
+
+  bool IsList(int id) const {
+    const ui::ControlTemplate* c = m_dialog.Template().Find(id);
+    if (c && c->kind == ControlKind::kList) return true;
+    m_backend.m_errors.push_back("list call on a control that is no list " + std::to_string(id));
+    return false;
+  }
+
+  size_t RowCount(int id) const {
+    auto it = m_models.find(id);
+    return it == m_models.end() || !it->second ? 0 : it->second->RowCount();
   }
 
   static bool MenuHas(const ui::MenuTemplate* menu, int id) {
@@ -179,8 +241,20 @@ class ScriptedWindow : public ui::DialogWindow {
     return ids;
   }
 
+  // What each list shows is read from its model, as a window would draw it.
   void Record(size_t index) {
     m_state.focus = m_focus;
+    for (const auto& [id, model] : m_models) {
+      auto& rows = m_state.rows[id];
+      rows.clear();
+      if (!model) continue;
+      for (size_t r = 0; r < model->RowCount(); ++r) {
+        std::vector<std::string> cells;
+        for (int col = 0; col < model->ColumnCount(); ++col)
+          cells.push_back(model->CellText(r, col));
+        rows.push_back(std::move(cells));
+      }
+    }
     m_backend.m_dialogs[index].states.push_back(m_state);
   }
 
@@ -189,6 +263,7 @@ class ScriptedWindow : public ui::DialogWindow {
   std::vector<Step> m_steps;
   ControlState m_state;
   std::map<int, int> m_limits;
+  std::map<int, const ui::ListModel*> m_models;
   int m_focus = 0;
   size_t m_index = 0;  // this dialog's record
   bool m_ended = false;
@@ -232,6 +307,24 @@ std::unique_ptr<ui::DialogWindow> ScriptedBackend::CreateDialogWindow(ui::Dialog
 void ScriptedBackend::MessageBox(const std::string& text) {
   m_boxes.push_back(text);
   m_events.push_back("box:" + text);
+}
+
+ScriptedBackend& ScriptedBackend::Answer(bool ok) {
+  m_answers.push_back(ok);
+  return *this;
+}
+
+bool ScriptedBackend::Confirm(const std::string& text) {
+  m_questions.push_back(text);
+  bool ok = false;
+  if (m_answers.empty()) {
+    m_errors.push_back("a question without an answer: " + text);
+  } else {
+    ok = m_answers.front();
+    m_answers.pop_front();
+  }
+  m_events.push_back("confirm:" + text + "=" + (ok ? "1" : "0"));
+  return ok;
 }
 
 bool ScriptedBackend::ShellOpen(const std::string& target) {

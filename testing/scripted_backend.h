@@ -1,10 +1,13 @@
 // A backend that runs dialogs from a script instead of a screen, for tests. Each opening
 // dialog takes the next queued script, which must name its template; the script types into
-// controls, chooses radio buttons and presses buttons, as a user would. The backend records
-// every message box, shell target and dialog, with what each control showed after the
+// controls, chooses radio buttons, selects and double-clicks list rows and presses buttons,
+// as a user would, and answers OK/Cancel questions from a queue. The backend records every
+// message box, question, shell target and dialog, with what each control showed after the
 // dialog opened and after every step.
 #pragma once
 
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,24 +20,30 @@
 namespace testing_support {
 
 struct Step {
-  enum Kind { kType, kChoose, kPress, kClose, kCall, kSysCommand };
+  enum Kind { kType, kChoose, kPress, kClose, kCall, kSysCommand, kSelect, kDoubleClick };
   Kind kind;
   int id = 0;
   std::string text;
   std::function<void()> call;
+  std::vector<size_t> rows = {};
 };
-Step Type(int id, std::string text);  // replaces the control's text, as typed (byte limit kept)
-Step Choose(int radio_id);            // clicks a radio button
-Step Press(int button_id);            // presses a button (or chooses a menu command)
-Step Close();                         // the close box or Esc
-Step SysCommand(int id);              // chooses an entry the dialog added to its system menu
-Step Call(std::function<void()> f);   // runs test code between two steps (files change meanwhile)
+// Replaces the control's text, as typed (byte limit kept); an edit tells its dialog.
+Step Type(int id, std::string text);
+Step Choose(int radio_id);           // clicks a radio button
+Step Press(int button_id);           // presses a button (or chooses a menu command)
+Step Close();                        // the close box or Esc
+Step SysCommand(int id);             // chooses an entry the dialog added to its system menu
+Step Call(std::function<void()> f);  // runs test code between two steps (files change meanwhile)
+Step Select(int list_id, std::vector<size_t> rows);  // selects exactly these rows of a list
+Step DoubleClick(int list_id, size_t row);           // selects the row and activates it
 
 // The state of a dialog's controls at one moment.
 struct ControlState {
   std::map<int, std::string> text;
   std::map<int, bool> checked;
   int focus = 0;  // the control with the focus
+  std::map<int, std::vector<std::vector<std::string>>> rows;  // lists: each row's cells
+  std::map<int, std::vector<size_t>> selection;               // lists: the selected rows
 };
 
 struct DialogRecord {
@@ -52,22 +61,30 @@ class ScriptedBackend : public ui::Backend {
 
   // Queues the script for the next dialog that opens, which must be built on `template_id`.
   ScriptedBackend& When(int template_id, std::vector<Step> steps);
+  // Queues the answer to the next question (Confirm): true for OK.
+  ScriptedBackend& Answer(bool ok);
 
   std::unique_ptr<ui::DialogWindow> CreateDialogWindow(ui::Dialog& dialog) override;
   void MessageBox(const std::string& text) override;
+  // Takes the next queued answer; a question nobody answered is an error and gets Cancel.
+  bool Confirm(const std::string& text) override;
   // Records the target; false while SetShellOpenFails(true) stands.
   bool ShellOpen(const std::string& target) override;
   void SetShellOpenFails(bool fails) { m_shellFails = fails; }
 
   const std::vector<std::string>& boxes() const { return m_boxes; }
+  const std::vector<std::string>& questions() const { return m_questions; }
   const std::vector<std::string>& shell_targets() const { return m_shell; }
   const std::vector<DialogRecord>& dialogs() const { return m_dialogs; }
-  // Every box, dialog opening and end, in order: "box:TEXT", "open:133", "end:133=1".
+  // Every box, question, dialog opening and end, in order: "box:TEXT", "confirm:TEXT=1",
+  // "open:133", "end:133=1".
   const std::vector<std::string>& events() const { return m_events; }
   // Problems with the script itself: a dialog without a script, steps left over, a dialog
-  // still open when its steps ran out, a step on a control that does not exist.
+  // still open when its steps ran out, a step on a control that does not exist, a question
+  // without an answer, answers left over.
   const std::vector<std::string>& errors() const { return m_errors; }
   size_t scripts_left() const { return m_scripts.size(); }
+  size_t answers_left() const { return m_answers.size(); }
 
  private:
   friend class ScriptedWindow;
@@ -76,7 +93,8 @@ class ScriptedBackend : public ui::Backend {
     std::vector<Step> steps;
   };
   std::vector<Script> m_scripts;  // front is next
-  std::vector<std::string> m_boxes, m_shell, m_events, m_errors;
+  std::deque<bool> m_answers;     // front is next
+  std::vector<std::string> m_boxes, m_questions, m_shell, m_events, m_errors;
   std::vector<DialogRecord> m_dialogs;
   bool m_shellFails = false;
 };

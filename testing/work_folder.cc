@@ -46,6 +46,7 @@ void WorkFolderTest::TearDown() {
   std::filesystem::remove_all(folder, ec);
   for (const std::string& e : backend.errors()) ADD_FAILURE() << "script: " << e;
   EXPECT_EQ(backend.scripts_left(), 0u) << "scripted dialogs that never opened";
+  EXPECT_EQ(backend.answers_left(), 0u) << "answers to questions that were never asked";
   EXPECT_EQ(random.left(), 0u) << "scripted random draws that were never taken";
 }
 

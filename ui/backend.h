@@ -5,13 +5,23 @@
 // every object that talks to the user; it must outlive them all.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ui {
 
 class Dialog;
+class ListModel;
 struct IconResource;
+
+// What a control tells its dialog (Dialog::OnNotify) besides a button press.
+enum class Notify {
+  kEditChange,           // the user changed an edit's text
+  kListSelectionChange,  // the user changed a list's selection
+  kListActivate,         // the user double-clicked a list row or pressed Enter on it
+};
 
 // One open modal window, made by a backend for a Dialog. Control texts are Shift-JIS bytes.
 class DialogWindow {
@@ -38,6 +48,24 @@ class DialogWindow {
     (void)caption;
     return false;
   }
+
+  // List controls. The model is borrowed and must outlive the window; null shows nothing.
+  virtual void SetListModel(int id, const ListModel* model) {
+    (void)id;
+    (void)model;
+  }
+  // The model's rows changed: the list shows them afresh, with nothing selected.
+  virtual void ListChanged(int id) { (void)id; }
+  // The selected rows, ascending.
+  virtual std::vector<size_t> GetListSelection(int id) const {
+    (void)id;
+    return {};
+  }
+  // Selects exactly `rows`; the lowest becomes the current row and is scrolled into view.
+  virtual void SetListSelection(int id, const std::vector<size_t>& rows) {
+    (void)id;
+    (void)rows;
+  }
 };
 
 class Backend {
@@ -47,6 +75,12 @@ class Backend {
   virtual std::unique_ptr<DialogWindow> CreateDialogWindow(Dialog& dialog) = 0;
   // An OK-only message box over the active window.
   virtual void MessageBox(const std::string& text) = 0;
+  // An OK/Cancel question over the active window; true for OK. A backend that cannot ask
+  // answers Cancel.
+  virtual bool Confirm(const std::string& text) {
+    (void)text;
+    return false;
+  }
   // Opens a file of the working folder or an address with the desktop's default program;
   // false when nothing could open it.
   virtual bool ShellOpen(const std::string& target) = 0;

@@ -51,6 +51,8 @@ class Dialog {
   void HandleCommand(int id);
   // Called by the backend for an entry of the system menu added by AppendSystemMenuItem.
   void HandleSysCommand(int id) { OnSysCommand(id); }
+  // Called by the backend when control `id` sends `code`.
+  void HandleNotify(int id, Notify code) { OnNotify(id, code); }
 
  protected:
   // Default: loads the fields into the controls; true gives the focus to the first tab stop.
@@ -64,6 +66,11 @@ class Dialog {
   virtual bool OnCommand(int id);
   // System-menu entries the dialog added itself.
   virtual void OnSysCommand(int id) { (void)id; }
+  // Notifications of the controls; by default none is looked at.
+  virtual void OnNotify(int id, Notify code) {
+    (void)id;
+    (void)code;
+  }
 
  public:
   // Whether command `command` reads the text of edit control `control`: the backend checks

@@ -26,6 +26,7 @@ enum class ControlKind {
   kRadioButton,  // automatic radio button
   kGroupBox,
   kIcon,
+  kList,  // rows and columns from a ListModel, several rows selectable (ui/list_model.h)
 };
 
 // Control styles, or-ed together.

@@ -1,5 +1,6 @@
 #include "ui/qt/qt_backend.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -65,6 +66,26 @@ void QtBackend::ShowMessageUtf8(const std::string& utf8_text) {
   box.setTextFormat(Qt::PlainText);
   box.exec();
   if (parent) parent->activateWindow();
+}
+
+bool QtBackend::Confirm(const std::string& text) {
+  const QString shown = FromSjis(text);
+  if (m_confirmHook) return m_confirmHook(shown.toStdString());
+  QWidget* parent = QApplication::activeModalWidget();
+  if (!parent) parent = QApplication::activeWindow();
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(u8"Rinu++"), shown,
+                  QMessageBox::Ok | QMessageBox::Cancel, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Cancel);
+  box.button(QMessageBox::Cancel)->setText(QString::fromUtf8(u8"キャンセル"));
+  const bool ok = box.exec() == QMessageBox::Ok;
+  if (parent) parent->activateWindow();
+  return ok;
+}
+
+void QtBackend::SetConfirmHook(std::function<bool(const std::string&)> hook) {
+  m_confirmHook = std::move(hook);
 }
 
 void QtBackend::SetMessageBoxHook(std::function<void(const std::string&)> hook) {

@@ -1,9 +1,9 @@
 // QtBackend: the program's real windows, on Qt 6 Widgets. It owns the QApplication, turns
 // every dialog template into a modal Qt window (QtDialogWindow), shows OK-only message boxes
-// titled "Rinu++" over the active window, opens files and addresses with the desktop's
-// default program; Qt's own texts are Japanese (qtbase_ja.qm). Make one in main before any
-// dialog runs and keep it for the program's life; this header is free of Qt so main needs
-// nothing else of it.
+// and OK/Cancel questions titled "Rinu++" over the active window, opens files and addresses
+// with the desktop's default program; Qt's own texts are Japanese (qtbase_ja.qm). Make one in
+// main before any dialog runs and keep it for the program's life; this header is free of Qt so
+// main needs nothing else of it.
 #pragma once
 
 #include <functional>
@@ -28,6 +28,8 @@ class QtBackend : public Backend {
   std::unique_ptr<DialogWindow> CreateDialogWindow(Dialog& dialog) override;
   // `text` is Shift-JIS; its LF line breaks stay line breaks.
   void MessageBox(const std::string& text) override;
+  // `text` as for MessageBox; OK is the default button.
+  bool Confirm(const std::string& text) override;
   // A relative file name is looked for in the current working folder. False for a file
   // that does not exist, and when the desktop has no program to open the target with; a
   // program that starts and then fails is not seen.
@@ -39,11 +41,14 @@ class QtBackend : public Backend {
   // For tests: while set, every message box is handed to `hook` (its text in UTF-8)
   // instead of being shown, so nothing waits for a click. An empty hook shows boxes again.
   void SetMessageBoxHook(std::function<void(const std::string& utf8_text)> hook);
+  // The same for questions: `hook` gives the answer.
+  void SetConfirmHook(std::function<bool(const std::string& utf8_text)> hook);
 
  private:
   std::unique_ptr<QApplication> m_app;
   std::unique_ptr<QTranslator> m_qtTexts;  // Qt's own texts in Japanese
   std::function<void(const std::string&)> m_boxHook;
+  std::function<bool(const std::string&)> m_confirmHook;
 };
 
 }  // namespace ui::qt

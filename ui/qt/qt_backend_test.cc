@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -29,6 +30,7 @@
 #include "res/templates.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog.h"
+#include "ui/list_model.h"
 #include "ui/qt/qt_test_support.h"
 #include "ui/qt/qt_text.h"
 
@@ -895,6 +897,98 @@ TEST(QtBackend, WindowSizes) {
   EXPECT_FALSE(setup_size.isEmpty());
   std::cout << "window sizes: chat " << chat_size.width() << "x" << chat_size.height() << " setup "
             << setup_size.width() << "x" << setup_size.height() << std::endl;
+}
+
+// The memory book's template with a list of a million rows: the view asks only for what it
+// draws, and selection, double-click, Enter and typing reach the dialog.
+class ListDialog : public Dialog {
+ public:
+  struct Rows : ListModel {
+    size_t count = 1000000;
+    mutable size_t asked = 0;
+    int ColumnCount() const override { return 2; }
+    ListColumn Column(int column) const override {
+      return {column == 0 ? S(u8"行") : S(u8"応答"), 40};
+    }
+    size_t RowCount() const override { return count; }
+    std::string CellText(size_t row, int column) const override {
+      ++asked;
+      return std::to_string(row) + (column == 0 ? "" : S(u8"番目"));
+    }
+  } m_rows;
+  std::vector<std::pair<int, Notify>> m_notes;
+  std::vector<std::string> m_searches;
+
+  ListDialog() : Dialog(res::MemoryBookTemplate(), test_support::Backend()) {}
+
+ protected:
+  bool OnInitDialog() override {
+    Dialog::OnInitDialog();
+    Window()->SetListModel(IDC_BOOK_LIST, &m_rows);
+    return true;
+  }
+  void OnNotify(int id, Notify code) override {
+    m_notes.emplace_back(id, code);
+    if (code == Notify::kEditChange) m_searches.push_back(GetDlgItemText(id));
+  }
+};
+
+TEST(QtBackend, ListShowsAMillionRowsAndReportsWhatTheUserDoes) {
+  ListDialog dialog;
+  std::vector<size_t> picked, after_change;
+  RunWith(dialog, [&](QDialog* w) {
+    auto* view = Find<QTableView>(w, IDC_BOOK_LIST);
+    ASSERT_NE(view, nullptr);
+    QWidget* client = view->parentWidget();
+    for (QWidget* c : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      EXPECT_TRUE(client->rect().contains(c->geometry())) << c->objectName().toStdString();
+    }
+    EXPECT_EQ(view->model()->rowCount(), 1000000);
+    EXPECT_EQ(view->model()->headerData(1, Qt::Horizontal), QVariant(Q(u8"応答")));
+    EXPECT_LT(dialog.m_rows.asked, 1000u);  // only the rows in sight
+    Type(Find<QLineEdit>(w, IDC_BOOK_SEARCH), QStringLiteral("ab"));
+    // The program selects rows far down; the user adds one with Ctrl and double-clicks it.
+    dialog.Window()->SetListSelection(IDC_BOOK_LIST, {999998, 500000, 500001});
+    EXPECT_EQ(view->currentIndex().row(), 500000);
+    view->scrollToTop();
+    const QRect second = view->visualRect(view->model()->index(2, 1));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, second.center());
+    picked = dialog.Window()->GetListSelection(IDC_BOOK_LIST);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_TRUE(w->isVisible());  // Enter on a row activates it and closes nothing
+    dialog.m_rows.count = 3;
+    dialog.Window()->ListChanged(IDC_BOOK_LIST);
+    EXPECT_EQ(view->model()->rowCount(), 3);
+    after_change = dialog.Window()->GetListSelection(IDC_BOOK_LIST);
+    dialog.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(picked, (std::vector<size_t>{2, 500000, 500001, 999998}));
+  EXPECT_TRUE(after_change.empty());
+  EXPECT_EQ(dialog.m_searches, (std::vector<std::string>{"a", "ab"}));
+  // Typing twice, the Ctrl-click (the program's own selecting is not reported), whatever
+  // Qt makes of the double-click's presses, then the double-click and Enter.
+  using N = std::pair<int, Notify>;
+  ASSERT_GE(dialog.m_notes.size(), 5u);
+  EXPECT_EQ(std::vector<N>(dialog.m_notes.begin(), dialog.m_notes.begin() + 3),
+            (std::vector<N>{{IDC_BOOK_SEARCH, Notify::kEditChange},
+                            {IDC_BOOK_SEARCH, Notify::kEditChange},
+                            {IDC_BOOK_LIST, Notify::kListSelectionChange}}));
+  EXPECT_EQ(std::vector<N>(dialog.m_notes.end() - 2, dialog.m_notes.end()),
+            (std::vector<N>(2, {IDC_BOOK_LIST, Notify::kListActivate})));
+}
+
+TEST(QtBackend, ConfirmAsksOkOrCancel) {
+  std::vector<std::string> asked;
+  test_support::Backend().SetConfirmHook([&](const std::string& text) {
+    asked.push_back(text);
+    return asked.size() == 1;
+  });
+  EXPECT_TRUE(test_support::Backend().Confirm(S(u8"消しますか？")));
+  EXPECT_FALSE(test_support::Backend().Confirm("2"));
+  test_support::Backend().SetConfirmHook(nullptr);
+  EXPECT_EQ(asked, (std::vector<std::string>{reinterpret_cast<const char*>(u8"消しますか？"), "2"}));
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include "ui/qt/qt_dialog_window.h"
 
+#include <QAbstractTableModel>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QIcon>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,14 +18,56 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "ui/list_model.h"
 #include "ui/qt/qt_backend.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/sjis_line_validator.h"
 
 namespace ui::qt {
+
+// The Qt side of a list control: asks the dialog's ListModel for exactly the cells the view
+// draws, so the rows cost nothing until they are scrolled into sight.
+class ListItemModel : public QAbstractTableModel {
+ public:
+  explicit ListItemModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+  void SetModel(const ListModel* model) {
+    beginResetModel();
+    m_model = model;
+    endResetModel();
+  }
+  const ListModel* model() const { return m_model; }
+  void Reset() {
+    beginResetModel();
+    endResetModel();
+  }
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+    if (parent.isValid() || !m_model) return 0;
+    return static_cast<int>(std::min<size_t>(m_model->RowCount(), INT_MAX));
+  }
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+    return parent.isValid() || !m_model ? 0 : m_model->ColumnCount();
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!m_model || !index.isValid()) return QVariant();
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return QVariant();
+    // A line too long for its column is shown whole in the tip.
+    return FromSjis(m_model->CellText(static_cast<size_t>(index.row()), index.column()));
+  }
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (!m_model || orientation != Qt::Horizontal || role != Qt::DisplayRole) return QVariant();
+    return FromSjis(m_model->Column(section).title);
+  }
+
+ private:
+  const ListModel* m_model = nullptr;
+};
 
 // The Qt window itself. It never closes on its own: Esc, the close box and Enter become
 // commands of the owning QtDialogWindow, and only EndModal ends the modal loop.
@@ -57,7 +102,8 @@ class DialogWidget : public QDialog {
     // Outside an edit a plain key works as an access key, as it does with Alt, unless the
     // template asks for Alt (a window where people type, and a stray letter must not quit).
     QWidget* focus = focusWidget();
-    bool in_edit = qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus);
+    bool in_edit = qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus) ||
+                   qobject_cast<QAbstractItemView*>(focus);
     bool bare_keys = !(m_window.m_dialog.Template().style & kDlgAltAccessKeys);
     if (bare_keys && !in_edit && mods == 0 && event->text().size() == 1 &&
         event->text()[0].isPrint() && m_window.ActivateAccessKey(event->text()[0])) {
@@ -84,6 +130,15 @@ class DialogWidget : public QDialog {
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    // Enter on a list row activates it, as a double-click does.
+    if (auto* view = qobject_cast<QAbstractItemView*>(watched)) {
+      if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && mods == 0 &&
+          view->currentIndex().isValid()) {
+        m_window.SendNotify(view->objectName().toInt(), Notify::kListActivate);
+        return true;
+      }
+      return false;
+    }
     // A multi-line edit without the Enter-keeping style leaves Enter to the dialog; one
     // with it keeps Enter even when it is read-only.
     if (auto* edit = qobject_cast<QPlainTextEdit*>(watched)) {
@@ -349,7 +404,9 @@ QWidget* QtDialogWindow::MakeControl(Control& c, QWidget* client,
         edit->setPlainText(ToDisplayLines(ct.text));
         edit->installEventFilter(m_widget.get());
         QObject::connect(edit, &QPlainTextEdit::textChanged, m_widget.get(), [this, &c] {
-          if (!m_settingText) c.user_changed = true;
+          if (m_settingText) return;
+          c.user_changed = true;
+          SendNotify(c.tmpl->id, Notify::kEditChange);
         });
         w = edit;
       } else {
@@ -371,7 +428,9 @@ QWidget* QtDialogWindow::MakeControl(Control& c, QWidget* client,
         QObject::connect(edit, &QLineEdit::textChanged, m_widget.get(),
                          [this, &c](const QString& text) {
                            if (c.validator) c.validator->set_current_text(text);
-                           if (!m_settingText) c.user_changed = true;
+                           if (m_settingText) return;
+                           c.user_changed = true;
+                           SendNotify(c.tmpl->id, Notify::kEditChange);
                          });
         w = edit;
       }
@@ -416,6 +475,38 @@ QWidget* QtDialogWindow::MakeControl(Control& c, QWidget* client,
         if (!pixmap.isNull()) rect.setSize(pixmap.size());
       }
       w = label;
+      break;
+    }
+    case ControlKind::kList: {
+      // A report list: whole rows selected, several with Shift and Ctrl, every row of one
+      // height so the view never measures rows it does not draw, Tab on to the next control.
+      auto* view = new QTableView(client);
+      view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      view->setSelectionBehavior(QAbstractItemView::SelectRows);
+      view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      view->setTabKeyNavigation(false);
+      view->setShowGrid(false);
+      view->setWordWrap(false);
+      view->setCornerButtonEnabled(false);
+      view->verticalHeader()->hide();
+      view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+      view->verticalHeader()->setDefaultSectionSize(QFontMetrics(m_widget->font()).height() + 4);
+      view->horizontalHeader()->setHighlightSections(false);
+      view->horizontalHeader()->setStretchLastSection(true);
+      view->horizontalHeader()->setSectionsMovable(false);
+      view->setFrameShape((ct.style & (kBorder | kSunken)) ? QFrame::StyledPanel : QFrame::NoFrame);
+      c.list = new ListItemModel(view);
+      view->setModel(c.list);
+      QObject::connect(view, &QAbstractItemView::doubleClicked, m_widget.get(),
+                       [this, id](const QModelIndex& index) {
+                         if (index.isValid()) SendNotify(id, Notify::kListActivate);
+                       });
+      QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged,
+                       m_widget.get(), [this, id] {
+                         if (!m_settingSelection) SendNotify(id, Notify::kListSelectionChange);
+                       });
+      view->installEventFilter(m_widget.get());
+      w = view;
       break;
     }
   }
@@ -471,6 +562,7 @@ void QtDialogWindow::ApplyCaption(Control& c) {
       break;
     case ControlKind::kEdit:
     case ControlKind::kIcon:
+    case ControlKind::kList:
       break;
   }
 }
@@ -643,6 +735,77 @@ void QtDialogWindow::BuildWindowMenu() {
   m_widget->setContextMenuPolicy(Qt::CustomContextMenu);
   QObject::connect(m_widget.get(), &QWidget::customContextMenuRequested, m_widget.get(),
                    [this](const QPoint& at) { m_windowMenu->popup(m_widget->mapToGlobal(at)); });
+}
+
+void QtDialogWindow::SetListModel(int id, const ListModel* model) {
+  Control* c = Find(id);
+  if (!c || !c->list) return;
+  m_settingSelection = true;
+  c->list->SetModel(model);
+  m_settingSelection = false;
+  if (!model) return;
+  auto* view = static_cast<QTableView*>(c->widget);
+  for (int col = 0; col < model->ColumnCount(); ++col) {
+    view->horizontalHeader()->resizeSection(col, m_units.X(model->Column(col).width));
+  }
+}
+
+void QtDialogWindow::ListChanged(int id) {
+  Control* c = Find(id);
+  if (!c || !c->list) return;
+  m_settingSelection = true;
+  c->list->Reset();
+  m_settingSelection = false;
+}
+
+std::vector<size_t> QtDialogWindow::GetListSelection(int id) const {
+  std::vector<size_t> rows;
+  const Control* c = Find(id);
+  if (!c || !c->list) return rows;
+  // Ranges, not one index per selected cell: a selection of every row stays cheap.
+  const QItemSelection selection =
+      static_cast<QTableView*>(c->widget)->selectionModel()->selection();
+  for (const QItemSelectionRange& range : selection) {
+    for (int row = range.top(); row <= range.bottom(); ++row)
+      rows.push_back(static_cast<size_t>(row));
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
+}
+
+void QtDialogWindow::SetListSelection(int id, const std::vector<size_t>& rows) {
+  Control* c = Find(id);
+  if (!c || !c->list) return;
+  auto* view = static_cast<QTableView*>(c->widget);
+  const int count = c->list->rowCount();
+  const int last_column = std::max(c->list->columnCount() - 1, 0);
+  std::vector<size_t> sorted(rows);
+  std::sort(sorted.begin(), sorted.end());
+  QItemSelection selection;
+  for (size_t i = 0; i < sorted.size();) {
+    size_t j = i;
+    while (j + 1 < sorted.size() && sorted[j + 1] <= sorted[j] + 1) ++j;
+    if (sorted[i] < static_cast<size_t>(count)) {
+      const int bottom = static_cast<int>(std::min<size_t>(sorted[j], count - 1));
+      selection.select(c->list->index(static_cast<int>(sorted[i]), 0),
+                       c->list->index(bottom, last_column));
+    }
+    i = j + 1;
+  }
+  m_settingSelection = true;
+  QItemSelectionModel* model = view->selectionModel();
+  model->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (!sorted.empty() && sorted.front() < static_cast<size_t>(count)) {
+    QModelIndex current = c->list->index(static_cast<int>(sorted.front()), 0);
+    model->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    view->scrollTo(current);
+  }
+  m_settingSelection = false;
+}
+
+void QtDialogWindow::SendNotify(int id, ui::Notify code) {
+  if (!m_ended) m_dialog.HandleNotify(id, code);
 }
 
 bool QtDialogWindow::CheckTexts(int command) {

@@ -1,8 +1,8 @@
-// QtDialogWindow: one dialog template made into a real Qt window for a ui::Dialog, run with a
-// nested modal loop. Controls are placed by their dialog-unit rectangles in the template
-// font's metrics; button presses, menu commands, Enter and Esc go back to the dialog as
-// commands. Each control's widget carries its id as its object name ("1001"), which is how
-// tests find it. The window owns its widgets; the Dialog and the backend must outlive it.
+// QtDialogWindow: one dialog template made into a real Qt window, placed in dialog units of the
+// template font and run with a nested modal loop; presses, menu commands, Enter and Esc go to
+// the dialog as commands, edit changes and list events as notifications. A list is a view over
+// the dialog's ListModel. Widgets carry their id as object name ("1001") for tests; the Dialog,
+// its list models and the backend must outlive the window.
 #pragma once
 
 #include <QString>
@@ -25,6 +25,7 @@ namespace ui::qt {
 class QtBackend;
 class SjisLineValidator;
 class DialogWidget;
+class ListItemModel;
 
 // Converts dialog units to pixels with a font's average character width and height, the
 // way the Windows dialog manager does.
@@ -54,6 +55,10 @@ class QtDialogWindow : public DialogWindow {
   void SetFocus(int id) override;
   void SetIcon(const IconResource* icon) override;
   bool AppendSystemMenuItem(int id, const std::string& caption) override;
+  void SetListModel(int id, const ListModel* model) override;
+  void ListChanged(int id) override;
+  std::vector<size_t> GetListSelection(int id) const override;
+  void SetListSelection(int id, const std::vector<size_t>& rows) override;
 
   // A command from the user: refused with a message while an edit the user changed holds
   // a character code page 932 lacks (except IDCANCEL, which saves nothing), else handed to
@@ -63,6 +68,8 @@ class QtDialogWindow : public DialogWindow {
   void PressDefault();
   // A plain key outside an edit that matches an access key: that control is activated.
   bool ActivateAccessKey(QChar key);
+  // A notification of control `id`, handed to the dialog while the window is open.
+  void SendNotify(int id, ui::Notify code);
 
  private:
   struct Control {
@@ -72,6 +79,7 @@ class QtDialogWindow : public DialogWindow {
     bool user_changed = false;  // edits: the user changed the text since
     SjisLineValidator* validator = nullptr;  // editable single-line edits
     QButtonGroup* group = nullptr;           // radio buttons
+    ListItemModel* list = nullptr;           // lists: the view's model, owned by the view
   };
 
   void Build(QWidget* parent);
@@ -97,6 +105,7 @@ class QtDialogWindow : public DialogWindow {
   std::vector<Control> m_controls;  // template order
   QMenu* m_windowMenu = nullptr;    // owned by m_widget; made by the first system-menu entry
   bool m_settingText = false;
+  bool m_settingSelection = false;  // the program, not the user, changes a list's selection
   bool m_ended = false;
   int m_result = 0;
 

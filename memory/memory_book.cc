@@ -1,0 +1,467 @@
+#include "memory/memory_book.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "core/record_format.h"
+#include "core/text_file.h"
+#include "memory/record_check.h"
+
+namespace {
+
+constexpr const char* kSeparatorInKeyword =
+    "この言葉は覚えられません。\nキーワードに\"%+%\"は使えません。";
+constexpr const char* kCannotRead = "memory.datを読み込めませんでした。";
+constexpr const char* kChangedOnDisk =
+    "memory.datはメモリー帳を開いた後にほかで書き換えられています。\n"
+    "何も変えずに一覧を読み直しました。もう一度操作してください。";
+constexpr const char* kWriteFailed =
+    "書き込みに失敗しました。\nmemory.datは変更前のままです。"
+    "ディスクの空きや読み込み専用になっていないかを確かめてください。";
+constexpr const char* kNothingToUndo = "元に戻せる変更はありません。";
+constexpr const char* kNothingToRedo = "やり直せる変更はありません。";
+constexpr const char* kNothingSelected = "記録が選ばれていません。";
+constexpr char kCtrlZ = 0x1A;
+
+// For a byte as stored: the byte FindNoCase compares once the line is read back.
+constexpr std::array<unsigned char, 256> MakeReadFold() {
+  std::array<unsigned char, 256> fold{};
+  for (int b = 0; b < 256; ++b) fold[b] = FoldNoCase(static_cast<unsigned char>(b - 3));
+  return fold;
+}
+constexpr std::array<unsigned char, 256> kReadFold = MakeReadFold();
+
+// Whether the stored bytes [p, p + n) hold `folded` (already folded) once read back.
+bool HoldsFolded(const unsigned char* p, size_t n, std::string_view folded) {
+  const size_t m = folded.size();
+  if (n < m) return false;
+  const unsigned char first = static_cast<unsigned char>(folded[0]);
+  for (size_t i = 0; i + m <= n; ++i) {
+    if (kReadFold[p[i]] != first) continue;
+    size_t k = 1;
+    while (k < m && kReadFold[p[i + k]] == static_cast<unsigned char>(folded[k])) ++k;
+    if (k == m) return true;
+  }
+  return false;
+}
+
+// Collects the new file in large writes; small pieces (one line each) go through a buffer.
+class Writer {
+ public:
+  explicit Writer(int fd) : m_fd(fd) { m_buffer.reserve(kBuffer); }
+  void Put(std::string_view bytes) {
+    if (!m_ok || bytes.empty()) return;
+    if (m_buffer.size() + bytes.size() > kBuffer) Flush();
+    if (bytes.size() >= kBuffer) {
+      m_ok = core::WriteAll(m_fd, bytes);
+    } else {
+      m_buffer.append(bytes);
+    }
+  }
+  bool Finish() {
+    Flush();
+    return m_ok;
+  }
+
+ private:
+  static constexpr size_t kBuffer = 1 << 20;
+  void Flush() {
+    if (m_ok && !m_buffer.empty()) m_ok = core::WriteAll(m_fd, m_buffer);
+    m_buffer.clear();
+  }
+  int m_fd;
+  bool m_ok = true;
+  std::string m_buffer;
+};
+
+}  // namespace
+
+std::string_view MemoryBook::Change::Before(size_t i) const {
+  size_t begin = i == 0 ? 0 : before_end[i - 1];
+  return std::string_view(before).substr(begin, before_end[i] - begin);
+}
+
+MemoryBook::MemoryBook(std::string path) : m_path(std::move(path)) {}
+
+MemoryBook::~MemoryBook() = default;
+
+MemoryBook::Outcome MemoryBook::Open() {
+  m_undo.clear();
+  m_redo.clear();
+  m_touched.clear();
+  if (!Load()) return {Result::kCannotRead, kCannotRead};
+  return {};
+}
+
+bool MemoryBook::Load() {
+  // The buffers of the last reading are used again where they are big enough (after a delete
+  // they are), and given back first where not, so the book never holds the file twice.
+  m_size = 0;
+  m_lines.clear();
+  m_records.clear();
+  m_shown.clear();
+  size_t read = 0;
+  bool ok = core::ReadWholeFile(
+      m_path,
+      [this](size_t size) {
+        if (m_bytes.size() < size) {
+          m_bytes = BigBytes();
+          m_bytes = BigBytes(size);
+        }
+        return m_bytes.data();
+      },
+      &read, &m_stamp);
+  if (!ok) {
+    m_stamp = core::StampOf(m_path);
+    return false;
+  }
+  // A file that grew meanwhile was read as far as it was: its stamp now differs, and the
+  // next change reads it again.
+  m_size = read;
+  Index();
+  Refilter(false);
+  return true;
+}
+
+void MemoryBook::Index() {
+  const char* data = m_bytes.data();
+  const char* end = data + m_size;
+  // Room for lines of 8 bytes on average: only what is filled takes memory.
+  m_lines.reserve(m_size / 8 + 16);
+  // The program reads a line no further than a NUL as stored or as read back (a stored 0x03);
+  // such bytes are rare, so their places are found once for the whole file.
+  std::vector<size_t> cuts;
+  for (char cut : {'\0', '\3'}) {
+    for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, cut, end - p))); ++p) {
+      cuts.push_back(static_cast<size_t>(p - data));
+    }
+  }
+  std::sort(cuts.begin(), cuts.end());
+  size_t next_cut = 0;
+  // It reads no further than a Ctrl-Z: the line that holds one and all after it are kept as
+  // they are but not listed.
+  const char* ctrl_z = static_cast<const char*>(std::memchr(data, kCtrlZ, m_size));
+  for (const char* p = data; p < end;) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* next = lf ? lf + 1 : end;
+    const char* text_end = lf ? (lf > p && lf[-1] == '\r' ? lf - 1 : lf) : end;
+    Line line;
+    line.start = static_cast<uint64_t>(p - data);
+    line.separator = kNoSeparator;
+    if (!ctrl_z || next <= ctrl_z) {
+      while (next_cut < cuts.size() && cuts[next_cut] < line.start) ++next_cut;
+      if (next_cut < cuts.size() && data + cuts[next_cut] < text_end) {
+        text_end = data + cuts[next_cut];
+      }
+      line.text = static_cast<uint32_t>(std::min<size_t>(text_end - p, UINT32_MAX - 1));
+      // The separator as stored: "(.(".
+      const char* q = p;
+      while ((q = static_cast<const char*>(std::memchr(q, '(', text_end - q)))) {
+        if (text_end - q >= 3 && q[1] == '.' && q[2] == '(') {
+          line.separator = static_cast<uint32_t>(q - p);
+          break;
+        }
+        ++q;
+      }
+    }
+    m_lines.push_back(line);
+    p = next;
+  }
+  m_records.reserve(m_lines.size());
+  for (size_t i = 0; i < m_lines.size(); ++i) {
+    if (Listed(i)) m_records.push_back(static_cast<uint32_t>(i));
+  }
+}
+
+bool MemoryBook::Listed(size_t line) const {
+  return m_lines[line].text > 0 && !IsCommentLine(LineBytes(line));
+}
+
+size_t MemoryBook::LineEnd(size_t line) const {
+  return line + 1 < m_lines.size() ? m_lines[line + 1].start : m_size;
+}
+
+std::string_view MemoryBook::LineBytes(size_t line) const {
+  const size_t start = m_lines[line].start;
+  return std::string_view(m_bytes.data() + start, LineEnd(line) - start);
+}
+
+std::string_view MemoryBook::LineText(size_t line) const {
+  return std::string_view(m_bytes.data() + m_lines[line].start, m_lines[line].text);
+}
+
+std::string MemoryBook::Keyword(size_t row) const {
+  std::string text(LineText(m_shown[row]));
+  ShiftLine(text, ShiftRead);
+  SplitRecord(text, RecordKeyword);
+  return text;
+}
+
+std::string MemoryBook::Reply(size_t row) const {
+  std::string text(LineText(m_shown[row]));
+  ShiftLine(text, ShiftRead);
+  SplitRecord(text, RecordReply);
+  return text;
+}
+
+void MemoryBook::SetFilter(const std::string& text) {
+  std::string folded(text.c_str());  // typed text ends at a NUL
+  for (char& c : folded) c = static_cast<char>(FoldNoCase(static_cast<unsigned char>(c)));
+  if (folded == m_folded) {
+    m_filter = text;
+    return;
+  }
+  // Every record that holds the longer text holds the shorter one inside it too.
+  const bool narrowing = !m_folded.empty() && folded.find(m_folded) != std::string::npos;
+  m_filter = text;
+  m_folded = std::move(folded);
+  Refilter(narrowing);
+}
+
+bool MemoryBook::Matches(const Line& line) const {
+  const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.data() + line.start);
+  if (line.separator == kNoSeparator) return HoldsFolded(p, line.text, m_folded);
+  return HoldsFolded(p, line.separator, m_folded) ||
+         HoldsFolded(p + line.separator + 3, line.text - line.separator - 3, m_folded);
+}
+
+void MemoryBook::Refilter(bool narrowing) {
+  if (m_folded.empty()) {
+    m_shown.assign(m_records.rbegin(), m_records.rend());
+  } else if (narrowing && m_shown.size() < m_records.size() / 8) {
+    // Few rows left: checking them beats a pass over the whole file.
+    std::erase_if(m_shown, [this](uint32_t line) { return !Matches(m_lines[line]); });
+  } else {
+    ScanAll();
+  }
+}
+
+void MemoryBook::ScanAll() {
+  m_shown.clear();
+  const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.data());
+  const size_t n = m_size;
+  const size_t m = m_folded.size();
+  const auto* folded = reinterpret_cast<const unsigned char*>(m_folded.data());
+  // The search looks for the filter's last byte (in Shift-JIS the trail bytes are rarer than
+  // the lead bytes), as stored: its fold shifted by 3, and for a letter the capital too,
+  // which differs from the small letter stored only in the bit 0x20.
+  const size_t last = m - 1;
+  const unsigned char target = static_cast<unsigned char>(folded[last] + 3);
+  const unsigned char mask = folded[last] >= 'a' && folded[last] <= 'z' ? 0x20 : 0;
+  m_shown.reserve(m_records.size());
+  size_t line = 0;  // the line that holds the candidate's start
+  // Checks the candidate whose last byte is at `q`; gives where to look next.
+  auto check = [&](size_t q) -> size_t {
+    const size_t start = q - last;
+    while (line + 1 < m_lines.size() && m_lines[line + 1].start <= start) ++line;
+    const Line& l = m_lines[line];
+    const size_t off = start - l.start;
+    const bool inside =
+        l.separator == kNoSeparator
+            ? off + m <= l.text
+            : off + m <= l.separator || (off >= l.separator + 3 && off + m <= l.text);
+    if (!inside || !Listed(line)) return q + 1;
+    for (size_t k = 0; k + 1 < m; ++k) {
+      if (kReadFold[p[start + k]] != folded[k]) return q + 1;
+    }
+    m_shown.push_back(static_cast<uint32_t>(line));
+    return LineEnd(line) + last;  // the next line's first candidate
+  };
+  size_t i = last;
+#if defined(__SSE2__)
+  const __m128i want = _mm_set1_epi8(static_cast<char>(target));
+  const __m128i fold = _mm_set1_epi8(static_cast<char>(mask));
+  while (i + 16 <= n) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const unsigned found =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, fold), want)));
+    i = found ? check(i + static_cast<size_t>(__builtin_ctz(found))) : i + 16;
+  }
+#endif
+  while (i < n) i = (p[i] | mask) == target ? check(i) : i + 1;
+  std::reverse(m_shown.begin(), m_shown.end());  // newest first
+}
+
+std::string MemoryBook::WhyNotStorable(const std::string& keyword, const std::string& reply) {
+  // The keyword ends at the first "%+%": one inside it would move the reply's start.
+  if (keyword.find(kRecordSeparator) != std::string::npos) return kSeparatorInKeyword;
+  std::string record = keyword;
+  record += kRecordSeparator;
+  record += reply;
+  const char* why = NotStorableMessage(CheckStorable(record));
+  return why ? why : "";
+}
+
+MemoryBook::Outcome MemoryBook::Edit(size_t row, const std::string& keyword,
+                                     const std::string& reply) {
+  if (row >= m_shown.size()) return {Result::kNothing, kNothingSelected};
+  std::string why = WhyNotStorable(keyword, reply);
+  if (!why.empty()) return {Result::kNotStorable, why};
+  const uint32_t line = m_shown[row];
+  Change change;
+  change.edit = true;
+  change.lines = {line};
+  change.before = LineBytes(line);
+  change.before_end = {change.before.size()};
+  // The line keeps its own line break (none, for a last line without one).
+  change.after = keyword;
+  change.after += kRecordSeparator;
+  change.after += reply;
+  ShiftLine(change.after, ShiftStore);
+  const std::string_view old_line = LineBytes(line);
+  if (old_line.ends_with("\r\n")) {
+    change.after += "\r\n";
+  } else if (old_line.ends_with('\n')) {
+    change.after += '\n';
+  }
+  if (change.after == change.before) return {Result::kNothing, ""};
+  Outcome outcome = Apply(change, true);
+  if (outcome.result == Result::kDone && m_historyKept) Remember(std::move(change));
+  return outcome;
+}
+
+MemoryBook::Outcome MemoryBook::Delete(const std::vector<size_t>& rows) {
+  Change change;
+  for (size_t row : rows) {
+    if (row < m_shown.size()) change.lines.push_back(m_shown[row]);
+  }
+  if (change.lines.empty()) return {Result::kNothing, kNothingSelected};
+  std::sort(change.lines.begin(), change.lines.end());
+  change.lines.erase(std::unique(change.lines.begin(), change.lines.end()), change.lines.end());
+  for (uint32_t line : change.lines) {
+    change.before += LineBytes(line);
+    change.before_end.push_back(change.before.size());
+  }
+  Outcome outcome = Apply(change, true);
+  if (outcome.result == Result::kDone && m_historyKept) Remember(std::move(change));
+  return outcome;
+}
+
+MemoryBook::Outcome MemoryBook::Undo() {
+  if (m_undo.empty()) return {Result::kNothing, kNothingToUndo};
+  Outcome outcome = Apply(m_undo.back(), false);
+  if (outcome.result == Result::kDone && m_historyKept) {
+    m_redo.push_back(std::move(m_undo.back()));
+    m_undo.pop_back();
+  }
+  return outcome;
+}
+
+MemoryBook::Outcome MemoryBook::Redo() {
+  if (m_redo.empty()) return {Result::kNothing, kNothingToRedo};
+  Outcome outcome = Apply(m_redo.back(), true);
+  if (outcome.result == Result::kDone && m_historyKept) {
+    m_undo.push_back(std::move(m_redo.back()));
+    m_redo.pop_back();
+  }
+  return outcome;
+}
+
+void MemoryBook::Remember(Change change) {
+  m_redo.clear();
+  m_undo.push_back(std::move(change));
+  if (m_undo.size() > kUndoDepth) m_undo.pop_front();
+}
+
+MemoryBook::Outcome MemoryBook::Apply(const Change& change, bool forward) {
+  std::vector<Splice> splices;
+  std::vector<uint32_t> touched;
+  // The lines a change takes away must stand where it found them; the file was read back
+  // after every rewrite, so they do unless something is wrong.
+  auto holds = [this](uint32_t line, std::string_view bytes) {
+    return line < m_lines.size() && LineBytes(line) == bytes;
+  };
+  if (change.edit) {
+    const uint32_t line = change.lines.front();
+    if (!holds(line, forward ? change.Before(0) : std::string_view(change.after))) {
+      return ChangedOnDisk();
+    }
+    splices.push_back({line, forward ? std::string_view(change.after) : change.Before(0), true});
+    touched.push_back(line);
+  } else if (forward) {
+    for (size_t i = 0; i < change.lines.size(); ++i) {
+      if (!holds(change.lines[i], change.Before(i))) return ChangedOnDisk();
+      splices.push_back({change.lines[i], {}, true});
+    }
+  } else {
+    // Each line goes back before the line that now stands at its place; lines taken away
+    // together go back together, their bytes lying side by side in `before`.
+    for (size_t i = 0; i < change.lines.size(); ++i) {
+      const uint32_t at = change.lines[i] - static_cast<uint32_t>(i);
+      if (at > m_lines.size()) return ChangedOnDisk();
+      if (!splices.empty() && splices.back().line == at) {
+        std::string_view& run = splices.back().insert;
+        run = std::string_view(run.data(), run.size() + change.Before(i).size());
+      } else {
+        splices.push_back({at, change.Before(i), false});
+      }
+    }
+    touched = change.lines;
+  }
+  return Rewrite(splices, std::move(touched));
+}
+
+MemoryBook::Outcome MemoryBook::ChangedOnDisk() {
+  Open();
+  return {Result::kChangedOnDisk, kChangedOnDisk};
+}
+
+MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
+                                        std::vector<uint32_t> touched) {
+  m_historyKept = false;
+  if (core::StampOf(m_path) != m_stamp) return ChangedOnDisk();
+  core::FileReplacement replacement(m_path);
+  const int fd = replacement.Begin();
+  if (fd < 0) return {Result::kWriteFailed, kWriteFailed};
+  Writer out(fd);
+  const std::string_view file(m_bytes.data(), m_size);
+  size_t done = 0;  // bytes of the old file written or dropped
+  for (const Splice& splice : splices) {
+    const size_t at = splice.line < m_lines.size() ? m_lines[splice.line].start : m_size;
+    out.Put(file.substr(done, at - done));
+    out.Put(splice.insert);
+    done = splice.drop ? LineEnd(splice.line) : at;
+  }
+  out.Put(file.substr(done));
+  if (!out.Finish()) replacement.MarkFailed();
+  const core::FileStamp written = core::StampOf(fd);
+  // Another program may have written while this one did: then its file stays.
+  if (core::StampOf(m_path) != m_stamp) {
+    replacement.Abort();
+    return ChangedOnDisk();
+  }
+  if (!replacement.Commit()) return {Result::kWriteFailed, kWriteFailed};
+  if (!Load()) {
+    m_undo.clear();
+    m_redo.clear();
+    m_touched.clear();
+    return {Result::kCannotRead, kCannotRead};
+  }
+  // The file read back must be the one just written, or the lines the history names are
+  // not where it thinks they are.
+  m_historyKept = written == m_stamp;
+  if (!m_historyKept) {
+    m_undo.clear();
+    m_redo.clear();
+    touched.clear();
+  }
+  m_touched = std::move(touched);
+  return {};
+}
+
+std::vector<size_t> MemoryBook::TouchedRows() const {
+  std::vector<size_t> rows;
+  for (uint32_t line : m_touched) {
+    // m_shown runs from the last line to the first.
+    auto it = std::lower_bound(m_shown.begin(), m_shown.end(), line, std::greater<uint32_t>());
+    if (it != m_shown.end() && *it == line)
+      rows.push_back(static_cast<size_t>(it - m_shown.begin()));
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}

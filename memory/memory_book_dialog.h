@@ -1,0 +1,59 @@
+// MemoryBookDialog (template 139): the memory book window over a MemoryBook, with the search
+// field, the list and 編集, 削除, 元に戻す, やり直す and 閉じる; BookEditDialog (template 140)
+// edits one record. Toolkit-free; both talk to the user only through the backend they are
+// handed, which must outlive them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "memory/memory_book.h"
+#include "ui/dialog.h"
+
+class BookEditDialog : public ui::Dialog {
+ public:
+  explicit BookEditDialog(ui::Backend& backend);
+  ~BookEditDialog() override;
+
+  std::string m_strKeyword;  // edit IDC_BOOK_KEYWORD
+  std::string m_strReply;    // edit IDC_BOOK_REPLY
+
+ protected:
+  void DoDataExchange(ui::DataExchange& dx) override;
+  // A record that would not read back as written is refused with the reason; the dialog
+  // stays open with what was typed.
+  void OnOK() override;
+};
+
+class MemoryBookDialog : public ui::Dialog {
+ public:
+  explicit MemoryBookDialog(ui::Backend& backend, std::string path = "memory.dat");
+  ~MemoryBookDialog() override;
+
+  const MemoryBook& book() const { return m_book; }
+  // No button reads the search field: what it holds is taken as it is typed.
+  bool ReadsText(int command, int control) const override;
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;  // nothing: the book has no OK, and Enter presses 編集
+  bool OnCommand(int id) override;
+  void OnNotify(int id, ui::Notify code) override;
+
+ private:
+  class Rows;  // the list's model: the book's shown records
+
+  void OnEdit();
+  void OnDelete();
+  void OnUndo();
+  void OnRedo();
+  // Shows the outcome's message, then (when the book read the file again) the list afresh
+  // with `select` selected, and the count.
+  void Show(const MemoryBook::Outcome& outcome, const std::vector<size_t>& select);
+  void ShowList(const std::vector<size_t>& select);
+  std::vector<size_t> Selection() const;
+
+  MemoryBook m_book;
+  std::unique_ptr<Rows> m_rows;
+};
