@@ -8,6 +8,15 @@ namespace testing_support {
 
 using ui::ControlKind;
 
+int ExitStatusOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ScriptedExit& e) {
+    return e.status;
+  }
+  return -1;
+}
+
 Step Type(int id, std::string text) { return Step{Step::kType, id, std::move(text), {}}; }
 Step Choose(int radio_id) { return Step{Step::kChoose, radio_id, {}, {}}; }
 Step Press(int button_id) { return Step{Step::kPress, button_id, {}, {}}; }
@@ -104,9 +113,12 @@ class ScriptedWindow : public ui::DialogWindow {
     }
     if (step.kind == Step::kSysCommand) {
       bool added = false;
-      for (const auto& item : m_backend.m_dialogs[m_index].system_menu) added |= item.first == step.id;
-      if (!added) m_backend.m_errors.push_back("system menu has no entry " + std::to_string(step.id));
-      else m_dialog.HandleSysCommand(step.id);
+      for (const auto& item : m_backend.m_dialogs[m_index].system_menu)
+        added |= item.first == step.id;
+      if (!added)
+        m_backend.m_errors.push_back("system menu has no entry " + std::to_string(step.id));
+      else
+        m_dialog.HandleSysCommand(step.id);
       return;
     }
     if (step.kind == Step::kClose) {  // the close box needs no control of the template

@@ -21,6 +21,9 @@ struct ScriptedExit {
   int status;
 };
 
+// Runs `action`; returns the exit status it ended the program with, or -1 if it returned.
+int ExitStatusOf(const std::function<void()>& action);
+
 struct Step {
   enum Kind { kType, kChoose, kPress, kClose, kCall, kSysCommand };
   Kind kind;

@@ -98,15 +98,6 @@ std::vector<std::string> ListFolder() {
   return names;
 }
 
-int ExitStatusOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const ScriptedExit& e) {
-    return e.status;
-  }
-  return -1;
-}
-
 ScopedFileSizeLimit::ScopedFileSizeLimit(long max_bytes) {
   signal(SIGXFSZ, SIG_IGN);
   struct rlimit r;

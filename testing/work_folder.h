@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "testing/scripted_backend.h"
 #include "core/random_source.h"
+#include "testing/scripted_backend.h"
 
 namespace testing_support {
 
@@ -53,9 +53,6 @@ std::string Stored(const std::vector<std::string>& plain_lines);
 std::string TextModeStream(const std::string& raw);
 // The files of the current folder, sorted.
 std::vector<std::string> ListFolder();
-
-// Runs `action`; returns the exit status it ended the program with, or -1 if it returned.
-int ExitStatusOf(const std::function<void()>& action);
 
 // While alive, a write that would make any file larger than `max_bytes` fails, as on a full
 // disk: the write stops part-way.
