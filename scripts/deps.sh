@@ -18,3 +18,5 @@ rinu_install_missing() {
 
 RINU_BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev qt6-base-dev libgl-dev)
 RINU_FONT_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk)
+# clang, with the runtimes of its sanitizers and of libFuzzer (scripts/fuzz, scripts/test).
+RINU_CLANG_PACKAGES=(clang libclang-rt-dev)
