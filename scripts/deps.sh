@@ -46,3 +46,5 @@ rinu_make_locale() {
   fi
   $sudo locale-gen
 }
+# clang, with the runtimes of its sanitizers and of libFuzzer (scripts/fuzz, scripts/test).
+RINU_CLANG_PACKAGES=(clang libclang-rt-dev)

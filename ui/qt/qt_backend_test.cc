@@ -218,8 +218,10 @@ TEST(QtBackend, EscCloseBoxAndCancelButtonRunOnCancel) {
       {"close box", [](QDialog* w) { w->close(); }},
       {"cancel button", [](QDialog* w) { Find<QPushButton>(w, IDCANCEL)->click(); }},
   };
-  for (const auto& [how, act] : ways) {
-    SCOPED_TRACE(how);
+  // Plain references: clang 14 does not let a lambda capture a structured binding.
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.first);
+    const std::function<void(QDialog*)>& act = way.second;
     TestDialog dialog;
     dialog.m_name = "before";
     int result = RunWith(dialog, [&](QDialog* w) {
@@ -474,10 +476,11 @@ TEST(QtBackend, RadioButtonsFollowTheirGroups) {
                                                                 {0, {true, false, false}},
                                                                 {2, {false, false, true}},
                                                                 {5, {false, false, false}}};
-  for (const auto& [choice, checked] : loads) {
-    SCOPED_TRACE(choice);
+  for (const auto& load : loads) {
+    SCOPED_TRACE(load.first);
+    const std::vector<bool>& checked = load.second;
     TestDialog dialog;
-    dialog.m_choice = choice;
+    dialog.m_choice = load.first;
     RunWith(dialog, [&](QDialog* w) {
       const int ids[] = {kRadioA, kRadioB, kRadioC};
       for (int i = 0; i < 3; ++i) {
