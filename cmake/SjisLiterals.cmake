@@ -11,6 +11,8 @@ add_executable(sjis_literals ${CMAKE_CURRENT_LIST_DIR}/sjis_literals_main.cc)
 target_link_libraries(sjis_literals PRIVATE sjis_literals_lib)
 rinu_add_test(sjis_literals_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/sjis_literals_test.cc
               LIBS sjis_literals_lib)
+target_compile_definitions(sjis_literals_test PRIVATE
+                           SJIS_LITERALS_TOOL="$<TARGET_FILE:sjis_literals>")
 
 set(RINU_SJIS_DIR ${CMAKE_BINARY_DIR}/sjis)
 

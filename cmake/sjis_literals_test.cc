@@ -1,6 +1,14 @@
 #include "cmake/sjis_literals.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -56,6 +64,37 @@ TEST(SjisLiteralsTest, RefusesWhatItCannotWrite) {
     EXPECT_EQ(result.line, c.line) << c.source;
     EXPECT_NE(result.error.find(c.error), std::string::npos) << c.source << ": " << result.error;
   }
+}
+
+// The tool as the build runs it: the copy points back to its source, and a refused source
+// leaves no copy behind.
+TEST(SjisLiteralsTest, ToolWritesTheCopyOrNothing) {
+  std::string dir = std::filesystem::temp_directory_path().string() + "/sjis-literals-XXXXXX";
+  ASSERT_NE(mkdtemp(dir.data()), nullptr);
+  auto write = [](const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  };
+  auto read = [](const std::string& path) {
+    std::ostringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+  };
+  auto run = [&](const std::string& in, const std::string& out) {
+    std::string command =
+        std::string(SJIS_LITERALS_TOOL) + " " + in + " " + out + " 2>" + dir + "/err";
+    return WEXITSTATUS(std::system(command.c_str()));
+  };
+
+  write(dir + "/good.cc", "// あ\nconst char* k = \"あ\";\n");
+  EXPECT_EQ(run(dir + "/good.cc", dir + "/good.out"), 0);
+  EXPECT_EQ(read(dir + "/good.out"),
+            "#line 1 \"" + dir + "/good.cc\"\n// あ\nconst char* k = \"\\202\\240\";\n");
+
+  write(dir + "/bad.cc", "int a;\nconst char* k = \"µ\";\n");
+  EXPECT_EQ(run(dir + "/bad.cc", dir + "/bad.out"), 1);
+  EXPECT_FALSE(std::ifstream(dir + "/bad.out").good());
+  EXPECT_EQ(read(dir + "/err").rfind(dir + "/bad.cc:2: error:", 0), 0u) << read(dir + "/err");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -133,6 +133,7 @@ std::vector<std::string> ListFolder() {
 void Fail(const std::string& what) {
   std::fprintf(stderr, "\n*** property broken: %s\n", what.c_str());
   std::fflush(stderr);
+  RemoveFolder();  // abort skips the exit handlers; the saved input tells all
   std::abort();
 }
 
