@@ -1,9 +1,11 @@
 #include "app/chat_app.h"
 
 #include "app/chat_dialog.h"
+#include "core/text_codec.h"
+#include "core/text_file.h"
 
 bool ChatApp::InitInstance() {
-  ChatDialog dialog(m_backend);
+  ChatDialog dialog(m_persona, m_backend);
   if (!dialog.Start()) {
     m_exitStatus = 1;
     return false;
@@ -11,4 +13,17 @@ bool ChatApp::InitInstance() {
   dialog.DoModal();
   m_exitStatus = dialog.exit_status();
   return false;
+}
+
+std::string CannotOpenFolderMessage(const std::string& path, int error) {
+  // A path whose characters Shift-JIS lacks is shown with "?" for them.
+  std::string shown;
+  core::CodecResult sjis = core::Utf8ToSjis(path);
+  if (sjis.ok) {
+    shown = sjis.text;
+  } else {
+    for (unsigned char c : path) shown.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  }
+  return "作業フォルダー「" + shown + "」を開けません。\n" + core::ErrorText(error) +
+         "\nフォルダーがあって、読み書きできるか確認してください。";
 }

@@ -1,12 +1,16 @@
-// The application: runs the chat window as one modal dialog and says with what status the
-// program ends when it closes. The backend is borrowed and must outlive the application.
+// The application: runs the chat window on one persona as one modal dialog and says with what
+// status the program ends when it closes. The persona and the backend are borrowed and must
+// outlive the application.
 #pragma once
 
+#include <string>
+
+#include "core/persona.h"
 #include "ui/backend.h"
 
 class ChatApp {
  public:
-  explicit ChatApp(ui::Backend& backend) : m_backend(backend) {}
+  ChatApp(core::Persona& persona, ui::Backend& backend) : m_persona(persona), m_backend(backend) {}
 
   // Builds the chat window, runs it modally and destroys it; returns false, so the program
   // ends with no message loop of its own.
@@ -15,6 +19,11 @@ class ChatApp {
   int exit_status() const { return m_exitStatus; }
 
  private:
+  core::Persona& m_persona;
   ui::Backend& m_backend;
   int m_exitStatus = 0;
 };
+
+// The message for a working folder `path` (as the system names it, UTF-8) that could not be
+// opened, with why (`error`, an errno), in Shift-JIS.
+std::string CannotOpenFolderMessage(const std::string& path, int error);

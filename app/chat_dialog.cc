@@ -1,22 +1,17 @@
 #include "app/chat_dialog.h"
 
-#include <ctime>
 #include <memory>
 
 #include "app/about_dialog.h"
-#include "core/random_source.h"
 #include "core/text_file.h"
 #include "memory/memory_book_dialog.h"
-#include "memory/word_memory.h"
 #include "res/links.h"
 #include "res/resource.h"
 #include "res/strings.h"
 #include "res/templates.h"
-#include "settings/settings_dialog.h"
 #include "ui/data_exchange.h"
 
 namespace {
-constexpr const char* kGreeting = "君こんにちは。";
 constexpr const char* kThanksNote =
     "スペシャルサンクスはRinuにコメントをつけてくださった方のHPにリンクを張っています。\n"
     "もし、「こんなところにリンクしないでくれ！」という方がいらっしゃいましたら、\n"
@@ -25,26 +20,13 @@ constexpr const char* kThanksNote =
     "また、ＨＰのアドレスが変わったらすぐ連絡くださいね。\n";
 }  // namespace
 
-ChatDialog::ChatDialog(ui::Backend& backend)
+ChatDialog::ChatDialog(core::Persona& persona, ui::Backend& backend)
     : ui::Dialog(res::ChatTemplate(), backend),
       m_hIcon(&res::ChatIcon()),
-      m_settings(backend),
-      m_log(backend),
-      m_engine(backend, m_log) {}
+      m_persona(persona),
+      m_conversation(persona, backend) {}
 
-int ChatDialog::Start() {
-  WordMemory::RemoveLeftOverCopy();
-  if (!m_settings.Load() || !m_engine.CheckDataFiles()) return 0;
-  // The one seeding of the random draws of the whole program.
-  core::SeedRandom(static_cast<unsigned>(std::time(nullptr)));
-  return 1;
-}
-
-bool ChatDialog::LoadSettings(SettingsStore& settings) {
-  if (settings.Load()) return true;
-  EndProgram(1);
-  return false;
-}
+int ChatDialog::Start() { return m_conversation.Start() ? 1 : 0; }
 
 void ChatDialog::EndProgram(int status) {
   m_exitStatus = status;
@@ -73,13 +55,14 @@ bool ChatDialog::OnInitDialog() {
     if (!caption.empty()) window->AppendSystemMenuItem(IDM_ABOUTBOX, caption);
   }
   SetIcon(m_hIcon);
-  std::string greeting = m_settings.GetName(1) + ">" + m_settings.GetName(0) + kGreeting;
-  SetDlgItemText(IDC_TRANSCRIPT, greeting);
-  m_log.WriteStartEntry(m_settings, m_settings.GetName(0) + kGreeting);
-  m_transcript = greeting;
-  SetDlgItemText(IDC_YOUR_NAME, m_settings.GetName(0));
-  SetDlgItemText(IDC_RINU_NAME, m_settings.GetName(1));
+  SetDlgItemText(IDC_TRANSCRIPT, m_conversation.Begin());
+  ShowNames();
   return true;
+}
+
+void ChatDialog::ShowNames() {
+  SetDlgItemText(IDC_YOUR_NAME, m_conversation.UserName());
+  SetDlgItemText(IDC_RINU_NAME, m_conversation.Nickname());
 }
 
 void ChatDialog::OnOK() {
@@ -89,45 +72,29 @@ void ChatDialog::OnOK() {
 }
 
 void ChatDialog::RunTurn() {
-  // Reloading the settings repairs a damaged set.ini before anything else of the turn; the
-  // turn's log entries follow what it read.
-  SettingsStore turn_settings(backend());
-  if (!LoadSettings(turn_settings)) return;
   std::string input = GetDlgItemText(IDC_INPUT);
-  if (RunCommandWord(input)) return;
-  ReplyEngine::Turn turn = m_engine.MakeReply(input, turn_settings);
-  if (turn.ends()) {
-    EndProgram(turn.exit_status);
-    return;
+  chat::Outcome outcome = m_conversation.Take(input);
+  switch (outcome.kind) {
+    case chat::Outcome::Kind::kEnd:
+      EndProgram(outcome.exit_status);
+      return;
+    case chat::Outcome::Kind::kCommand:
+      SetDlgItemText(IDC_INPUT, "");
+      OnCommand(outcome.command);
+      return;
+    case chat::Outcome::Kind::kReply:
+      ShowTranscript();
+      SetDlgItemText(IDC_INPUT, "");
+      return;
   }
-  InsertUserName(turn.reply);
-  m_log.WriteExchange(turn_settings, input, turn.reply);
-  AddExchangeToTranscript(input, turn.reply);
-  SetDlgItemText(IDC_INPUT, "");
 }
 
 void ChatDialog::OnCancel() {
-  SettingsStore settings(backend());
-  if (!LoadSettings(settings)) return;
-  m_log.WriteEndEntry(settings, res::kFarewell);
-  ui::Dialog::OnCancel();
-}
-
-bool ChatDialog::RunCommandWord(const std::string& input) {
-  // Whole and case-sensitive: "LOG" or "log " is an ordinary line for the engine.
-  void (ChatDialog::*command)() = nullptr;
-  if (input == "log") {
-    command = &ChatDialog::OnShowLog;
-  } else if (input == "ver") {
-    command = &ChatDialog::OnVersion;
-  } else if (input == "set") {
-    command = &ChatDialog::OnSettings;
-  } else {
-    return false;
+  if (!m_conversation.End()) {
+    EndProgram(1);
+    return;
   }
-  SetDlgItemText(IDC_INPUT, "");
-  (this->*command)();
-  return true;
+  ui::Dialog::OnCancel();
 }
 
 bool ChatDialog::OnCommand(int id) {
@@ -172,8 +139,7 @@ void ChatDialog::OnSysCommand(int id) {
 }
 
 void ChatDialog::OnShowLog() {
-  SettingsStore settings(backend());
-  if (LoadSettings(settings)) m_log.ShowLog(settings);
+  if (!m_conversation.ShowLog()) EndProgram(1);
 }
 
 void ChatDialog::OnVersion() {
@@ -182,38 +148,20 @@ void ChatDialog::OnVersion() {
 }
 
 void ChatDialog::OnSettings() {
-  SettingsDialog dialog(backend());
-  dialog.m_strUserName = m_settings.GetName(0);
-  dialog.m_strNickname = m_settings.GetName(1);
-  dialog.m_nLogMode = m_settings.GetLogMode();
-  int result = dialog.DoModal();
-  if (dialog.must_end()) {
+  bool names_changed = false;
+  if (!m_conversation.ChangeSettings(&names_changed)) {
     EndProgram(1);
-  } else if (result == ui::IDOK) {
-    m_settings.Assign(dialog.m_strUserName, dialog.m_strNickname, dialog.m_nLogMode);
-    m_settings.Save();
-    // Loading again turns a mode outside 0 to 3 (no button chosen) into 1 and writes it.
-    if (!LoadSettings(m_settings)) return;
-    SetDlgItemText(IDC_YOUR_NAME, m_settings.GetName(0));
-    SetDlgItemText(IDC_RINU_NAME, m_settings.GetName(1));
-  } else if (result == ui::IDCANCEL) {
-    // Takes in whatever Apply wrote; the name fields keep what they show.
-    LoadSettings(m_settings);
+    return;
   }
+  if (names_changed) ShowNames();
 }
 
-void ChatDialog::OnLearn() {
-  WordMemory memory(backend());
-  memory.LearnByDialog();
-}
+void ChatDialog::OnLearn() { m_conversation.Learn(); }
 
-void ChatDialog::OnForget() {
-  WordMemory memory(backend());
-  memory.ForgetByDialog();
-}
+void ChatDialog::OnForget() { m_conversation.Forget(); }
 
 void ChatDialog::OnMemoryBook() {
-  MemoryBookDialog book(backend());
+  MemoryBookDialog book(m_persona.folder(), backend());
   book.DoModal();
 }
 
@@ -221,7 +169,11 @@ void ChatDialog::Open(const char* target) {
   if (!backend().ShellOpen(target)) backend().MessageBox(res::CannotOpenMessage(target));
 }
 
-void ChatDialog::OnHelpPage() { Open(res::kHelpPage); }
+void ChatDialog::OnHelpPage() {
+  // A file of the persona's folder, wherever the program was started from.
+  if (!backend().ShellOpen(m_persona.folder().PathOf(res::kHelpPage)))
+    backend().MessageBox(res::CannotOpenMessage(res::kHelpPage));
+}
 void ChatDialog::OnHomePage() { Open(res::kMakerHomePage); }
 void ChatDialog::OnRinuPage() { Open(res::kRinuPage); }
 void ChatDialog::OnMailToWex() { Open(res::kMailToWex); }
@@ -231,23 +183,14 @@ void ChatDialog::OnThanksSite3() { Open(res::kThanksSites[2].address); }
 
 void ChatDialog::OnAboutThanks() { backend().MessageBox(kThanksNote); }
 
-void ChatDialog::AddExchangeToTranscript(const std::string& input, std::string& reply) {
-  InsertUserName(reply);
-  m_transcript = m_settings.GetName(1) + ">" + reply + "\n" + m_settings.GetName(0) + ">" + input +
-                 "\n" + m_transcript;
-  ShowTranscript();
-}
-
 void ChatDialog::InsertUserName(std::string& reply) {
-  size_t at = reply.find("NAME");
-  if (at == std::string::npos) return;
-  reply.replace(at, 4, m_settings.GetName(0));
+  chat::InsertName(reply, m_conversation.UserName());
 }
 
 void ChatDialog::ShowTranscript() {
   // The edit control wants CR LF between lines. Only the newest part is shown once the
   // transcript grows long, cut after a whole line.
-  std::string_view shown = m_transcript;
+  std::string_view shown = m_conversation.transcript();
   if (shown.size() > kShownTranscriptBytes) {
     shown = shown.substr(0, kShownTranscriptBytes);
     size_t last_break = shown.rfind('\n');

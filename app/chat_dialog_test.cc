@@ -42,7 +42,7 @@ class ChatDialogTest : public WorkFolderTest {
 
 TEST_F(ChatDialogTest, GreetsWithTheStoredNamesAndTheInputHasTheFocus) {
   backend.When(IDD_CHAT_DIALOG, {Close()});
-  ChatApp app(backend);
+  ChatApp app(persona, backend);
   EXPECT_FALSE(app.InitInstance());
   const DialogRecord& chat = backend.dialogs().at(0);
   EXPECT_EQ(chat.states.at(0).text.at(IDC_TRANSCRIPT), "Mio>Taro君こんにちは。");
@@ -59,7 +59,7 @@ TEST_F(ChatDialogTest, TurnsStandNewestFirstAndClearTheInput) {
   random.Push({1, 0, 1, 1});  // coin, candidate; coin, fallback line 1
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK), Type(IDC_INPUT, "zzz"),
                                  Press(ui::IDOK), Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   std::vector<std::string> shown = Transcripts();
   ASSERT_EQ(shown.size(), 6u);
   EXPECT_EQ(shown[2], "Mio>xyz\r\nTaro>abc\r\nMio>Taro君こんにちは。");
@@ -73,7 +73,7 @@ TEST_F(ChatDialogTest, TurnsStandNewestFirstAndClearTheInput) {
 TEST_F(ChatDialogTest, EmptyInputGoesToTheEngine) {
   random.Push({1});  // the no.dat line
   backend.When(IDD_CHAT_DIALOG, {Press(ui::IDOK), Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   EXPECT_EQ(Transcripts().at(1), "Mio>なあに？\r\nTaro>\r\nMio>Taro君こんにちは。");
   EXPECT_NE(ReadFile("log.txt").find("Taro>\r\nMio>なあに？\r\n"), std::string::npos);
 }
@@ -81,14 +81,14 @@ TEST_F(ChatDialogTest, EmptyInputGoesToTheEngine) {
 TEST_F(ChatDialogTest, NameIsReplacedOnceInTheLogAndTwiceInTheTranscript) {
   random.Push({1, 0});
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "name"), Press(ui::IDOK), Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   EXPECT_EQ(Transcripts().at(2).rfind("Mio>Taroさん Taro\r\nTaro>name\r\n", 0), 0u);
   EXPECT_NE(ReadFile("log.txt").find("Mio>Taroさん NAME\r\n"), std::string::npos);
 }
 
 TEST_F(ChatDialogTest, InsertUserNameReplacesOnlyUpperCaseName) {
   backend.When(IDD_CHAT_DIALOG, {Close()});
-  ChatDialog dialog(backend);
+  ChatDialog dialog(persona, backend);
   ASSERT_EQ(dialog.Start(), 1);
   dialog.DoModal();
   struct Case {
@@ -113,7 +113,7 @@ TEST_F(ChatDialogTest, NamesChangedInSetIniReachTheLogAtOnceAndTheTranscriptNot)
                                    WriteFile("set.ini", "YourName:Jiro\r\nRinuName:Ren\r\n2\r\n");
                                  }),
                                  Type(IDC_INPUT, "hi"), Press(ui::IDOK), Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   EXPECT_EQ(Transcripts().at(5).rfind("Mio>Taroです\r\nTaro>hi\r\nMio>xyz", 0), 0u);
   std::string log = ReadFile("log.txt");
   EXPECT_NE(log.find("Taro>abc\r\nMio>xyz\r\nJiro>hi\r\nRen>Taroです\r\n"), std::string::npos)
@@ -121,8 +121,8 @@ TEST_F(ChatDialogTest, NamesChangedInSetIniReachTheLogAtOnceAndTheTranscriptNot)
 }
 
 TEST_F(ChatDialogTest, MissingDataFileEndsWithStatusOneBeforeAnyWindow) {
-  ASSERT_EQ(std::remove("no.dat"), 0);
-  ChatApp app(backend);
+  ASSERT_EQ(std::remove(Path("no.dat").c_str()), 0);
+  ChatApp app(persona, backend);
   app.InitInstance();
   EXPECT_EQ(app.exit_status(), 1);
   EXPECT_TRUE(backend.dialogs().empty());
@@ -131,11 +131,11 @@ TEST_F(ChatDialogTest, MissingDataFileEndsWithStatusOneBeforeAnyWindow) {
 }
 
 TEST_F(ChatDialogTest, FirstStartAsksForTheSettingsBeforeTheWindow) {
-  ASSERT_EQ(std::remove("set.ini"), 0);
+  ASSERT_EQ(std::remove(Path("set.ini").c_str()), 0);
   backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "花子"), Type(IDC_SETUP_RINU_NAME, "リヌ"),
                            Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
   backend.When(IDD_CHAT_DIALOG, {Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   ASSERT_EQ(backend.dialogs().size(), 2u);
   EXPECT_EQ(backend.dialogs()[0].template_id, IDD_SETUP);
   EXPECT_EQ(backend.dialogs()[1].states.at(0).text.at(IDC_TRANSCRIPT), "リヌ>花子君こんにちは。");
@@ -146,7 +146,7 @@ TEST_F(ChatDialogTest, LongTranscriptShowsOnlyItsNewestWholeLines) {
   random.Push({1, 0});
   std::string long_input(ChatDialog::kShownTranscriptBytes, 'a');
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, long_input + "abc"), Press(ui::IDOK), Close()});
-  ChatDialog dialog(backend);
+  ChatDialog dialog(persona, backend);
   ASSERT_EQ(dialog.Start(), 1);
   dialog.DoModal();
   EXPECT_EQ(Transcripts().at(2), "Mio>xyz\r\n");
@@ -158,7 +158,7 @@ TEST_F(ChatDialogTest, UserFileNamedTempIsLeftAlone) {
   WriteFile("temp", "mine");
   random.Push({1, 0});
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK), Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   EXPECT_EQ(ReadFile("temp"), "mine");
 }
 
@@ -167,7 +167,7 @@ TEST_F(ChatDialogTest, UserFileNamedTempIsLeftAlone) {
 TEST_F(ChatDialogTest, LearnThatStoredNothingAnswersAndLogsTheFailure) {
   MakeReadOnly("memory.dat");
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "みかん===黄色"), Press(ui::IDOK), Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   EXPECT_EQ(Transcripts().at(2).rfind("Mio>覚えられないですぅ\r\nTaro>みかん===黄色\r\n", 0), 0u);
   std::string log = ReadFile("log.txt");
   EXPECT_NE(log.find("言葉を覚えさせようとしましたが、なんらかの原因で失敗しました。\r\n"),
@@ -178,11 +178,11 @@ TEST_F(ChatDialogTest, LearnThatStoredNothingAnswersAndLogsTheFailure) {
 
 TEST_F(ChatDialogTest, ForgetWhoseRewriteFailedAnswersTheFailureAndListsEachEntryOnItsLine) {
   WriteFile("memory.dat", Stored({"hi%+%" + std::string(400, 'r'), "hi%+%short"}));
-  backend.When(IDD_CHAT_DIALOG, {Call([] { ASSERT_EQ(chmod(".", 0555), 0); }),
+  backend.When(IDD_CHAT_DIALOG, {Call([] { ASSERT_EQ(chmod(Path(".").c_str(), 0555), 0); }),
                                  Type(IDC_INPUT, "f.hi"), Press(ui::IDOK), Close()});
   backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "2"), Press(ui::IDOK)});
-  ChatApp(backend).InitInstance();
-  chmod(".", 0755);
+  ChatApp(persona, backend).InitInstance();
+  chmod(Path(".").c_str(), 0755);
   EXPECT_EQ(backend.dialogs().at(1).states.at(0).text.at(IDC_FORGET_LIST),
             "1 : hi%+%" + std::string(344, 'r') + "\r\n2 : hi%+%short\r\n");
   EXPECT_EQ(
@@ -197,7 +197,7 @@ TEST_F(ChatDialogTest, ForgetWhoseRewriteFailedAnswersTheFailureAndListsEachEntr
 TEST_F(ChatDialogTest, FullWidthTeachingMarkerTeachesAsTheHalfWidthOne) {
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "りんご＝＝＝あかい"), Press(ui::IDOK),
                                  Type(IDC_INPUT, "メ＝＝＝x"), Press(ui::IDOK), Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   // "メ" ends in the byte that "＝" is made of: the marker is found on whole characters only.
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"abc%+%xyz", "name%+%NAMEさん NAME", "hi%+%NAMEです",
                                             "りんご%+%あかい", "メ%+%x"}));
@@ -206,7 +206,7 @@ TEST_F(ChatDialogTest, FullWidthTeachingMarkerTeachesAsTheHalfWidthOne) {
 TEST_F(ChatDialogTest, WhatCannotBeOpenedIsNamedInABox) {
   backend.SetShellOpenFails(true);
   backend.When(IDD_CHAT_DIALOG, {Press(ID_HELP_PAGE), Press(ID_SHOW_LOG), Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   EXPECT_EQ(backend.shell_targets(), (std::vector<std::string>{"help.html", "log.txt"}));
   ASSERT_EQ(backend.boxes().size(), 2u);
   EXPECT_EQ(backend.boxes()[0].rfind("「help.html」を開けませんでした。", 0), 0u);
@@ -215,8 +215,8 @@ TEST_F(ChatDialogTest, WhatCannotBeOpenedIsNamedInABox) {
 
 TEST_F(ChatDialogTest, UnreadableSetIniEndsTheProgramNamingItAndKeepsTheNames) {
   // Not a first start: no setup dialog, the file is left as it is.
-  ASSERT_EQ(chmod("set.ini", 0200), 0);
-  ChatApp app(backend);
+  ASSERT_EQ(chmod(Path("set.ini").c_str(), 0200), 0);
+  ChatApp app(persona, backend);
   app.InitInstance();
   EXPECT_EQ(app.exit_status(), 1);
   EXPECT_TRUE(backend.dialogs().empty());
@@ -224,14 +224,14 @@ TEST_F(ChatDialogTest, UnreadableSetIniEndsTheProgramNamingItAndKeepsTheNames) {
   EXPECT_EQ(backend.boxes()[0].rfind(
                 "set.iniを読み込めません。\n読み書きが許可されていません (EACCES)", 0),
             0u);
-  ASSERT_EQ(chmod("set.ini", 0644), 0);
+  ASSERT_EQ(chmod(Path("set.ini").c_str(), 0644), 0);
   EXPECT_EQ(ReadFile("set.ini"), "YourName:Taro\r\nRinuName:Mio\r\n2\r\n");
 }
 
 TEST_F(ChatDialogTest, CopyLeftByAKilledForgetGoesAtStartUp) {
   WriteFile("tem.buf.temp", Stored({"abc%+%xyz"}));
   backend.When(IDD_CHAT_DIALOG, {Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   EXPECT_FALSE(Exists("tem.buf.temp"));
 }
 
@@ -240,7 +240,7 @@ TEST_F(ChatDialogTest, TheFocusGoesBackToTheInputAfterEveryTurnAndCommand) {
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, "abc"), Press(ui::IDOK), Type(IDC_INPUT, "ver"),
                                  Press(ui::IDOK), Press(ID_HELP_PAGE), Close()});
   backend.When(IDD_ABOUTBOX, {Press(ui::IDOK)});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   const DialogRecord& chat = backend.dialogs().at(0);
   // After the turn, the command word and the menu command.
   for (size_t step : {2u, 4u, 5u}) EXPECT_EQ(chat.states.at(step).focus, IDC_INPUT) << step;
@@ -249,10 +249,10 @@ TEST_F(ChatDialogTest, TheFocusGoesBackToTheInputAfterEveryTurnAndCommand) {
 TEST_F(ChatDialogTest, RepliesFromMemoryInAFolderThatCannotBeWritten) {
   WriteFile("set.ini", "YourName:Taro\r\nRinuName:Mio\r\n0\r\n");  // no log to write
   random.Push({1, 0});
-  backend.When(IDD_CHAT_DIALOG, {Call([] { ASSERT_EQ(chmod(".", 0555), 0); }),
+  backend.When(IDD_CHAT_DIALOG, {Call([] { ASSERT_EQ(chmod(Path(".").c_str(), 0555), 0); }),
                                  Type(IDC_INPUT, "abc"), Press(ui::IDOK), Close()});
-  ChatApp(backend).InitInstance();
-  chmod(".", 0755);
+  ChatApp(persona, backend).InitInstance();
+  chmod(Path(".").c_str(), 0755);
   EXPECT_EQ(Transcripts().at(3).rfind("Mio>xyz\r\nTaro>abc\r\n", 0), 0u);
   EXPECT_TRUE(backend.boxes().empty());
 }
@@ -261,7 +261,7 @@ TEST_F(ChatDialogTest, PairTooLongToReadBackIsRefusedWithItsReason) {
   const std::string before = ReadFile("memory.dat");
   backend.When(IDD_CHAT_DIALOG,
                {Type(IDC_INPUT, "みかん===" + std::string(400, 'x')), Press(ui::IDOK), Close()});
-  ChatApp(backend).InitInstance();
+  ChatApp(persona, backend).InitInstance();
   ASSERT_EQ(backend.boxes().size(), 1u);
   EXPECT_NE(backend.boxes()[0].find("長すぎます"), std::string::npos);
   EXPECT_EQ(Transcripts().at(2).rfind("Mio>覚えられないですぅ\r\n", 0), 0u);

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "core/file_calls.h"
+#include "core/folder.h"
 #include "engine/reply_engine.h"
 #include "log/conversation_log.h"
 #include "memory/word_memory.h"
@@ -20,10 +20,10 @@
 namespace {
 
 using namespace testing_support;
-using core::sys::Call;
+using core::Call;
 
-constexpr std::array<const char*, 6> kCallNames = {"open",  "read",   "write",
-                                                   "fsync", "rename", "close"};
+constexpr std::array<const char*, 10> kCallNames = {"open",  "read",   "write", "fsync", "rename",
+                                                    "close", "unlink", "stat",  "lock",  "list"};
 
 // One operation: it starts from `setup`, works on `file`, and says whether it reported
 // success; `complete` is the file once the operation succeeded.
@@ -38,22 +38,22 @@ struct Operation {
 class FaultInjectionTest : public WorkFolderTest {
  protected:
   void TearDown() override {
-    core::sys::SetFaultHook(nullptr);
+    persona.folder().SetFaultHook(nullptr);
     WorkFolderTest::TearDown();
   }
 
   // Runs `op` once with no fault, counting its calls, then once for each of them with that
   // call failing. Returns how many faults were injected.
   int InjectEveryFault(const Operation& op) {
-    std::array<int, 6> calls{};
+    std::array<int, kCallNames.size()> calls{};
     op.setup();
-    core::sys::SetFaultHook([&](Call call) {
+    persona.folder().SetFaultHook([&](Call call, const std::string&) {
       ++calls[static_cast<size_t>(call)];
       return 0;
     });
     ScriptedBackend clean;
     EXPECT_TRUE(op.run(clean)) << op.name << " fails without a fault";
-    core::sys::SetFaultHook(nullptr);
+    persona.folder().SetFaultHook(nullptr);
     EXPECT_EQ(ReadFile(op.file), op.complete) << op.name;
 
     int injected = 0;
@@ -63,12 +63,12 @@ class FaultInjectionTest : public WorkFolderTest {
         op.setup();
         const std::string before = Exists(op.file) ? ReadFile(op.file) : "";
         int seen = 0;
-        core::sys::SetFaultHook([&](Call call) {
+        persona.folder().SetFaultHook([&](Call call, const std::string&) {
           return static_cast<size_t>(call) == kind && seen++ == nth ? EIO : 0;
         });
         ScriptedBackend faulty;
         const bool reported_success = op.run(faulty);
-        core::sys::SetFaultHook(nullptr);
+        persona.folder().SetFaultHook(nullptr);
         const std::string after = Exists(op.file) ? ReadFile(op.file) : "";
         EXPECT_TRUE(after == before || after == op.complete) << "half written: " << after;
         if (reported_success) {
@@ -98,36 +98,38 @@ TEST_F(FaultInjectionTest, EveryFailingCallLeavesTheFileWholeAndIsReported) {
   const std::string memory = Stored({"// memory", "hi%+%one", "hi%+%two", "abc%+%xyz"});
   const Operation operations[] = {
       {"teach", Files,
-       [](ScriptedBackend& b) { return WordMemory(b).LearnFromLine("みかん===黄色") == 1; },
+       [this](ScriptedBackend& b) {
+         return WordMemory(persona, b).LearnFromLine("みかん===黄色") == 1;
+       },
        "memory.dat", memory + Stored({"みかん%+%黄色"})},
       {"learn a pair", Files,
-       [](ScriptedBackend& b) {
-         ConversationLog log(b);
-         ReplyEngine engine(b, log);
+       [this](ScriptedBackend& b) {
+         ConversationLog log(persona, b);
+         ReplyEngine engine(persona, b, log);
          engine.RememberForPair("R");
          engine.AppendConversationPair("line");
          return b.boxes().empty();
        },
        "memory.dat", memory + Stored({"R%+%line"})},
       {"forget", Files,
-       [](ScriptedBackend& b) {
+       [this](ScriptedBackend& b) {
          b.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "2"), Press(ui::IDOK)});
-         int result = WordMemory(b).ForgetKeyword("hi");
+         int result = WordMemory(persona, b).ForgetKeyword("hi");
          return result == 1;
        },
        "memory.dat", Stored({"// memory", "hi%+%one", "abc%+%xyz"})},
       {"save settings", Files,
-       [](ScriptedBackend& b) {
-         SettingsStore settings(b);
+       [this](ScriptedBackend& b) {
+         SettingsStore settings(persona, b);
          settings.Assign("Jiro", "Ren", 0);
          return settings.Save() == 1;
        },
        "set.ini", "YourName:Jiro\r\nRinuName:Ren\r\n0\r\n"},
       {"append to the log", Files,
-       [](ScriptedBackend& b) {
-         SettingsStore settings(b);
+       [this](ScriptedBackend& b) {
+         SettingsStore settings(persona, b);
          settings.Assign("Taro", "Mio", TEXT);
-         return ConversationLog(b).WriteNote(settings, "note") == LogResult::kWritten;
+         return ConversationLog(persona, b).WriteNote(settings, "note") == LogResult::kWritten;
        },
        "log.txt", "earlier\r\nnote\r\n"},
   };

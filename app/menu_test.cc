@@ -51,7 +51,7 @@ class MenuTest : public WorkFolderTest {
     all.push_back(Close());
     backend.When(IDD_CHAT_DIALOG, std::move(all));
     for (Script& script : then) backend.When(script.template_id, std::move(script.steps));
-    ChatApp(backend).InitInstance();
+    ChatApp(persona, backend).InitInstance();
   }
 
   const DialogRecord& Chat() const {
@@ -112,7 +112,7 @@ TEST_F(MenuTest, EachLinkCommandHandsItsOwnTargetToTheShell) {
 }
 
 TEST_F(MenuTest, TheDesktopsHelpCommandOpensTheHelpPage) {
-  ChatDialog dialog(backend);
+  ChatDialog dialog(persona, backend);
   ASSERT_EQ(dialog.Start(), 1);
   backend.When(IDD_CHAT_DIALOG, {Call([&] { dialog.HandleCommand(ID_HELP); }), Close()});
   dialog.DoModal();
@@ -251,7 +251,7 @@ TEST_F(MenuTest, ShowLogOpensTheLogOfTheCurrentModeOrSaysThereIsNone) {
     WriteFile("set.ini", Ini("Taro", "Mio", c.mode));
     fresh.When(IDD_CHAT_DIALOG,
                {Press(ID_SHOW_LOG), Type(IDC_INPUT, "log"), Press(ui::IDOK), Close()});
-    ChatApp(fresh).InitInstance();
+    ChatApp(persona, fresh).InitInstance();
     Strings targets, boxes;
     for (int twice = 0; twice < 2; ++twice) {
       targets.insert(targets.end(), c.targets.begin(), c.targets.end());
@@ -385,7 +385,7 @@ TEST_F(MenuTest, SettingsOkApplyAndCancel) {
                {Press(ID_SETTINGS), Call([&] { ini_after_dialog = ReadFile("set.ini"); }),
                 Type(IDC_INPUT, "zzz"), Press(ui::IDOK), Close()});
     fresh.When(IDD_SETTINGS, c.dialog);
-    ChatApp(fresh).InitInstance();
+    ChatApp(persona, fresh).InitInstance();
     EXPECT_TRUE(fresh.errors().empty());
     EXPECT_EQ(fresh.boxes().size(), c.boxes);
     EXPECT_EQ(ini_after_dialog, c.ini);
@@ -398,8 +398,8 @@ TEST_F(MenuTest, SettingsOkApplyAndCancel) {
     std::string top = c.turn_nick + ">ふーん\r\n" + c.turn_user + ">zzz\r\n";
     EXPECT_EQ(chat.states.at(4).text.at(IDC_TRANSCRIPT).rfind(top, 0), 0u)
         << chat.states.at(4).text.at(IDC_TRANSCRIPT);
-    std::remove("log.txt");
-    std::remove("log.html");
+    std::remove(Path("log.txt").c_str());
+    std::remove(Path("log.html").c_str());
   }
 }
 

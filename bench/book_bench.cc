@@ -43,6 +43,10 @@
 
 namespace {
 
+// The bench's working folder; its files are named by bare name.
+std::string g_dir;
+std::string At(const std::string& name) { return g_dir + "/" + name; }
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
@@ -68,7 +72,7 @@ size_t WriteMemory() {
   for (int c = 0x829F; c <= 0x82F1; ++c) reply_chars.push_back(Char(c));
   for (char c = 'a'; c <= 'z'; ++c) reply_chars.push_back(std::string(1, c));
   auto pick = [&](const std::vector<std::string>& from) { return from[rng() % from.size()]; };
-  std::ofstream out("memory.dat", std::ios::binary | std::ios::trunc);
+  std::ofstream out(At("memory.dat"), std::ios::binary | std::ios::trunc);
   std::string block, record;
   size_t bytes = 0;
   for (int i = 0; i < kRecords; ++i) {
@@ -86,7 +90,7 @@ size_t WriteMemory() {
   return out.good() ? bytes : 0;
 }
 
-std::string ReadWhole(const char* name) {
+std::string ReadWhole(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
@@ -96,7 +100,7 @@ std::string ReadWhole(const char* name) {
 // already in use, the copy shows what reading and writing alone cost.
 double CopyOnce(std::string& bytes) {
   Clock::time_point start = Clock::now();
-  int in = ::open("memory.dat", O_RDONLY);
+  int in = ::open(At("memory.dat").c_str(), O_RDONLY);
   struct stat st;
   if (in < 0 || ::fstat(in, &st) != 0) std::exit(2);
   bytes.resize(static_cast<size_t>(st.st_size));
@@ -107,7 +111,7 @@ double CopyOnce(std::string& bytes) {
     got += static_cast<size_t>(n);
   }
   ::close(in);
-  int out = ::open("copy.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int out = ::open(At("copy.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   size_t done = 0;
   while (out >= 0 && done < got) {
     ssize_t n = ::write(out, bytes.data() + done, got - done);
@@ -116,7 +120,7 @@ double CopyOnce(std::string& bytes) {
   }
   if (out < 0 || ::close(out) != 0 || done != got) std::exit(2);
   double ms = Ms(Clock::now() - start);
-  ::unlink("copy.out");
+  ::unlink(At("copy.out").c_str());
   return ms;
 }
 
@@ -199,10 +203,12 @@ std::string Without(const std::string& file, std::vector<size_t> lines) {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   std::string folder = (fs::temp_directory_path() / "rinu-book-bench-XXXXXX").string();
-  if (!mkdtemp(folder.data()) || chdir(folder.c_str()) != 0) {
+  if (!mkdtemp(folder.data())) {
     std::perror("book_bench: temporary folder");
     return 2;
   }
+  g_dir = folder;
+  core::Folder work(folder);
   ui::qt::QtBackend backend(argc, argv);
   int boxes = 0;
   backend.SetMessageBoxHook([&](const std::string& text) {
@@ -223,7 +229,7 @@ int main(int argc, char** argv) {
     Round& round = rounds[r];
     Clock::time_point opened_at = Clock::now();
     {
-      MemoryBookDialog book(backend);
+      MemoryBookDialog book(work, backend);
       QTimer::singleShot(0, [&] { RunRound(book, opened_at, round); });
       book.DoModal();
     }
@@ -232,9 +238,9 @@ int main(int argc, char** argv) {
     copies.push_back(CopyOnce(fresh));
     warm_copies.push_back(CopyOnce(fresh));
     // The check needs the file as it was written: after the measuring.
-    std::string after = ReadWhole("memory.dat");
+    std::string after = ReadWhole(At("memory.dat"));
     WriteMemory();
-    if (!round.ok || after != Without(ReadWhole("memory.dat"), round.deleted_lines)) {
+    if (!round.ok || after != Without(ReadWhole(At("memory.dat")), round.deleted_lines)) {
       std::fprintf(stderr, "book_bench: round %d did not delete exactly the 100 records\n", r);
       return 1;
     }

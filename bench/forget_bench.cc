@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "core/persona.h"
 #include "core/record_format.h"
 #include "memory/word_memory.h"
 #include "res/resource.h"
@@ -97,9 +98,13 @@ double NowMs() {
 
 std::string Char(int code) { return {static_cast<char>(code >> 8), static_cast<char>(code)}; }
 
+// The bench's working folder; its files are named by bare name.
+std::string g_dir;
+std::string At(const char* name) { return g_dir + "/" + name; }
+
 std::string ReadWhole(const char* name) {
   std::string bytes;
-  int fd = ::open(name, O_RDONLY);
+  int fd = ::open(At(name).c_str(), O_RDONLY);
   if (fd < 0) return bytes;
   struct stat st;
   if (::fstat(fd, &st) == 0) {
@@ -117,7 +122,7 @@ std::string ReadWhole(const char* name) {
 }
 
 bool WriteWhole(const char* name, const std::string& bytes) {
-  int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int fd = ::open(At(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) return false;
   size_t done = 0;
   while (done < bytes.size()) {
@@ -159,10 +164,12 @@ std::string MakeMemory() {
 
 int main() {
   std::string folder = std::filesystem::temp_directory_path().string() + "/forget-bench-XXXXXX";
-  if (!mkdtemp(folder.data()) || chdir(folder.c_str()) != 0) {
+  if (!mkdtemp(folder.data())) {
     std::perror("forget_bench: temporary folder");
     return 1;
   }
+  g_dir = folder;
+  core::Persona persona(folder);
   BenchBackend backend;
 
   const std::string original = MakeMemory();
@@ -181,7 +188,7 @@ int main() {
     double start = NowMs();
     int result;
     {
-      WordMemory memory(backend);
+      WordMemory memory(persona, backend);
       result = memory.ForgetKeyword(kKeyword);
     }
     forget_ms.push_back(NowMs() - start);
@@ -196,10 +203,10 @@ int main() {
     bool copied = WriteWhole("copy.out", bytes);
     copy_ms.push_back(NowMs() - start);
     if (!copied || bytes.size() != expected.size()) ok = false;
-    ::unlink("copy.out");
+    ::unlink(At("copy.out").c_str());
   }
-  ::unlink("memory.dat");
-  if (chdir("/") != 0 || ::rmdir(folder.c_str()) != 0) std::perror("forget_bench: clean-up");
+  ::unlink(At("memory.dat").c_str());
+  if (::rmdir(folder.c_str()) != 0) std::perror("forget_bench: clean-up");
   if (!ok || backend.boxes != 0) return 1;
 
   auto median = [](std::vector<double> v) {

@@ -31,13 +31,17 @@
 #include <string>
 #include <vector>
 
-#include "core/random_source.h"
+#include "core/persona.h"
 #include "core/record_format.h"
 #include "engine/reply_engine.h"
 #include "settings/settings_store.h"
 #include "ui/backend.h"
 
 namespace {
+
+// The bench's working folder of the size being measured.
+std::string g_dir;
+std::string At(const std::string& name) { return g_dir + "/" + name; }
 
 // Boxes are counted and shown on standard error; nothing else of a window is needed.
 class BenchBackend : public ui::Backend {
@@ -186,7 +190,7 @@ std::vector<BenchLine> Generate(int records, const char* lines_file) {
   // One planted record in each stretch of records / planted.size(), at a random place.
   std::shuffle(planted.begin(), planted.end(), rng);
   const int stretch = records / static_cast<int>(planted.size());
-  FILE* f = std::fopen("memory.dat", "wb");
+  FILE* f = std::fopen(At("memory.dat").c_str(), "wb");
   if (!f) return {};
   std::string out = "// memory.dat of reply_bench\r\n// keyword %+% reply, shifted\r\n";
   size_t p = 0;
@@ -213,9 +217,9 @@ std::vector<BenchLine> Generate(int records, const char* lines_file) {
   std::string boke, no;
   for (int i = 0; i < 30; ++i) boke += StoredLine(Reply(rng, a));
   for (int i = 0; i < 10; ++i) no += StoredLine(Reply(rng, a));
-  std::ofstream("boke.dat", std::ios::binary) << boke;
-  std::ofstream("no.dat", std::ios::binary) << no;
-  std::ofstream list(lines_file, std::ios::binary);
+  std::ofstream(At("boke.dat"), std::ios::binary) << boke;
+  std::ofstream(At("no.dat"), std::ios::binary) << no;
+  std::ofstream list(At(lines_file), std::ios::binary);
   for (const BenchLine& line : lines) list << line.matches << ' ' << line.text << '\n';
   return lines;
 }
@@ -246,10 +250,10 @@ double Median(std::vector<double> v) {
 
 // The raw read the search is held against: the file in 1 MiB blocks, nothing done with the
 // bytes. Returns the bytes read, so a short read shows.
-double RawReadMs(const char* path, long long* bytes_out) {
+double RawReadMs(const std::string& path, long long* bytes_out) {
   static std::vector<char> buf(1 << 20);
   double start = NowMs();
-  int fd = ::open(path, O_RDONLY);
+  int fd = ::open(path.c_str(), O_RDONLY);
   long long bytes = 0;
   ssize_t n;
   while ((n = ::read(fd, buf.data(), buf.size())) > 0) bytes += n;
@@ -282,26 +286,27 @@ bool ResetPeakRss() {
 
 bool RunSize(int records) {
   std::string folder = (std::filesystem::temp_directory_path() / "reply-bench-XXXXXX").string();
-  if (!::mkdtemp(folder.data()) || ::chdir(folder.c_str()) != 0) return false;
+  if (!::mkdtemp(folder.data())) return false;
+  g_dir = folder;
   const char* lines_file = "lines.txt";
 
   pid_t child = ::fork();
   if (child == 0) std::_Exit(Generate(records, lines_file).empty() ? 1 : 0);
   int status = 0;
   if (child < 0 || ::waitpid(child, &status, 0) != child || status != 0) return false;
-  std::vector<BenchLine> lines = ReadLines(lines_file);
-  ::unlink(lines_file);
+  std::vector<BenchLine> lines = ReadLines(At(lines_file).c_str());
+  ::unlink(At(lines_file).c_str());
 
   long long file_bytes = 0;
-  RawReadMs("memory.dat", &file_bytes);  // into the page cache
+  RawReadMs(At("memory.dat"), &file_bytes);  // into the page cache
   if (!ResetPeakRss()) std::fprintf(stderr, "reply_bench: peak memory not reset\n");
 
   BenchBackend backend;
-  core::SeedRandom(1);
+  core::Persona persona(folder, 1);
   bool ok = true;
   {
-    ConversationLog log(backend);
-    ReplyEngine engine(backend, log);
+    ConversationLog log(persona, backend);
+    ReplyEngine engine(persona, backend, log);
     for (const BenchLine& line : lines) {
       int matched = engine.SearchMemory(line.text);
       if (matched != line.matches || matched > 20) {
@@ -315,15 +320,15 @@ bool RunSize(int records) {
       for (const BenchLine& line : lines) {
         double start = NowMs();
         // A turn of the window: set.ini read once, then the engine.
-        SettingsStore settings(backend);
+        SettingsStore settings(persona, backend);
         settings.Load();
         std::string reply = engine.MakeReply(line.text, settings).reply;
         turns.push_back(NowMs() - start);
       }
     }
     std::vector<double> reads;
-    for (int i = 0; i < 9; ++i) reads.push_back(RawReadMs("memory.dat", &file_bytes));
-    if (file_bytes != static_cast<long long>(std::filesystem::file_size("memory.dat"))) {
+    for (int i = 0; i < 9; ++i) reads.push_back(RawReadMs(At("memory.dat"), &file_bytes));
+    if (file_bytes != static_cast<long long>(std::filesystem::file_size(At("memory.dat")))) {
       std::fprintf(stderr, "reply_bench: the raw read gave %lld bytes\n", file_bytes);
       ok = false;
     }
@@ -333,7 +338,6 @@ bool RunSize(int records) {
     std::fflush(stdout);
   }
   if (backend.boxes != 0) ok = false;
-  std::filesystem::current_path("/");
   std::filesystem::remove_all(folder);
   return ok;
 }

@@ -90,9 +90,9 @@ void RunTurns() {
 }
 
 int ChildStartup(int argc, char** argv, const char* folder) {
-  if (chdir(folder) != 0) return 2;
   ui::qt::QtBackend backend(argc, argv);
-  ChatDialog dialog(backend);
+  core::Persona persona(folder);
+  ChatDialog dialog(persona, backend);
   if (!dialog.Start()) return 2;
   QTimer::singleShot(0, [] {
     // The window is shown once its modal loop runs.
@@ -146,8 +146,8 @@ int main(int argc, char** argv) {
     backend.SetMessageBoxHook([](const std::string& text) {
       std::fprintf(stderr, "window_bench: unexpected message: %s\n", text.c_str());
     });
-    if (chdir(folder.c_str()) != 0) return 2;
-    ChatDialog dialog(backend);
+    core::Persona persona(folder);
+    ChatDialog dialog(persona, backend);
     if (!dialog.Start()) return 2;
     QTimer::singleShot(0, RunTurns);
     dialog.DoModal();

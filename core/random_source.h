@@ -1,19 +1,27 @@
-// Every random draw of the program goes through Rand(). The default source is the standard
-// rand(), seeded once by the chat window; tests install a source with an exact sequence.
+// The random draws of a persona. Each persona carries its own source: the standard one,
+// seeded once when the persona starts, or in tests a source with an exact sequence.
 #pragma once
+
+#include <cstdint>
+#include <random>
 
 namespace core {
 
 class RandomSource {
  public:
   virtual ~RandomSource() = default;
-  // A value from 0 to RAND_MAX.
+  // A value from 0 to 2^31 - 1.
   virtual int Next() = 0;
 };
 
-int Rand();
-void SeedRandom(unsigned seed);
-// Installs `source` (borrowed; nullptr brings back the standard rand()).
-void SetRandomSource(RandomSource* source);
+// The standard generator behind the interface; the same seed gives the same draws.
+class StandardRandom : public RandomSource {
+ public:
+  explicit StandardRandom(uint32_t seed) : m_engine(seed) {}
+  int Next() override { return static_cast<int>(m_engine() >> 1); }
+
+ private:
+  std::mt19937 m_engine;
+};
 
 }  // namespace core

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/file_calls.h"
 #include "core/text_file.h"
 
 #if defined(__SSE2__)
@@ -163,18 +162,19 @@ RecordScan::RecordScan(std::string_view text, const ScanRules& rules, size_t rea
       m_readSize(std::max(read_size, size_t{1})) {}
 
 RecordScan::~RecordScan() {
-  if (m_fd >= 0) sys::Close(m_fd);
+  if (m_fd >= 0) m_folder->Close(m_fd);
 }
 
-bool RecordScan::Open(const std::string& path) {
+bool RecordScan::Open(Folder& folder, const std::string& name) {
+  m_folder = &folder;
   // Non-blocking, so a named pipe in the file's place cannot hang the program; it is then
   // refused below like a folder.
-  m_fd = sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  m_fd = folder.Open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (m_fd < 0) return false;
   struct stat st;
   if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) ||
       ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    sys::Close(m_fd);
+    folder.Close(m_fd);
     m_fd = -1;
     return false;
   }
@@ -189,13 +189,15 @@ void RecordScan::CopyTo(int fd) { m_out = fd; }
 
 void RecordScan::Write(size_t begin, size_t end) {
   if (m_out < 0 || m_writeFailed || begin >= end) return;
-  if (!WriteAll(m_out, std::string_view(m_buf.get() + begin, end - begin))) m_writeFailed = true;
+  if (!WriteAll(*m_folder, m_out, std::string_view(m_buf.get() + begin, end - begin)))
+    m_writeFailed = true;
 }
 
 // One read into the free room of the buffer; the bytes it gave.
 size_t RecordScan::ReadMore() {
   for (;;) {
-    ssize_t n = sys::Read(m_fd, m_buf.get() + m_rawEnd, std::min(m_readSize, m_cap - m_rawEnd));
+    ssize_t n =
+        m_folder->Read(m_fd, m_buf.get() + m_rawEnd, std::min(m_readSize, m_cap - m_rawEnd));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) m_readFailed = true;
     return n < 0 ? 0 : static_cast<size_t>(n);

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/folder.h"
 #include "core/record_format.h"
 
 namespace core {
@@ -51,7 +52,7 @@ class RecordScan {
   RecordScan& operator=(const RecordScan&) = delete;
 
   // False when the file cannot be opened for reading (missing, no permission, not a file).
-  bool Open(const std::string& path);
+  bool Open(Folder& folder, const std::string& name);
   // From now on every byte read is also written to `fd` (borrowed), except dropped lines.
   // Call right after Open.
   void CopyTo(int fd);
@@ -96,6 +97,7 @@ class RecordScan {
   ScanRules m_rules;
   std::unique_ptr<Matcher> m_matcher;
   size_t m_readSize;
+  Folder* m_folder = nullptr;
   int m_fd = -1;
   int m_out = -1;
   std::unique_ptr<char[]> m_buf;

@@ -29,7 +29,7 @@ class RecordScanTest : public WorkFolderTest {};
 Pieces ReaderPieces(const std::string& path) {
   Pieces pieces;
   TextReader reader;
-  EXPECT_TRUE(reader.Open(path));
+  EXPECT_TRUE(reader.Open(TestFolder(), path));
   TextReader::Piece piece;
   while (reader.Next(kForgetReadUnit, &piece)) pieces.emplace_back(piece.text, piece.line_end);
   return pieces;
@@ -38,7 +38,7 @@ Pieces ReaderPieces(const std::string& path) {
 Pieces ScanPieces(const std::string& path, size_t read_size) {
   Pieces pieces;
   RecordScan scan("", kForgetRules, read_size);
-  EXPECT_TRUE(scan.Open(path));
+  EXPECT_TRUE(scan.Open(TestFolder(), path));
   RecordScan::Piece piece;
   while (scan.Next(&piece)) pieces.emplace_back(piece.text, piece.line_end);
   EXPECT_FALSE(scan.failed());
@@ -60,10 +60,10 @@ std::string WithoutLine(const std::string& file, size_t line) {
 // Copies memory.dat to copy.out, dropping the line of the `drop`-th piece (0-based; none
 // when past the end). Returns the line number of that piece.
 size_t CopyDropping(size_t drop, size_t read_size) {
-  int out = ::open("copy.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int out = ::open(Path("copy.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   EXPECT_GE(out, 0);
   RecordScan scan("", kForgetRules, read_size);
-  EXPECT_TRUE(scan.Open("memory.dat"));
+  EXPECT_TRUE(scan.Open(TestFolder(), "memory.dat"));
   scan.CopyTo(out);
   RecordScan::Piece piece;
   size_t line = 0, dropped_line = 0;
@@ -203,7 +203,7 @@ TEST_F(RecordScanTest, KeywordPartEndsAtTheSeparatorOrAtAStoredNul) {
   for (const auto& c : cases) {
     WriteFile("memory.dat", c.stored);
     RecordScan scan(c.keyword, kForgetRules);
-    ASSERT_TRUE(scan.Open("memory.dat"));
+    ASSERT_TRUE(scan.Open(persona.folder(), "memory.dat"));
     RecordScan::Piece piece;
     ASSERT_TRUE(scan.Next(&piece));
     EXPECT_EQ(piece.matches, c.matches) << c.keyword << " / " << c.stored;
@@ -355,7 +355,7 @@ TEST_F(RecordScanTest, FastPathFindsThePlainSearchsMatches) {
 
       std::vector<std::string> all;
       RecordScan exact(text, rules);
-      ASSERT_TRUE(exact.Open("memory.dat"));
+      ASSERT_TRUE(exact.Open(persona.folder(), "memory.dat"));
       RecordScan::Piece piece;
       while (exact.Next(&piece)) {
         all.push_back(
@@ -366,10 +366,10 @@ TEST_F(RecordScanTest, FastPathFindsThePlainSearchsMatches) {
       for (size_t read_size : {size_t{61}, size_t{1} << 18}) {
         // The copy leaves out the line of the middle match, or nothing.
         const size_t drop = want_matches.empty() ? 0 : want_matches.size() / 2;
-        int out = ::open("copy.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int out = ::open(Path("copy.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ASSERT_GE(out, 0);
         RecordScan fast(text, rules, read_size);
-        ASSERT_TRUE(fast.Open("memory.dat"));
+        ASSERT_TRUE(fast.Open(persona.folder(), "memory.dat"));
         fast.CopyTo(out);
         std::vector<std::string> matches;
         while (fast.NextMatch(&piece)) {

@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/file_calls.h"
-
 namespace core {
 namespace {
 
@@ -18,9 +16,9 @@ constexpr char kCtrlZ = 0x1A;
 
 }  // namespace
 
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteAll(Folder& folder, int fd, std::string_view bytes) {
   while (!bytes.empty()) {
-    ssize_t n = sys::Write(fd, bytes.data(), bytes.size());
+    ssize_t n = folder.Write(fd, bytes.data(), bytes.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -33,13 +31,14 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 TextReader::~TextReader() { Close(); }
 
-bool TextReader::Open(const std::string& path, bool ctrl_z_ends_file) {
+bool TextReader::Open(Folder& folder, const std::string& name, bool ctrl_z_ends_file) {
   Close();
+  m_folder = &folder;
   m_ctrlZEnds = ctrl_z_ends_file;
   // Non-blocking, so a named pipe in the file's place cannot hang the program; it is then
   // refused below like a folder.
   m_openError = 0;
-  m_fd = sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  m_fd = folder.Open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (m_fd < 0) {
     m_openError = errno;
     return false;
@@ -69,7 +68,7 @@ bool TextReader::Open(const std::string& path, bool ctrl_z_ends_file) {
 }
 
 void TextReader::Close() {
-  if (m_fd >= 0) sys::Close(m_fd);
+  if (m_fd >= 0) m_folder->Close(m_fd);
   m_fd = -1;
 }
 
@@ -90,7 +89,7 @@ bool TextReader::Fill(size_t wanted) {
   }
   if (m_cap < wanted) Reserve(wanted + kBlock);
   while (!m_eof && m_end < wanted) {
-    ssize_t n = sys::Read(m_fd, m_buf.get() + m_end, m_cap - m_end);
+    ssize_t n = m_folder->Read(m_fd, m_buf.get() + m_end, m_cap - m_end);
     if (n < 0) {
       if (errno == EINTR) continue;
       m_readError = errno;
@@ -190,111 +189,139 @@ bool TextReader::NextLine(Piece* piece) {
 
 namespace {
 
-AppendResult Append(const std::string& path, std::string_view bytes, bool own_line) {
+AppendResult Append(Folder& folder, const std::string& name, std::string_view bytes,
+                    bool own_line) {
+  // The lock keeps another writer's line out from the size seen here to the write (and any
+  // cutting back), so neither the last-byte look nor the cut can meet half of another line.
+  FolderLock lock(folder);
+  if (!lock.held()) return AppendResult::kBusy;
   // Reading the last byte needs read access; a file that only allows writing is appended
   // to without that look.
   int fd = -1;
-  if (own_line)
-    fd = sys::Open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (own_line) fd = folder.Open(name, O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) {
     own_line = false;
-    fd = sys::Open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    fd = folder.Open(name, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
   }
   if (fd < 0) return AppendResult::kOpenFailed;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    sys::Close(fd);
+    folder.Close(fd);
     return AppendResult::kOpenFailed;
   }
   off_t before = st.st_size;
   std::string joined;
   if (own_line && before > 0) {
     char last = '\n';
-    if (sys::Pread(fd, &last, 1, before - 1) == 1 && last != '\n') {
+    if (folder.Pread(fd, &last, 1, before - 1) == 1 && last != '\n') {
       joined.reserve(bytes.size() + 2);
       joined = "\r\n";
       joined += bytes;
       bytes = joined;
     }
   }
-  bool ok = WriteAll(fd, bytes);
+  bool ok = WriteAll(folder, fd, bytes);
   if (!ok) {
     // Take back whatever part of the line reached the file (nothing more can be done if
     // even that fails).
     (void)!::ftruncate(fd, before);
   }
-  if (sys::Close(fd) != 0) ok = false;
+  if (folder.Close(fd) != 0) ok = false;
   return ok ? AppendResult::kOk : AppendResult::kWriteFailed;
 }
 
 }  // namespace
 
-AppendResult AppendToFile(const std::string& path, std::string_view bytes) {
-  return Append(path, bytes, false);
+AppendResult AppendToFile(Folder& folder, const std::string& name, std::string_view bytes) {
+  return Append(folder, name, bytes, false);
 }
 
-AppendResult AppendLine(const std::string& path, std::string_view line) {
-  return Append(path, line, true);
+AppendResult AppendLine(Folder& folder, const std::string& name, std::string_view line) {
+  return Append(folder, name, line, true);
 }
 
-FileReplacement::FileReplacement(std::string path, std::string temp_name)
-    : m_path(std::move(path)), m_temp(std::move(temp_name)) {}
+namespace {
+constexpr const char* kTempMark = ".new-";
+constexpr const char* kOldCopyName = "tem.buf.temp";
+}  // namespace
+
+FileReplacement::FileReplacement(Folder& folder, std::string name)
+    : m_folder(folder), m_name(std::move(name)) {}
 
 FileReplacement::~FileReplacement() { Abort(); }
+
+bool FileReplacement::IsTemporaryName(const std::string& name) {
+  if (name == kOldCopyName) return true;
+  // Only copies of the files the program rewrites: a user's own "x.new-123456" stays.
+  for (const char* file : {"memory.dat", "set.ini"}) {
+    std::string prefix = std::string(file) + kTempMark;
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+      return true;
+  }
+  return false;
+}
 
 int FileReplacement::Begin() {
   Abort();
   m_failed = false;
-  if (m_temp.empty() || m_temp.find("XXXXXX") != std::string::npos) {
-    m_temp = m_path + ".new-XXXXXX";
-    m_fd = sys::MakeTemp(m_temp.data());
-  } else {
-    // A name of our own: whatever stands there (a left-over copy, a link) goes first.
-    ::unlink(m_temp.c_str());
-    m_fd = sys::Open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-  }
+  if (!m_folder.Lock()) return -1;
+  m_locked = true;
+  m_fd = m_folder.MakeTemp(m_name + kTempMark, &m_temp);
+  if (m_fd < 0) Release();
   return m_fd;
 }
 
+void FileReplacement::Release() {
+  if (m_locked) m_folder.Unlock();
+  m_locked = false;
+}
+
 void FileReplacement::Abort() {
-  if (m_fd < 0) return;
-  sys::Close(m_fd);
-  m_fd = -1;
-  ::unlink(m_temp.c_str());
+  if (m_fd >= 0) {
+    m_folder.Close(m_fd);
+    m_fd = -1;
+    m_folder.Unlink(m_temp);
+  }
+  Release();
 }
 
 bool FileReplacement::Commit() {
   if (m_fd < 0) return false;
-  bool ok = !m_failed && sys::Fsync(m_fd) == 0;
+  bool ok = !m_failed && m_folder.Fsync(m_fd) == 0;
   // The rename would replace even a read-only file: ask first whether it may be written,
   // and give the new file its permissions.
   mode_t mode = 0644;
   struct stat st;
-  if (ok && ::stat(m_path.c_str(), &st) == 0) {
+  if (ok && m_folder.Stat(m_name, &st) == 0) {
     int probe = -1;
     ok = S_ISREG(st.st_mode) &&
-         (probe = sys::Open(m_path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK)) >= 0;
-    if (probe >= 0) sys::Close(probe);
+         (probe = m_folder.Open(m_name, O_WRONLY | O_CLOEXEC | O_NONBLOCK)) >= 0;
+    if (probe >= 0) m_folder.Close(probe);
     mode = st.st_mode & 07777;
   } else if (ok && errno != ENOENT) {
     ok = false;
   }
   ok = ok && ::fchmod(m_fd, mode) == 0;
-  if (sys::Close(m_fd) != 0) ok = false;
+  if (m_folder.Close(m_fd) != 0) ok = false;
   m_fd = -1;
-  if (ok && sys::Rename(m_temp.c_str(), m_path.c_str()) != 0) ok = false;
+  if (ok && m_folder.Rename(m_temp, m_name) != 0) ok = false;
   if (!ok) {
-    ::unlink(m_temp.c_str());
-    return false;
+    m_folder.Unlink(m_temp);
+  } else {
+    (void)m_folder.SyncFolder();
   }
-  size_t slash = m_path.rfind('/');
-  std::string dir = slash == std::string::npos ? "." : m_path.substr(0, slash + 1);
-  int folder = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    (void)::fsync(folder);
-    ::close(folder);
+  Release();
+  return ok;
+}
+
+void RemoveLeftOverCopies(Folder& folder) {
+  FolderLock lock(folder);
+  if (!lock.held()) return;  // another program is writing; its copies are not left over
+  std::vector<std::string> names;
+  if (!folder.List(&names)) return;
+  for (const std::string& name : names) {
+    if (FileReplacement::IsTemporaryName(name)) folder.Unlink(name);
   }
-  return true;
 }
 
 namespace {
@@ -306,9 +333,9 @@ FileStamp StampFrom(const struct stat& st) {
 
 }  // namespace
 
-FileStamp StampOf(const std::string& path) {
+FileStamp StampOf(Folder& folder, const std::string& name) {
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0 ? StampFrom(st) : FileStamp{};
+  return folder.Stat(name, &st) == 0 ? StampFrom(st) : FileStamp{};
 }
 
 FileStamp StampOf(int fd) {
@@ -316,12 +343,12 @@ FileStamp StampOf(int fd) {
   return ::fstat(fd, &st) == 0 ? StampFrom(st) : FileStamp{};
 }
 
-bool ReadWholeFile(const std::string& path, const std::function<char*(size_t)>& place, size_t* read,
-                   FileStamp* stamp) {
+bool ReadWholeFile(Folder& folder, const std::string& name,
+                   const std::function<char*(size_t)>& place, size_t* read, FileStamp* stamp) {
   *read = 0;
   *stamp = FileStamp{};
   // Non-blocking, so a named pipe in the file's place cannot hang the program.
-  int fd = sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int fd = folder.Open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -330,22 +357,22 @@ bool ReadWholeFile(const std::string& path, const std::function<char*(size_t)>& 
     const size_t size = static_cast<size_t>(st.st_size);
     char* bytes = place(size);
     while (*read < size) {
-      ssize_t n = sys::Read(fd, bytes + *read, size - *read);
+      ssize_t n = folder.Read(fd, bytes + *read, size - *read);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) ok = false;
       if (n <= 0) break;
       *read += static_cast<size_t>(n);
     }
   }
-  sys::Close(fd);
+  folder.Close(fd);
   return ok;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes) {
-  FileReplacement replacement(path);
+bool ReplaceFile(Folder& folder, const std::string& name, std::string_view bytes) {
+  FileReplacement replacement(folder, name);
   int fd = replacement.Begin();
   if (fd < 0) return false;
-  if (!WriteAll(fd, bytes)) replacement.MarkFailed();
+  if (!WriteAll(folder, fd, bytes)) replacement.MarkFailed();
   return replacement.Commit();
 }
 
@@ -389,16 +416,16 @@ std::string ErrorText(int error) {
   return std::string(text) + " (" + (name ? name : "errno " + std::to_string(error)) + ")";
 }
 
-bool CanRead(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+bool CanRead(Folder& folder, const std::string& name) {
+  int fd = folder.Open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
   bool file = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  ::close(fd);
+  folder.Close(fd);
   return file;
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(Folder& folder, const std::string& name) { return folder.Unlink(name) == 0; }
 
 std::string ToCrLf(std::string_view text) {
   std::string out;

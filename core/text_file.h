@@ -1,7 +1,7 @@
-// Files as the program keeps them: opened by name, read as the Windows runtime's text mode
-// reads them (CR LF becomes LF, a Ctrl-Z byte ends the file, a line longer than the read
-// unit arrives in pieces), and written so that a failure never leaves half a line or half a
-// file behind. Writers put CR LF themselves, so the files stay as they are on Windows.
+// Files as the program keeps them: opened by name in a persona's folder, read as the Windows
+// runtime's text mode reads them (CR LF becomes LF, a Ctrl-Z byte ends the file, a line longer than
+// the read unit arrives in pieces), and written so that a failure never leaves half a line or half
+// a file behind. Writers put CR LF themselves, so the files stay as they are on Windows.
 #pragma once
 
 #include <sys/types.h>
@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "core/folder.h"
 
 namespace core {
 
@@ -28,7 +30,7 @@ class TextReader {
   // False when the file cannot be opened for reading (missing, no permission, a folder);
   // open_error() then says why (ENOENT when it is missing). With `ctrl_z_ends_file` false a
   // Ctrl-Z byte is an ordinary byte, for files the program writes and reads back itself.
-  bool Open(const std::string& path, bool ctrl_z_ends_file = true);
+  bool Open(Folder& folder, const std::string& name, bool ctrl_z_ends_file = true);
   int open_error() const { return m_openError; }
   void Close();
 
@@ -51,8 +53,10 @@ class TextReader {
  private:
   bool Fill(size_t wanted);
 
-  int m_fd = -1;
   void Reserve(size_t cap);
+
+  Folder* m_folder = nullptr;
+  int m_fd = -1;
 
   std::unique_ptr<char[]> m_buf;
   size_t m_cap = 0;
@@ -70,47 +74,57 @@ class TextReader {
 // Returns how many of them the piece takes up (its CR LF included).
 size_t CutTextPiece(const char* start, size_t avail, size_t unit, TextReader::Piece* piece);
 
-// Writes all of `bytes` to `fd`; false on any write error.
-bool WriteAll(int fd, std::string_view bytes);
+// Writes all of `bytes` to `fd`, a file of `folder`; false on any write error.
+bool WriteAll(Folder& folder, int fd, std::string_view bytes);
 
-// Appends `bytes` as one unit. When a write fails part-way (a full disk), the file is cut
-// back to its former length, so no partial line stays.
-enum class AppendResult { kOk, kOpenFailed, kWriteFailed };
-AppendResult AppendToFile(const std::string& path, std::string_view bytes);
+// Appends `bytes` as one unit, under the folder's lock (from the size check to the write
+// and any cutting back). When a write fails part-way (a full disk), the file is cut back to
+// its former length, so no partial line stays. kBusy: another writer held the lock too long;
+// nothing was written.
+enum class AppendResult { kOk, kOpenFailed, kWriteFailed, kBusy };
+AppendResult AppendToFile(Folder& folder, const std::string& name, std::string_view bytes);
 // As AppendToFile, for `line` that ends with its own CR LF: when the file's last byte is not
 // a line break (a file edited by hand), CR LF goes first, so the line is never glued to
 // the end of another.
-AppendResult AppendLine(const std::string& path, std::string_view line);
+AppendResult AppendLine(Folder& folder, const std::string& name, std::string_view line);
 
-// The one way a file is rewritten: the new content goes whole into a temporary file beside
-// `path`, which is synced, given the old file's permissions and renamed over it, and then the
-// folder is synced. So `path` is always either the old or the new file, after a crash too.
-// Begin makes the temporary file; Commit puts it in place; anything else (an error, Abort,
-// the destructor) removes it and leaves `path` alone.
+// The one way a file is rewritten: the new content goes whole into a temporary file of a
+// unique name "name.new-XXXXXX" beside it, which is synced, given the old file's permissions
+// and renamed over it, and then the folder is synced. So `name` is always either the old or
+// the new file, after a crash too. Begin takes the folder's lock and makes the temporary
+// file; Commit puts it in place; anything else (an error, Abort, the destructor) removes it
+// and leaves `name` alone. The lock is held from Begin to the end of Commit or Abort; a
+// caller that must check the file before the rewrite takes it first (it nests).
 class FileReplacement {
  public:
-  // `temp_name` names the temporary file (made afresh, never through a link by that name);
-  // empty gives a unique name "path.new-XXXXXX".
-  explicit FileReplacement(std::string path, std::string temp_name = std::string());
+  FileReplacement(Folder& folder, std::string name);
   ~FileReplacement();
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
 
-  // The descriptor to write the new content to, or -1 when the file could not be made.
+  // The descriptor to write the new content to, or -1 when the file could not be made
+  // (errno EWOULDBLOCK: another writer held the lock too long).
   int Begin();
-  // Syncs and closes the new file and renames it over `path`. False, with `path` untouched
+  // Syncs and closes the new file and renames it over `name`. False, with `name` untouched
   // and the temporary file gone, when a write was reported failed, the new file could not
-  // be synced, or `path` exists but may not be written (read-only, a folder).
+  // be synced, or `name` exists but may not be written (read-only, a folder).
   bool Commit();
   // Tells Commit that the content is incomplete; it then only cleans up.
   void MarkFailed() { m_failed = true; }
   void Abort();
 
+  // The names its temporary files have, for the clean-up at start-up.
+  static bool IsTemporaryName(const std::string& name);
+
  private:
-  std::string m_path;
+  void Release();
+
+  Folder& m_folder;
+  std::string m_name;
   std::string m_temp;
   int m_fd = -1;
   bool m_failed = false;
+  bool m_locked = false;
 };
 
 // What tells one state of a file from another: a rewrite by rename gives a new inode, a
@@ -123,27 +137,30 @@ struct FileStamp {
   int64_t mtime_ns = 0;
   bool operator==(const FileStamp&) const = default;
 };
-FileStamp StampOf(const std::string& path);
+FileStamp StampOf(Folder& folder, const std::string& name);
 FileStamp StampOf(int fd);
 
-// Reads the regular file `path` whole, as raw bytes, into the memory `place(size)` gives for
+// Reads the regular file `name` whole, as raw bytes, into the memory `place(size)` gives for
 // the size the file has when opened (room for at least that many bytes). Sets `*read` to the
-// bytes read and `*stamp` to the file they came from. False when `path` cannot be opened as a
+// bytes read and `*stamp` to the file they came from. False when `name` cannot be opened as a
 // file or a read fails; a file that changes meanwhile is read as far as its first size.
-bool ReadWholeFile(const std::string& path, const std::function<char*(size_t)>& place, size_t* read,
-                   FileStamp* stamp);
+bool ReadWholeFile(Folder& folder, const std::string& name,
+                   const std::function<char*(size_t)>& place, size_t* read, FileStamp* stamp);
 
-// Writes `bytes` as the new content of `path` through a FileReplacement.
-bool ReplaceFile(const std::string& path, std::string_view bytes);
+// Writes `bytes` as the new content of `name` through a FileReplacement.
+bool ReplaceFile(Folder& folder, const std::string& name, std::string_view bytes);
 
 // A short Japanese (Shift-JIS) description of the system error `error`, with its name, for
 // messages: "読み書きが許可されていません (EACCES)".
 std::string ErrorText(int error);
 
-// True when `path` is a file (not a folder) that can be opened for reading.
-bool CanRead(const std::string& path);
-// Deletes `path`; false when it could not (missing included).
-bool RemoveFile(const std::string& path);
+// True when `name` is a file (not a folder) that can be opened for reading.
+bool CanRead(Folder& folder, const std::string& name);
+// Deletes `name`; false when it could not (missing included).
+bool RemoveFile(Folder& folder, const std::string& name);
+// Under the folder's lock, removes the copies that rewrites left behind when the program was
+// killed: "tem.buf.temp" of earlier versions and every "*.new-XXXXXX". Only for start-up.
+void RemoveLeftOverCopies(Folder& folder);
 // Every LF becomes CR LF, as a text-mode write on Windows does.
 std::string ToCrLf(std::string_view text);
 // Every CR LF becomes LF.

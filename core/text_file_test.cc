@@ -11,7 +11,9 @@
 
 namespace {
 
+using testing_support::Path;
 using testing_support::ReadFile;
+using testing_support::TestFolder;
 using testing_support::TextModeStream;
 using testing_support::WriteFile;
 
@@ -33,7 +35,7 @@ std::vector<std::string> FgetsPieces(const std::string& stream, size_t unit) {
 
 std::vector<std::string> ReaderPieces(const std::string& name, size_t unit) {
   core::TextReader reader;
-  EXPECT_TRUE(reader.Open(name));
+  EXPECT_TRUE(reader.Open(TestFolder(), name));
   std::vector<std::string> pieces;
   std::string line;
   while (reader.ReadLine(unit, &line)) pieces.push_back(line);
@@ -114,7 +116,7 @@ TEST_F(TextFileTest, NextLineGivesWholeLinesAndCanKeepCtrlZ) {
   WriteFile("f", long_line + "\r\nx\x1ay\r\r\n" + "end");
   for (bool ctrl_z_ends : {true, false}) {
     core::TextReader reader;
-    ASSERT_TRUE(reader.Open("f", ctrl_z_ends));
+    ASSERT_TRUE(reader.Open(persona.folder(), "f", ctrl_z_ends));
     std::vector<std::string> lines;
     core::TextReader::Piece piece;
     while (reader.NextLine(&piece)) {
@@ -127,36 +129,38 @@ TEST_F(TextFileTest, NextLineGivesWholeLinesAndCanKeepCtrlZ) {
 }
 
 TEST_F(TextFileTest, OpenAndCanReadRefuseMissingFilesFoldersAndPipes) {
-  ASSERT_EQ(mkdir("folder", 0755), 0);
+  ASSERT_EQ(mkdir(Path("folder").c_str(), 0755), 0);
   WriteFile("locked", "x");
-  ASSERT_EQ(chmod("locked", 0), 0);
+  ASSERT_EQ(chmod(Path("locked").c_str(), 0), 0);
   // A named pipe with nobody at its other end would block every open: it is no data file.
-  ASSERT_EQ(mkfifo("pipe", 0644), 0);
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
   core::TextReader reader;
   for (const char* name : {"missing", "folder", "locked", "pipe"}) {
-    EXPECT_FALSE(reader.Open(name)) << name;
-    EXPECT_FALSE(core::CanRead(name)) << name;
+    EXPECT_FALSE(reader.Open(persona.folder(), name)) << name;
+    EXPECT_FALSE(core::CanRead(persona.folder(), name)) << name;
   }
-  EXPECT_EQ(core::AppendToFile("pipe", "x\r\n"), core::AppendResult::kOpenFailed);
-  EXPECT_FALSE(core::ReplaceFile("pipe", "x\r\n"));
+  EXPECT_EQ(core::AppendToFile(persona.folder(), "pipe", "x\r\n"), core::AppendResult::kOpenFailed);
+  EXPECT_FALSE(core::ReplaceFile(persona.folder(), "pipe", "x\r\n"));
   WriteFile("file", "");
-  EXPECT_TRUE(core::CanRead("file"));
+  EXPECT_TRUE(core::CanRead(persona.folder(), "file"));
 }
 
 TEST_F(TextFileTest, AppendRollsBackAFailedWrite) {
   WriteFile("m", "head\r\n");
   {
     testing_support::ScopedFileSizeLimit limit(10);
-    EXPECT_EQ(core::AppendToFile("m", "0123456789\r\n"), core::AppendResult::kWriteFailed);
-    EXPECT_EQ(core::AppendLine("m", "0123456789\r\n"), core::AppendResult::kWriteFailed);
+    EXPECT_EQ(core::AppendToFile(persona.folder(), "m", "0123456789\r\n"),
+              core::AppendResult::kWriteFailed);
+    EXPECT_EQ(core::AppendLine(persona.folder(), "m", "0123456789\r\n"),
+              core::AppendResult::kWriteFailed);
   }
   EXPECT_EQ(ReadFile("m"), "head\r\n");
-  EXPECT_EQ(core::AppendToFile("m", "next\r\n"), core::AppendResult::kOk);
+  EXPECT_EQ(core::AppendToFile(persona.folder(), "m", "next\r\n"), core::AppendResult::kOk);
   EXPECT_EQ(ReadFile("m"), "head\r\nnext\r\n");
 
   testing_support::MakeReadOnly("m");
-  EXPECT_EQ(core::AppendToFile("m", "x"), core::AppendResult::kOpenFailed);
-  EXPECT_EQ(core::AppendLine("m", "x"), core::AppendResult::kOpenFailed);
+  EXPECT_EQ(core::AppendToFile(persona.folder(), "m", "x"), core::AppendResult::kOpenFailed);
+  EXPECT_EQ(core::AppendLine(persona.folder(), "m", "x"), core::AppendResult::kOpenFailed);
   EXPECT_EQ(ReadFile("m"), "head\r\nnext\r\n");
 }
 
@@ -169,37 +173,38 @@ TEST_F(TextFileTest, AppendLineStartsOnANewLine) {
   };
   for (const Case& c : cases) {
     WriteFile("m", c.before);
-    EXPECT_EQ(core::AppendLine("m", "r\r\n"), core::AppendResult::kOk);
+    EXPECT_EQ(core::AppendLine(persona.folder(), "m", "r\r\n"), core::AppendResult::kOk);
     EXPECT_EQ(ReadFile("m"), c.after) << c.before;
   }
-  core::RemoveFile("m");
-  EXPECT_EQ(core::AppendLine("m", "new\r\n"), core::AppendResult::kOk);  // created if missing
+  core::RemoveFile(persona.folder(), "m");
+  EXPECT_EQ(core::AppendLine(persona.folder(), "m", "new\r\n"),
+            core::AppendResult::kOk);  // created if missing
   EXPECT_EQ(ReadFile("m"), "new\r\n");
 }
 
 TEST_F(TextFileTest, ReplaceFileKeepsOldFileOnFailureAndKeepsPermissions) {
   WriteFile("s", "old");
-  ASSERT_EQ(chmod("s", 0640), 0);
-  EXPECT_TRUE(core::ReplaceFile("s", "new"));
+  ASSERT_EQ(chmod(Path("s").c_str(), 0640), 0);
+  EXPECT_TRUE(core::ReplaceFile(persona.folder(), "s", "new"));
   EXPECT_EQ(ReadFile("s"), "new");
   struct stat st;
-  ASSERT_EQ(stat("s", &st), 0);
+  ASSERT_EQ(stat(Path("s").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 
   {
     testing_support::ScopedFileSizeLimit limit(4);
-    EXPECT_FALSE(core::ReplaceFile("s", "much longer"));
+    EXPECT_FALSE(core::ReplaceFile(persona.folder(), "s", "much longer"));
   }
   EXPECT_EQ(ReadFile("s"), "new");
   testing_support::MakeReadOnly("s");
-  EXPECT_FALSE(core::ReplaceFile("s", "other"));
+  EXPECT_FALSE(core::ReplaceFile(persona.folder(), "s", "other"));
   EXPECT_EQ(ReadFile("s"), "new");
   EXPECT_EQ(testing_support::ListFolder(), std::vector<std::string>{"s"});  // no leftovers
 }
 
 TEST_F(TextFileTest, ReadWholeFileAndItsStamp) {
-  ASSERT_EQ(mkdir("folder", 0755), 0);
-  ASSERT_EQ(mkfifo("pipe", 0644), 0);
+  ASSERT_EQ(mkdir(Path("folder").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0644), 0);
   std::string buffer;
   auto place = [&](size_t size) {
     buffer.assign(size, '?');
@@ -208,22 +213,22 @@ TEST_F(TextFileTest, ReadWholeFileAndItsStamp) {
   size_t read = 7;
   core::FileStamp stamp;
   for (const char* name : {"missing", "folder", "pipe"}) {
-    EXPECT_FALSE(core::ReadWholeFile(name, place, &read, &stamp)) << name;
+    EXPECT_FALSE(core::ReadWholeFile(persona.folder(), name, place, &read, &stamp)) << name;
     EXPECT_EQ(read, 0u) << name;
   }
-  EXPECT_FALSE(core::StampOf("missing").exists);
+  EXPECT_FALSE(core::StampOf(persona.folder(), "missing").exists);
   const std::string bytes("a\r\n\x1a\0b", 6);  // raw: no text-mode reading
   WriteFile("m", bytes);
-  ASSERT_TRUE(core::ReadWholeFile("m", place, &read, &stamp));
+  ASSERT_TRUE(core::ReadWholeFile(persona.folder(), "m", place, &read, &stamp));
   EXPECT_EQ(buffer.substr(0, read), bytes);
   EXPECT_TRUE(stamp.exists);
-  EXPECT_EQ(stamp, core::StampOf("m"));
+  EXPECT_EQ(stamp, core::StampOf(persona.folder(), "m"));
   // A change in place and a rewrite by rename both give another stamp.
   WriteFile("m", bytes + "x");
-  EXPECT_NE(core::StampOf("m"), stamp);
-  stamp = core::StampOf("m");
-  ASSERT_TRUE(core::ReplaceFile("m", bytes + "x"));
-  EXPECT_NE(core::StampOf("m"), stamp);
+  EXPECT_NE(core::StampOf(persona.folder(), "m"), stamp);
+  stamp = core::StampOf(persona.folder(), "m");
+  ASSERT_TRUE(core::ReplaceFile(persona.folder(), "m", bytes + "x"));
+  EXPECT_NE(core::StampOf(persona.folder(), "m"), stamp);
 }
 
 TEST(TextFileConversion, CrLf) {

@@ -15,7 +15,7 @@ class EngineTest : public testing_support::WorkFolderTest {
   // One turn: set.ini loaded for the turn, the reply returned and the exit status (-1 while
   // the program goes on) kept in last_exit.
   std::string Say(ReplyEngine& engine, const std::string& line) {
-    SettingsStore settings(backend);
+    SettingsStore settings(persona, backend);
     settings.Load();
     ReplyEngine::Turn turn = engine.MakeReply(line, settings);
     last_exit = turn.exit_status;
@@ -26,6 +26,6 @@ class EngineTest : public testing_support::WorkFolderTest {
     return last_exit;
   }
 
-  ConversationLog chat_log{backend};
+  ConversationLog chat_log{persona, backend};
   int last_exit = -1;
 };

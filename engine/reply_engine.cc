@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/random_source.h"
 #include "core/record_format.h"
 #include "core/record_scan.h"
 #include "core/text_file.h"
@@ -98,8 +97,8 @@ const ReplyEngine::ChatWord ReplyEngine::kChatWords[] = {
      kForgotReply, kForgetFailedReply},
 };
 
-ReplyEngine::ReplyEngine(ui::Backend& backend, ConversationLog& log)
-    : m_backend(backend), m_log(log) {}
+ReplyEngine::ReplyEngine(core::Persona& persona, ui::Backend& backend, ConversationLog& log)
+    : m_persona(persona), m_backend(backend), m_log(log) {}
 
 ReplyEngine::~ReplyEngine() = default;
 
@@ -110,7 +109,7 @@ int ReplyEngine::CheckDataFiles() {
     const char* message;
   } files[] = {{kMemoryFile, kMissingMemory}, {kBokeFile, kMissingBoke}, {kNoFile, kMissingNo}};
   for (const auto& file : files) {
-    if (!core::CanRead(file.name)) {
+    if (!core::CanRead(m_persona.folder(), file.name)) {
       m_backend.MessageBox(file.message);
       missing = true;
     }
@@ -124,13 +123,14 @@ void ReplyEngine::ReportUnreadableDataFile() {
   m_backend.MessageBox(std::string(kBadFileNameHead) + res::kSupportMail + kBadFileNameTail);
 }
 
-ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& settings) {
+ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& settings,
+                                         Words words) {
   // The window's text is zero-terminated: nothing after a NUL belongs to the line.
   CutAtNul(line);
   Turn turn;
   WordStatus status = WordNone;
   const char* fixed_reply = nullptr;
-  if (HandleChatWord(line, settings, &turn, &status, &fixed_reply)) return turn;
+  if (HandleChatWord(line, settings, words, &turn, &status, &fixed_reply)) return turn;
 
   if (m_pairPending) {
     m_pairPending = false;
@@ -142,7 +142,7 @@ ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& 
     return turn;
   }
   int matched = SearchMemory(line);
-  int coin = core::Rand() % 2;
+  int coin = m_persona.Rand() % 2;
   if (matched > 0) {
     turn.reply = PickCandidateReply();
   } else if (std::optional<std::string> boke = PickBokeReply(line)) {
@@ -155,8 +155,9 @@ ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& 
   return turn;
 }
 
-bool ReplyEngine::HandleChatWord(const std::string& line, const SettingsStore& settings, Turn* turn,
-                                 WordStatus* status, const char** fixed_reply) {
+bool ReplyEngine::HandleChatWord(const std::string& line, const SettingsStore& settings,
+                                 Words words, Turn* turn, WordStatus* status,
+                                 const char** fixed_reply) {
   *status = WordNone;
   *fixed_reply = nullptr;
   // One WordMemory for the turn, once the line is known to be none of the words that answer
@@ -164,8 +165,9 @@ bool ReplyEngine::HandleChatWord(const std::string& line, const SettingsStore& s
   std::optional<WordMemory> memory;
   WordContext word{line, settings, nullptr, turn};
   for (const ChatWord& row : kChatWords) {
+    if (words == Words::kEmptyLineOnly && row.act != &ReplyEngine::AnswerEmptyLine) continue;
     if (!row.answers_turn && !memory) {
-      memory.emplace(m_backend);
+      memory.emplace(m_persona, m_backend);
       word.memory = &*memory;
     }
     if (!row.recognised(line)) continue;
@@ -210,7 +212,7 @@ void ReplyEngine::RememberForPair(std::string reply) {
 std::optional<std::string> ReplyEngine::PickNoInputReply() {
   int32_t n = CountLines(kNoFile);
   if (n < 0) return std::nullopt;
-  int r = core::Rand() % (n + 1);
+  int r = m_persona.Rand() % (n + 1);
   if (r == 0) return std::string(kNoInputDefault);
   return ReadDataLine(kNoFile, r);
 }
@@ -218,7 +220,7 @@ std::optional<std::string> ReplyEngine::PickNoInputReply() {
 std::optional<std::string> ReplyEngine::PickBokeReply(const std::string& line) {
   int32_t n = CountLines(kBokeFile);
   if (n < 0) return std::nullopt;
-  int r = core::Rand() % (n + 1);
+  int r = m_persona.Rand() % (n + 1);
   if (r == 0) return kEchoOpen + line + kEchoClose;
   std::optional<std::string> reply = ReadDataLine(kBokeFile, r);
   if (reply) SplitRecord(*reply, RecordReply);
@@ -228,7 +230,7 @@ std::optional<std::string> ReplyEngine::PickBokeReply(const std::string& line) {
 std::optional<std::string> ReplyEngine::ReadDataLine(const char* file_name, int r) {
   core::TextReader reader;
   // The file was there a moment ago when its lines were counted.
-  if (!reader.Open(file_name)) {
+  if (!reader.Open(m_persona.folder(), file_name)) {
     ReportUnreadableDataFile();
     return std::nullopt;
   }
@@ -248,7 +250,7 @@ int ReplyEngine::SearchMemory(const std::string& line) {
   // full disk) still gives replies.
   m_candidates.clear();
   core::RecordScan scan(line, core::kReplySearchRules);
-  if (!scan.Open(kMemoryFile)) return 0;
+  if (!scan.Open(m_persona.folder(), kMemoryFile)) return 0;
   core::RecordScan::Piece piece;
   std::string record;
   while (scan.NextMatch(&piece)) {
@@ -265,7 +267,7 @@ std::string ReplyEngine::PickCandidateReply() {
     m_backend.MessageBox(kErrorBox);
     return kErrorReply;
   }
-  int r = core::Rand() % static_cast<int>(m_candidates.size());
+  int r = m_persona.Rand() % static_cast<int>(m_candidates.size());
   std::string chosen = std::move(m_candidates[static_cast<size_t>(r)]);
   m_candidates.clear();
   chosen.push_back('\n');
@@ -275,7 +277,7 @@ std::string ReplyEngine::PickCandidateReply() {
 
 int32_t ReplyEngine::CountLines(const char* file_name) {
   core::TextReader reader;
-  if (!reader.Open(file_name)) {
+  if (!reader.Open(m_persona.folder(), file_name)) {
     ReportUnreadableDataFile();
     return -1;
   }
@@ -292,7 +294,10 @@ void ReplyEngine::AppendConversationPair(const std::string& line) {
   // Learning from the conversation happens unasked, so a pair that the file cannot hold
   // (it would read back as another record, or as none) is left out without a box.
   if (CheckStorable(record) != StoreProblem::kNone) return;
-  if (core::AppendLine(kMemoryFile, StoredLine(record)) != core::AppendResult::kOk) {
+  core::AppendResult result = core::AppendLine(m_persona.folder(), kMemoryFile, StoredLine(record));
+  if (result == core::AppendResult::kBusy) {
+    m_backend.MessageBox(res::kFolderBusy);
+  } else if (result != core::AppendResult::kOk) {
     m_backend.MessageBox(kMemoryNotWritable);
   }
 }

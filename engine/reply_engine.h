@@ -1,9 +1,9 @@
 // ReplyEngine, the persona's mind: turns each line the user sends into the one line the
-// persona says. Replies come from memory.dat, boke.dat and no.dat in the working folder,
-// read afresh every turn, and the engine learns conversation pairs by itself. The chat
-// window owns one engine for its whole life; no file stays open between calls. The engine
-// borrows the window's backend and log, which must outlive it, and never ends the program:
-// it says in its Turn when the window must.
+// persona says. Replies come from memory.dat, boke.dat and no.dat in the persona's folder,
+// read afresh every turn, and the engine learns conversation pairs by itself. A conversation
+// owns one engine for its whole life; no file stays open between calls. The engine borrows
+// the persona, the backend and the log, which must outlive it, and never ends the program:
+// it says in its Turn when the front end must.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/persona.h"
 #include "log/conversation_log.h"
 #include "settings/settings_store.h"
 #include "ui/backend.h"
@@ -36,8 +37,12 @@ class ReplyEngine {
     bool ends() const { return exit_status >= 0; }
   };
 
+  // Which chat words a turn knows: all of them, or (when two personas talk, and no line may
+  // end the program, teach or forget) only the empty line.
+  enum class Words { kAll, kEmptyLineOnly };
+
   // Reads nothing: CheckDataFiles is the start-up check.
-  ReplyEngine(ui::Backend& backend, ConversationLog& log);
+  ReplyEngine(core::Persona& persona, ui::Backend& backend, ConversationLog& log);
   virtual ~ReplyEngine();
   ReplyEngine(const ReplyEngine&) = delete;
   ReplyEngine& operator=(const ReplyEngine&) = delete;
@@ -49,7 +54,7 @@ class ReplyEngine {
   // One turn: the chat words first, then the pending pair, the search or the fallback, and
   // the coin that decides whether the reply is remembered. `settings` is what the window
   // loaded for this turn; the chat words' log notes follow its log mode.
-  Turn MakeReply(std::string line, const SettingsStore& settings);
+  Turn MakeReply(std::string line, const SettingsStore& settings, Words words = Words::kAll);
 
   // Keeps `reply` as the keyword of the next conversation pair, as the coin does.
   void RememberForPair(std::string reply);
@@ -86,8 +91,8 @@ class ReplyEngine {
   // The chat words of `line`. True when a word answered the whole turn (exit, the empty
   // line): `*turn` holds it. Otherwise `*status` and `*fixed_reply` tell what a teaching or
   // forgetting word did (WordNone when none acted).
-  bool HandleChatWord(const std::string& line, const SettingsStore& settings, Turn* turn,
-                      WordStatus* status, const char** fixed_reply);
+  bool HandleChatWord(const std::string& line, const SettingsStore& settings, Words words,
+                      Turn* turn, WordStatus* status, const char** fixed_reply);
   // The actions of the chat words; 1 for done, 0 for not done.
   int SayGoodbye(WordContext& word);
   int AnswerEmptyLine(WordContext& word);
@@ -101,6 +106,7 @@ class ReplyEngine {
   std::optional<std::string> ReadDataLine(const char* file_name, int r);
   void ReportUnreadableDataFile();
 
+  core::Persona& m_persona;
   ui::Backend& m_backend;
   ConversationLog& m_log;
   std::string m_rememberedReply;  // keyword of the next conversation pair

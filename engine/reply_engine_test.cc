@@ -1,5 +1,4 @@
 #include "engine/reply_engine.h"
-#include "engine/engine_test_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,6 +10,7 @@
 
 #include "core/record_format.h"
 #include "core/text_file.h"
+#include "engine/engine_test_support.h"
 #include "res/links.h"
 #include "res/resource.h"
 #include "testing/work_folder.h"
@@ -18,6 +18,7 @@
 namespace {
 
 using testing_support::Exists;
+using testing_support::Path;
 using testing_support::ReadFile;
 using testing_support::Stored;
 using testing_support::TextModeStream;
@@ -59,9 +60,9 @@ TEST_F(ReplyEngineTest, StartUpNamesEachMissingFileThenEnds) {
   };
   for (const Case& c : cases) {
     Files({}, {}, {});
-    for (const std::string& name : c.missing) core::RemoveFile(name);
+    for (const std::string& name : c.missing) core::RemoveFile(persona.folder(), name);
     size_t before = backend.boxes().size();
-    ReplyEngine engine(backend, chat_log);
+    ReplyEngine engine(persona, backend, chat_log);
     int status = engine.CheckDataFiles() ? -1 : 1;
     std::vector<std::string> boxes(backend.boxes().begin() + before, backend.boxes().end());
     std::vector<std::string> want = c.boxes;
@@ -71,9 +72,9 @@ TEST_F(ReplyEngineTest, StartUpNamesEachMissingFileThenEnds) {
   }
   // A folder in place of a data file is no data file.
   Files({}, {}, {});
-  core::RemoveFile("boke.dat");
-  ASSERT_EQ(mkdir("boke.dat", 0755), 0);
-  ReplyEngine engine(backend, chat_log);
+  core::RemoveFile(persona.folder(), "boke.dat");
+  ASSERT_EQ(mkdir(Path("boke.dat").c_str(), 0755), 0);
+  ReplyEngine engine(persona, backend, chat_log);
   EXPECT_EQ(engine.CheckDataFiles(), 0);  // the program must end with status 1
 }
 
@@ -82,7 +83,7 @@ TEST_F(ReplyEngineTest, CandidatesAreDrawnInFileOrder) {
   // A comment (stored "//", read back ",,"), an empty line, and records.
   WriteFile("memory.dat",
             Stored({"hell%+%X"}) + "//(.(C\r\n\r\n" + Stored({"HELLO%+%Y", "xyz%+%Z", "%+%any"}));
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   // Candidates: X, Y, any. The coin (1: not remembered) comes before the pick.
   const char* want[] = {"X", "Y", "any", "X"};
   for (int draw = 0; draw < 4; ++draw) {
@@ -95,7 +96,7 @@ TEST_F(ReplyEngineTest, CandidatesAreDrawnInFileOrder) {
 
 TEST_F(ReplyEngineTest, FallbackDrawsEachBokeLineOrTheEcho) {
   Files({"zzz%+%no"}, {"one", "x%+%y", ""});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   const std::string echo = "『Hi』って言われてもわかんないじゃない！!!";
   // One chance in n + 1 each: draw % 4.
   const std::string want[] = {echo, "one", "y", "", echo};
@@ -111,7 +112,7 @@ TEST_F(ReplyEngineTest, FallbackDrawsEachBokeLineOrTheEcho) {
 
 TEST_F(ReplyEngineTest, EmptyLineDrawsFromNoDat) {
   Files({"%+%never"}, {}, {"ねえ", "x%+%y"});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   const std::string want[] = {"何か話し掛けてよ！", "ねえ", "x%+%y", "何か話し掛けてよ！"};
   for (int draw = 0; draw < 4; ++draw) {
     random.Push({draw});  // one draw only: no coin for an empty line
@@ -125,7 +126,7 @@ TEST_F(ReplyEngineTest, EmptyLineDrawsFromNoDat) {
 
 TEST_F(ReplyEngineTest, RememberedReplyIsPairedWithTheNextLine) {
   Files({"hi%+%おはよう"});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   random.Push({0, 0});  // coin 0: remembered
   EXPECT_EQ(Say(engine, "hi"), "おはよう");
   EXPECT_TRUE(engine.PairPending());
@@ -150,7 +151,7 @@ TEST_F(ReplyEngineTest, RememberedReplyIsPairedWithTheNextLine) {
 
 TEST_F(ReplyEngineTest, ChatWordOutcomeDropsThePairAndGivesItsFixedReply) {
   Files({"%+%x"});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   using namespace testing_support;
   backend.When(IDD_LEARN, {Close()});
   // "%+%x" and the pair just taught are listed: the second goes.
@@ -174,7 +175,7 @@ TEST_F(ReplyEngineTest, ChatWordOutcomeDropsThePairAndGivesItsFixedReply) {
 
 TEST_F(ReplyEngineTest, UnwritableMemoryShowsTheWriteErrorAndStillReplies) {
   Files({"%+%ok"});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   testing_support::MakeReadOnly("memory.dat");
   Remember(engine, "R");
   random.Push({1, 0});
@@ -183,7 +184,7 @@ TEST_F(ReplyEngineTest, UnwritableMemoryShowsTheWriteErrorAndStillReplies) {
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%ok"}));
 
   // A full disk: the write fails part-way and no half line stays behind.
-  ASSERT_EQ(chmod("memory.dat", 0644), 0);
+  ASSERT_EQ(chmod(Path("memory.dat").c_str(), 0644), 0);
   Remember(engine, "a long remembered reply");
   random.Push({1, 0});
   {
@@ -196,7 +197,7 @@ TEST_F(ReplyEngineTest, UnwritableMemoryShowsTheWriteErrorAndStillReplies) {
 
 TEST_F(ReplyEngineTest, PairThatWouldNotReadBackIsDroppedQuietly) {
   Files({"%+%ok"});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   struct Case {
     std::string remembered, line;
   } cases[] = {
@@ -215,11 +216,11 @@ TEST_F(ReplyEngineTest, PairThatWouldNotReadBackIsDroppedQuietly) {
 
 TEST_F(ReplyEngineTest, DataFileGoneAfterStartUpEndsWithErr0001) {
   Files({"zzz%+%no"}, {"b"}, {"n"});
-  ReplyEngine engine(backend, chat_log);
-  core::RemoveFile("boke.dat");
+  ReplyEngine engine(persona, backend, chat_log);
+  core::RemoveFile(persona.folder(), "boke.dat");
   random.Push({1});  // the coin; the pick never comes
   EXPECT_EQ(ExitOf(engine, "hi"), 1);
-  core::RemoveFile("no.dat");
+  core::RemoveFile(persona.folder(), "no.dat");
   EXPECT_EQ(ExitOf(engine, ""), 1);
   ASSERT_EQ(backend.boxes().size(), 2u);
   EXPECT_EQ(backend.boxes()[0], backend.boxes()[1]);
@@ -230,16 +231,16 @@ TEST_F(ReplyEngineTest, DataFileGoneAfterStartUpEndsWithErr0001) {
 
 TEST_F(ReplyEngineTest, RepliesNeedNoScratchFileInTheWorkingFolder) {
   Files({"hi%+%fresh"}, {"b"});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   // A save.temp of an older version is never drawn from, and nothing is written beside
   // memory.dat: a folder that cannot be written still gives every reply.
   WriteFile("save.temp", "hi%+%stale\r\nhi%+%stale\r\n");
-  ASSERT_EQ(chmod(".", 0555), 0);
+  ASSERT_EQ(chmod(Path(".").c_str(), 0555), 0);
   random.Push({1, 0});
   EXPECT_EQ(Say(engine, "hi"), "fresh");
   random.Push({1, 1});
   EXPECT_EQ(Say(engine, "xyz"), "b");
-  ASSERT_EQ(chmod(".", 0755), 0);
+  ASSERT_EQ(chmod(Path(".").c_str(), 0755), 0);
   EXPECT_TRUE(backend.boxes().empty());
   EXPECT_EQ(testing_support::ListFolder(),
             (std::vector<std::string>{"boke.dat", "memory.dat", "no.dat", "save.temp", "set.ini"}));
@@ -249,7 +250,7 @@ TEST_F(ReplyEngineTest, LongRecordsArriveInPiecesAndStillPickWhole) {
   // 400 stored bytes: a piece of 348 (keyword "" and a reply of 345) and one of 52 without
   // a separator. 355 bytes: a piece with the keyword "keep" and one starting with "%+%".
   Files({"%+%" + std::string(397, 'y'), "keep%+%" + std::string(341, 'k') + "%+%tail"});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   for (int draw : {1, 0}) {
     EXPECT_EQ(engine.SearchMemory("y"), 2);
     EXPECT_EQ(engine.candidates(),
@@ -265,8 +266,8 @@ TEST_F(ReplyEngineTest, LongRecordsArriveInPiecesAndStillPickWhole) {
 
 TEST_F(ReplyEngineTest, UnreadableMemoryFallsBack) {
   Files({"%+%x"}, {"b"});
-  ReplyEngine engine(backend, chat_log);
-  ASSERT_EQ(chmod("memory.dat", 0), 0);
+  ReplyEngine engine(persona, backend, chat_log);
+  ASSERT_EQ(chmod(Path("memory.dat").c_str(), 0), 0);
   random.Push({1, 1});
   EXPECT_EQ(Say(engine, "hi"), "b");
   EXPECT_TRUE(backend.boxes().empty());
@@ -274,7 +275,7 @@ TEST_F(ReplyEngineTest, UnreadableMemoryFallsBack) {
 
 TEST_F(ReplyEngineTest, CountLinesReadsInUnitsOf398) {
   Files({});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   struct Case {
     std::string raw;
     int lines;
@@ -335,7 +336,7 @@ std::string RandomPlain(std::mt19937& rng, const std::string& alphabet, size_t m
 
 TEST_F(ReplyEngineTest, SearchGivesTheCandidatesOfThePlainSteps) {
   Files({});
-  ReplyEngine engine(backend, chat_log);
+  ReplyEngine engine(persona, backend, chat_log);
   std::mt19937 rng(7);
   // Letters in both cases, their non-letter neighbours 32 apart, double-byte text.
   const std::string alphabet = std::string("aAbBzZ@`[{%+\x82\xa0\x82\x61 ", 17);

@@ -29,14 +29,14 @@ namespace ts = testing_support;
 int Forget(ts::ScriptedBackend& backend, std::string_view keyword, int number) {
   backend.When(IDD_FORGET_CHOICE,
                {ts::Type(IDC_FORGET_NUMBER, std::to_string(number)), ts::Press(ui::IDOK)});
-  WordMemory memory(backend);
+  WordMemory memory(fuzz::CurrentPersona(), backend);
   return memory.ForgetKeyword(std::string(keyword));
 }
 
 // How many entries the listing of `keyword` has for the file `path`.
 int CountListed(const std::string& path, std::string_view keyword) {
   core::RecordScan scan(keyword, core::kForgetRules);
-  if (!scan.Open(path)) return 0;
+  if (!scan.Open(fuzz::CurrentPersona().folder(), path)) return 0;
   int count = 0;
   core::RecordScan::Piece piece;
   while (scan.NextMatch(&piece)) ++count;
@@ -47,7 +47,7 @@ int CountListed(const std::string& path, std::string_view keyword) {
 int CountListedIn(std::string_view bytes, std::string_view keyword) {
   fuzz::WriteFile("count.dat", bytes);
   int count = CountListed("count.dat", keyword);
-  std::remove("count.dat");
+  fuzz::CurrentPersona().folder().Unlink("count.dat");
   return count;
 }
 

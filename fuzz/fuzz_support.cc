@@ -38,14 +38,14 @@ void EnterFolder() {
           ? "/dev/shm"
           : std::filesystem::temp_directory_path().string();
   std::string templ = base + "/rinu-fuzz-XXXXXX";
-  if (!mkdtemp(templ.data()) || chdir(templ.c_str()) != 0) Fail("cannot make a working folder");
+  if (!mkdtemp(templ.data())) Fail("cannot make a working folder");
   FolderPath() = templ;
   std::atexit(RemoveFolder);
 }
 
 void EmptyFolder() {
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
+  for (const auto& entry : std::filesystem::directory_iterator(FolderPath(), ec)) {
     std::filesystem::remove_all(entry.path(), ec);
   }
 }
@@ -79,11 +79,21 @@ int InputRandom::Next() {
   return static_cast<unsigned char>(m_draws[m_pos++]);
 }
 
+namespace {
+core::Persona* g_persona = nullptr;
+}  // namespace
+
+core::Persona& CurrentPersona() {
+  if (!g_persona) Fail("no run in progress");
+  return *g_persona;
+}
+
 Run::Run(core::RandomSource* random)
     : m_backend(std::make_unique<testing_support::ScriptedBackend>()) {
   EnterFolder();
   EmptyFolder();
-  core::SetRandomSource(random);
+  m_persona = std::make_unique<core::Persona>(FolderPath(), random ? *random : m_standard, m_clock);
+  g_persona = m_persona.get();
 }
 
 testing_support::ScriptedBackend& Run::FreshBackend() {
@@ -91,18 +101,19 @@ testing_support::ScriptedBackend& Run::FreshBackend() {
   return *m_backend;
 }
 
-Run::~Run() { core::SetRandomSource(nullptr); }
+Run::~Run() { g_persona = nullptr; }
 
 void WriteFile(const std::string& name, std::string_view bytes) {
-  int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  bool ok = fd >= 0 && core::WriteAll(fd, bytes);
+  core::Folder& folder = CurrentPersona().folder();
+  int fd = folder.Open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  bool ok = fd >= 0 && core::WriteAll(folder, fd, bytes);
   if (fd >= 0 && ::close(fd) != 0) ok = false;
   if (!ok) Fail("cannot write " + name);
 }
 
 std::string ReadFile(const std::string& name) {
   std::string bytes;
-  int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = CurrentPersona().folder().Open(name, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return bytes;
   char buf[16384];
   for (;;) {
@@ -117,13 +128,13 @@ std::string ReadFile(const std::string& name) {
 
 bool Exists(const std::string& name) {
   struct stat st;
-  return stat(name.c_str(), &st) == 0;
+  return CurrentPersona().folder().Stat(name, &st) == 0;
 }
 
 std::vector<std::string> ListFolder() {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
+  for (const auto& entry : std::filesystem::directory_iterator(FolderPath(), ec)) {
     names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());

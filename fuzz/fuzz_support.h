@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/clock.h"
+#include "core/persona.h"
 #include "core/random_source.h"
 #include "testing/scripted_backend.h"
 
@@ -59,8 +61,8 @@ class ForwardingBackend : public ui::Backend {
   std::unique_ptr<testing_support::ScriptedBackend>* m_target;
 };
 
-// One input's world: the working folder emptied, a fresh scripted backend and `random`
-// installed; the random source is taken away again when it ends.
+// One input's world: the working folder emptied, a fresh scripted backend, and a persona on
+// the folder that draws from `random` (or from a fixed standard source).
 class Run {
  public:
   explicit Run(core::RandomSource* random = nullptr);
@@ -68,6 +70,7 @@ class Run {
   Run(const Run&) = delete;
   Run& operator=(const Run&) = delete;
 
+  core::Persona& persona() { return *m_persona; }
   testing_support::ScriptedBackend& backend() { return *m_backend; }
   // The backend to hand to the program's objects: always the current scripted one.
   ui::Backend& ui() { return m_forward; }
@@ -77,7 +80,13 @@ class Run {
  private:
   std::unique_ptr<testing_support::ScriptedBackend> m_backend;
   ForwardingBackend m_forward{&m_backend};
+  core::StandardRandom m_standard{0};
+  core::SystemClock m_clock;
+  std::unique_ptr<core::Persona> m_persona;
 };
+
+// The persona of the Run in progress (one at a time).
+core::Persona& CurrentPersona();
 
 // Files of the working folder, as bytes.
 void WriteFile(const std::string& name, std::string_view bytes);

@@ -26,7 +26,8 @@ struct Piece {
 std::vector<Piece> ReadPieces(size_t unit, bool ctrl_z_ends_file) {
   std::vector<Piece> pieces;
   core::TextReader reader;
-  if (!reader.Open(kFile, ctrl_z_ends_file)) fuzz::Fail("cannot open the file");
+  if (!reader.Open(fuzz::CurrentPersona().folder(), kFile, ctrl_z_ends_file))
+    fuzz::Fail("cannot open the file");
   core::TextReader::Piece piece;
   while (reader.Next(unit, &piece)) pieces.push_back({std::string(piece.text), piece.line_end});
   if (reader.failed()) fuzz::Fail("read failed");
@@ -36,7 +37,7 @@ std::vector<Piece> ReadPieces(size_t unit, bool ctrl_z_ends_file) {
 std::vector<Piece> ReadLines(size_t unit) {
   std::vector<Piece> pieces;
   core::TextReader reader;
-  if (!reader.Open(kFile)) fuzz::Fail("cannot open the file");
+  if (!reader.Open(fuzz::CurrentPersona().folder(), kFile)) fuzz::Fail("cannot open the file");
   std::string line;
   while (reader.ReadLine(unit, &line)) {
     bool end = !line.empty() && line.back() == '\n';
@@ -49,7 +50,8 @@ std::vector<Piece> ReadLines(size_t unit) {
 std::vector<Piece> WholeLines(bool ctrl_z_ends_file) {
   std::vector<Piece> pieces;
   core::TextReader reader;
-  if (!reader.Open(kFile, ctrl_z_ends_file)) fuzz::Fail("cannot open the file");
+  if (!reader.Open(fuzz::CurrentPersona().folder(), kFile, ctrl_z_ends_file))
+    fuzz::Fail("cannot open the file");
   core::TextReader::Piece piece;
   while (reader.NextLine(&piece)) pieces.push_back({std::string(piece.text), piece.line_end});
   return pieces;

@@ -34,7 +34,7 @@ constexpr size_t kMaxTurns = 8;
 // The engine lives across the turns of one input, as the chat window's does; each turn loads
 // set.ini once, as the window's turn does. Only "exit" may end the program.
 std::string Turn(ui::Backend& backend, ReplyEngine& engine, const std::string& line) {
-  SettingsStore settings(backend);
+  SettingsStore settings(fuzz::CurrentPersona(), backend);
   if (!settings.Load()) fuzz::Fail("set.ini could not be loaded");
   ReplyEngine::Turn turn = engine.MakeReply(line, settings);
   if (turn.ends()) {
@@ -121,8 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string boke(fields[2]);
   const std::string no(fields[3]);
 
-  ConversationLog log(run.ui());
-  ReplyEngine engine(run.ui(), log);
+  ConversationLog log(run.persona(), run.ui());
+  ReplyEngine engine(run.persona(), run.ui(), log);
   if (!engine.CheckDataFiles()) fuzz::Fail("the data files were not found");
   size_t next = 4;
   for (size_t turn = 0; turn < kMaxTurns && next < fields.size(); ++turn) {

@@ -30,14 +30,14 @@ struct Settings {
 // Loads set.ini as a turn does (repairing it through the setup dialog if need be). In a
 // folder that can be written a load always succeeds.
 Settings Load(ui::Backend& backend) {
-  SettingsStore store(backend);
+  SettingsStore store(fuzz::CurrentPersona(), backend);
   if (!store.Load()) fuzz::Fail("set.ini could not be loaded");
   return {store.GetName(0), store.GetName(1), store.GetLogMode()};
 }
 
 // Writes `s` to set.ini as the settings dialog's OK does; false when it could not.
 bool Save(ui::Backend& backend, const Settings& s) {
-  SettingsStore store(backend);
+  SettingsStore store(fuzz::CurrentPersona(), backend);
   store.Assign(s.user_name, s.nickname, s.log_mode);
   return store.Save() == 1;
 }

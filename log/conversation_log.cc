@@ -93,17 +93,18 @@ std::string EscapeHtml(std::string_view text) {
 
 }  // namespace
 
-ConversationLog::ConversationLog(ui::Backend& backend) : m_backend(backend) {}
+ConversationLog::ConversationLog(core::Persona& persona, ui::Backend& backend)
+    : m_persona(persona), m_backend(backend) {}
 
 ConversationLog::~ConversationLog() = default;
 
 // Appends `entry` with CR LF line ends to `path` as one unit; shows `failure` when the file
-// cannot be opened or the write fails (nothing of the entry then stays in the file).
+// cannot be opened or the write fails (nothing of the entry then stays in the file), and
+// that another program is writing when it kept the folder's lock too long.
 LogResult ConversationLog::Append(const char* path, std::string_view entry, const char* failure) {
-  if (core::AppendToFile(path, core::ToCrLf(entry)) == core::AppendResult::kOk) {
-    return LogResult::kWritten;
-  }
-  m_backend.MessageBox(failure);
+  core::AppendResult result = core::AppendToFile(m_persona.folder(), path, core::ToCrLf(entry));
+  if (result == core::AppendResult::kOk) return LogResult::kWritten;
+  m_backend.MessageBox(result == core::AppendResult::kBusy ? res::kFolderBusy : failure);
   return LogResult::kWriteFailed;
 }
 
@@ -115,6 +116,14 @@ LogResult ConversationLog::WriteStartEntry(const SettingsStore& settings,
 
 LogResult ConversationLog::WriteExchange(const SettingsStore& settings, const std::string& userLine,
                                          const std::string& reply) {
+  return WriteExchangeWith(settings, settings.GetName(0), userLine, reply);
+}
+
+LogResult ConversationLog::WriteExchangeWith(const SettingsStore& settings,
+                                             const std::string& speaker,
+                                             const std::string& userLine,
+                                             const std::string& reply) {
+  m_speaker = speaker;
   m_userLine = userLine;
   m_rinuLine = reply;
   return WriteEntry(settings, Entry::kExchange);
@@ -148,7 +157,7 @@ LogResult ConversationLog::WriteEntry(const SettingsStore& settings, Entry entry
   auto inserted = [html](const std::string& text) { return html ? EscapeHtml(text) : text; };
   std::string stamp;
   if (entry != Entry::kExchange) {
-    m_clock = std::make_unique<LogClock>();
+    m_clock = std::make_unique<LogClock>(m_persona.clock());
     stamp = m_clock->Now();
     m_clock.reset();
   }
@@ -158,7 +167,7 @@ LogResult ConversationLog::WriteEntry(const SettingsStore& settings, Entry entry
   switch (entry) {
     case Entry::kExchange:
       text = Fill(html ? kHtmlExchange : kTextExchange,
-                  {inserted(settings.GetName(0)), inserted(m_userLine), nickname, rinuLine});
+                  {inserted(m_speaker), inserted(m_userLine), nickname, rinuLine});
       break;
     case Entry::kStart:
       text = Fill(html ? kHtmlStart : kTextStart, {stamp, nickname, rinuLine});
@@ -174,7 +183,8 @@ void ConversationLog::ShowLog(const SettingsStore& settings) {
   const int mode = settings.GetLogMode();
   const char* file = mode == TEXT ? kTextLog : mode == HTML ? kHtmlLog : nullptr;
   if (file) {
-    if (!m_backend.ShellOpen(file)) m_backend.MessageBox(res::CannotOpenMessage(file));
+    if (!m_backend.ShellOpen(m_persona.folder().PathOf(file)))
+      m_backend.MessageBox(res::CannotOpenMessage(file));
   } else if (mode == NOLOG) {
     m_backend.MessageBox(kNoLogMessage);
   }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/persona.h"
 #include "log/log_clock.h"
 #include "settings/settings_store.h"
 #include "ui/backend.h"
@@ -24,7 +25,8 @@ enum class LogResult {
 
 class ConversationLog {
  public:
-  explicit ConversationLog(ui::Backend& backend);
+  // Borrows the persona (its folder and clock) and the backend, which must outlive it.
+  ConversationLog(core::Persona& persona, ui::Backend& backend);
   virtual ~ConversationLog();
   ConversationLog(const ConversationLog&) = delete;
   ConversationLog& operator=(const ConversationLog&) = delete;
@@ -34,6 +36,9 @@ class ConversationLog {
   // One exchange: the user's line and the persona's reply.
   LogResult WriteExchange(const SettingsStore& settings, const std::string& userLine,
                           const std::string& reply);
+  // The same, with `speaker` in the place of the user's name (another persona talking).
+  LogResult WriteExchangeWith(const SettingsStore& settings, const std::string& speaker,
+                              const std::string& userLine, const std::string& reply);
   // The end of a conversation: the persona's last line and the time.
   LogResult WriteEndEntry(const SettingsStore& settings, const std::string& lastLine);
   // One line of its own, such as the outcome of learning a pair.
@@ -47,7 +52,9 @@ class ConversationLog {
   LogResult WriteEntry(const SettingsStore& settings, Entry entry);
   LogResult Append(const char* path, std::string_view entry, const char* failure);
 
+  core::Persona& m_persona;
   ui::Backend& m_backend;
+  std::string m_speaker;  // the user's name of the exchange being written
   std::string m_userLine;
   std::string m_rinuLine;
   // No file member: an entry opens, appends to and closes its file in one step.

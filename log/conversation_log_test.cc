@@ -20,7 +20,6 @@ using namespace testing_support;
 using Strings = std::vector<std::string>;
 
 std::time_t g_now = 1709715907;  // Wed Mar 06 09:05:07 2024 UTC
-std::time_t FixedNow() { return g_now; }
 
 const std::string kStamp = "Wed Mar 06 09:05:07 2024\r\n";
 const std::string kRule = "---------------------------------------------------";  // 51
@@ -39,7 +38,8 @@ const std::string kHtmlNoteFailed =
 // the mode between two entries.
 class FileLog {
  public:
-  explicit FileLog(ui::Backend& backend) : m_backend(backend), m_log(backend) {}
+  FileLog(core::Persona& persona, ui::Backend& backend)
+      : m_persona(persona), m_backend(backend), m_log(persona, backend) {}
   void WriteStartEntry(const std::string& text) { m_log.WriteStartEntry(Settings(), text); }
   void WriteExchange(const std::string& line, const std::string& reply) {
     m_log.WriteExchange(Settings(), line, reply);
@@ -50,10 +50,11 @@ class FileLog {
 
  private:
   const SettingsStore& Settings() {
-    m_settings = std::make_unique<SettingsStore>(m_backend);
+    m_settings = std::make_unique<SettingsStore>(m_persona, m_backend);
     m_settings->Load();
     return *m_settings;
   }
+  core::Persona& m_persona;
   ui::Backend& m_backend;
   ConversationLog m_log;
   std::unique_ptr<SettingsStore> m_settings;
@@ -66,11 +67,7 @@ class ConversationLogTest : public WorkFolderTest {
     setenv("TZ", "UTC", 1);
     tzset();
     g_now = 1709715907;
-    LogClock::SetTimeSourceForTesting(&FixedNow);
-  }
-  void TearDown() override {
-    LogClock::SetTimeSourceForTesting(nullptr);
-    WorkFolderTest::TearDown();
+    clock.fixed = &g_now;
   }
   static void SetMode(int mode, const std::string& user = "Taro",
                       const std::string& nick = "Hana") {
@@ -98,10 +95,10 @@ TEST_F(ConversationLogTest, ClockGivesTheStampWithATwoDigitDay) {
   };
   for (const auto& c : cases) {
     g_now = c.when;
-    EXPECT_EQ(LogClock().Now(), c.stamp);
+    EXPECT_EQ(LogClock(clock).Now(), c.stamp);
   }
-  LogClock::SetTimeSourceForTesting(nullptr);
-  std::string now = LogClock().Now();
+  clock.fixed = nullptr;
+  std::string now = LogClock(clock).Now();
   ASSERT_EQ(now.size(), 25u);
   EXPECT_EQ(now[3], ' ');
   EXPECT_EQ(now[10], ' ');
@@ -111,7 +108,7 @@ TEST_F(ConversationLogTest, ClockGivesTheStampWithATwoDigitDay) {
 
 TEST_F(ConversationLogTest, TextEntriesAreWrittenExactlyWithCrLf) {
   SetMode(TEXT);
-  FileLog log(backend);
+  FileLog log(persona, backend);
   Converse(log);
   log.WriteExchange("", "empty");
   EXPECT_EQ(ReadFile("log.txt"), kRule + "\r\nここからはじめる\t" + kStamp +
@@ -125,7 +122,7 @@ TEST_F(ConversationLogTest, TextEntriesAreWrittenExactlyWithCrLf) {
 
 TEST_F(ConversationLogTest, HtmlEntriesAreWrittenExactlyAndTheEndEntryHasNoLineBreak) {
   SetMode(HTML);
-  FileLog log(backend);
+  FileLog log(persona, backend);
   Converse(log);
   log.WriteStartEntry("again");
   const std::string start =
@@ -146,7 +143,7 @@ TEST_F(ConversationLogTest, HtmlEntriesAreWrittenExactlyAndTheEndEntryHasNoLineB
 
 TEST_F(ConversationLogTest, HtmlEscapesEveryInsertedTextAndTextModeKeepsIt) {
   SetMode(HTML, "<b>T&T</b>", "\"H\"");
-  FileLog log(backend);
+  FileLog log(persona, backend);
   log.WriteStartEntry("<i>hi</i>");
   log.WriteExchange("<script>alert(\"x&y\")</script>", "a>b");
   log.WriteNote("<hr>");
@@ -172,7 +169,7 @@ TEST_F(ConversationLogTest, HtmlEscapesEveryInsertedTextAndTextModeKeepsIt) {
 
 TEST_F(ConversationLogTest, NologTouchesNoFileAndShowLogSaysWhy) {
   SetMode(NOLOG);
-  FileLog log(backend);
+  FileLog log(persona, backend);
   Converse(log);
   log.ShowLog();
   EXPECT_EQ(ListFolder(), Strings{"set.ini"});
@@ -183,7 +180,7 @@ TEST_F(ConversationLogTest, NologTouchesNoFileAndShowLogSaysWhy) {
 
 TEST_F(ConversationLogTest, ModeThreeGivesEachOperationItsOwnMessageAndWritesNothing) {
   SetMode(3);
-  FileLog log(backend);
+  FileLog log(persona, backend);
   Converse(log);
   log.ShowLog();
   EXPECT_EQ(backend.boxes(),
@@ -196,7 +193,7 @@ TEST_F(ConversationLogTest, ModeThreeGivesEachOperationItsOwnMessageAndWritesNot
 
 TEST_F(ConversationLogTest, ShowLogOpensTheCurrentModesFile) {
   SetMode(TEXT);
-  FileLog log(backend);
+  FileLog log(persona, backend);
   log.ShowLog();
   SetMode(HTML);
   log.ShowLog();
@@ -207,7 +204,7 @@ TEST_F(ConversationLogTest, ShowLogOpensTheCurrentModesFile) {
 
 TEST_F(ConversationLogTest, TheModeIsReadAgainForEveryEntry) {
   SetMode(TEXT);
-  FileLog log(backend);
+  FileLog log(persona, backend);
   log.WriteStartEntry("g");
   SetMode(HTML, "Jiro");
   log.WriteExchange("hi", "yo");
@@ -222,7 +219,7 @@ TEST_F(ConversationLogTest, TheModeIsReadAgainForEveryEntry) {
 
 TEST_F(ConversationLogTest, ADamagedSetIniIsRepairedBeforeTheEntryIsWritten) {
   SetMode(HTML, "Ichiro", "Nana");
-  FileLog log(backend);
+  FileLog log(persona, backend);
   WriteFile("set.ini", "YourName:Ichiro\r\n");
   backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Taro"), Type(IDC_SETUP_RINU_NAME, "Hana"),
                            Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
@@ -250,7 +247,7 @@ TEST_F(ConversationLogTest, AReadOnlyLogShowsTheEntrysMessageAndStaysUnchanged) 
     WriteFile(c.file, "old\r\n");
     MakeReadOnly(c.file);
     size_t from = backend.boxes().size();
-    FileLog log(backend);
+    FileLog log(persona, backend);
     Converse(log);
     EXPECT_EQ(Strings(backend.boxes().begin() + static_cast<long>(from), backend.boxes().end()),
               (Strings{c.entry_failed, c.entry_failed, c.note_failed, c.entry_failed}));
@@ -265,7 +262,7 @@ TEST_F(ConversationLogTest, AWriteFailingOnAFullDiskIsReportedAndLeavesNoHalfEnt
     const std::string before(40, 'x');
     WriteFile(c.file, before);
     size_t from = backend.boxes().size();
-    FileLog log(backend);
+    FileLog log(persona, backend);
     {
       ScopedFileSizeLimit disk_full(50);
       Converse(log);

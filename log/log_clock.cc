@@ -4,22 +4,18 @@
 
 namespace {
 
-LogClock::TimeSource g_timeSource = nullptr;
-
 constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 }  // namespace
 
-LogClock::LogClock() = default;
+LogClock::LogClock(core::Clock& clock) : m_source(clock) {}
 
 LogClock::~LogClock() = default;
 
-void LogClock::SetTimeSourceForTesting(TimeSource source) { g_timeSource = source; }
-
 std::string LogClock::Now() {
-  m_time = g_timeSource ? g_timeSource() : std::time(nullptr);
+  m_time = m_source.Now();
   if (!localtime_r(&m_time, &m_local)) m_local = std::tm{};
   // Formatted here rather than by asctime, whose day is padded with a blank on this platform
   // and which may overrun its buffer for years past 9999.

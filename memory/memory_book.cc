@@ -11,12 +11,16 @@
 #include "core/record_format.h"
 #include "core/text_file.h"
 #include "memory/record_check.h"
+#include "res/strings.h"
 
 namespace {
 
 constexpr const char* kSeparatorInKeyword =
     "この言葉は覚えられません。\nキーワードに\"%+%\"は使えません。";
 constexpr const char* kCannotRead = "memory.datを読み込めませんでした。";
+constexpr const char* kDoneNotShown =
+    "変更はmemory.datに書き込みましたが、memory."
+    "datを読み直せないため一覧を新しくできませんでした。";
 constexpr const char* kChangedOnDisk =
     "memory.datはメモリー帳を開いた後にほかで書き換えられています。\n"
     "何も変えずに一覧を読み直しました。もう一度操作してください。";
@@ -53,12 +57,12 @@ bool HoldsFolded(const unsigned char* p, size_t n, std::string_view folded) {
 // Collects the new file in large writes; small pieces (one line each) go through a buffer.
 class Writer {
  public:
-  explicit Writer(int fd) : m_fd(fd) { m_buffer.reserve(kBuffer); }
+  Writer(core::Folder& folder, int fd) : m_folder(folder), m_fd(fd) { m_buffer.reserve(kBuffer); }
   void Put(std::string_view bytes) {
     if (!m_ok || bytes.empty()) return;
     if (m_buffer.size() + bytes.size() > kBuffer) Flush();
     if (bytes.size() >= kBuffer) {
-      m_ok = core::WriteAll(m_fd, bytes);
+      m_ok = core::WriteAll(m_folder, m_fd, bytes);
     } else {
       m_buffer.append(bytes);
     }
@@ -71,9 +75,10 @@ class Writer {
  private:
   static constexpr size_t kBuffer = 1 << 20;
   void Flush() {
-    if (m_ok && !m_buffer.empty()) m_ok = core::WriteAll(m_fd, m_buffer);
+    if (m_ok && !m_buffer.empty()) m_ok = core::WriteAll(m_folder, m_fd, m_buffer);
     m_buffer.clear();
   }
+  core::Folder& m_folder;
   int m_fd;
   bool m_ok = true;
   std::string m_buffer;
@@ -86,7 +91,8 @@ std::string_view MemoryBook::Change::Before(size_t i) const {
   return std::string_view(before).substr(begin, before_end[i] - begin);
 }
 
-MemoryBook::MemoryBook(std::string path) : m_path(std::move(path)) {}
+MemoryBook::MemoryBook(core::Folder& folder, std::string name)
+    : m_folder(folder), m_path(std::move(name)) {}
 
 MemoryBook::~MemoryBook() = default;
 
@@ -107,7 +113,7 @@ bool MemoryBook::Load() {
   m_shown.clear();
   size_t read = 0;
   bool ok = core::ReadWholeFile(
-      m_path,
+      m_folder, m_path,
       [this](size_t size) {
         if (m_bytes.size() < size) {
           m_bytes = BigBytes();
@@ -117,7 +123,7 @@ bool MemoryBook::Load() {
       },
       &read, &m_stamp);
   if (!ok) {
-    m_stamp = core::StampOf(m_path);
+    m_stamp = core::StampOf(m_folder, m_path);
     return false;
   }
   // A file that grew meanwhile was read as far as it was: its stamp now differs, and the
@@ -414,11 +420,15 @@ MemoryBook::Outcome MemoryBook::ChangedOnDisk() {
 MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
                                         std::vector<uint32_t> touched) {
   m_historyKept = false;
-  if (core::StampOf(m_path) != m_stamp) return ChangedOnDisk();
-  core::FileReplacement replacement(m_path);
+  // From the look at the file to the rename, no other writer may change it: an append that
+  // came in between would be lost with the old file.
+  core::FolderLock lock(m_folder);
+  if (!lock.held()) return {Result::kWriteFailed, res::kFolderBusy};
+  if (core::StampOf(m_folder, m_path) != m_stamp) return ChangedOnDisk();
+  core::FileReplacement replacement(m_folder, m_path);
   const int fd = replacement.Begin();
   if (fd < 0) return {Result::kWriteFailed, kWriteFailed};
-  Writer out(fd);
+  Writer out(m_folder, fd);
   const std::string_view file(m_bytes.data(), m_size);
   size_t done = 0;  // bytes of the old file written or dropped
   for (const Splice& splice : splices) {
@@ -431,16 +441,16 @@ MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
   if (!out.Finish()) replacement.MarkFailed();
   const core::FileStamp written = core::StampOf(fd);
   // Another program may have written while this one did: then its file stays.
-  if (core::StampOf(m_path) != m_stamp) {
+  if (core::StampOf(m_folder, m_path) != m_stamp) {
     replacement.Abort();
     return ChangedOnDisk();
   }
   if (!replacement.Commit()) return {Result::kWriteFailed, kWriteFailed};
   if (!Load()) {
-    m_undo.clear();
-    m_redo.clear();
+    // The change is in the file; only the list could not follow it. What the history names
+    // cannot be checked against a file that cannot be read, so an undo then reads it again.
     m_touched.clear();
-    return {Result::kCannotRead, kCannotRead};
+    return {Result::kDone, kDoneNotShown};
   }
   // The file read back must be the one just written, or the lines the history names are
   // not where it thinks they are.

@@ -1,7 +1,8 @@
 // MemoryBook: memory.dat as the memory book lists it (every record newest first, with its line
 // number, filtered by a search text) and the book's changes to it: edit one, delete several,
 // undo and redo. Each change is one rewrite through core::FileReplacement, refused when the
-// file changed on disk since it was read; it returns outcomes and shows nothing itself.
+// file changed on disk since it was read; the look and the rewrite are made under the folder's
+// lock. It returns outcomes and shows nothing itself.
 #pragma once
 
 #include <cstddef>
@@ -32,7 +33,8 @@ class MemoryBook {
   // How many changes the book can take back.
   static constexpr size_t kUndoDepth = 20;
 
-  explicit MemoryBook(std::string path = "memory.dat");
+  // The book of `name` in `folder` (borrowed; it must outlive the book).
+  explicit MemoryBook(core::Folder& folder, std::string name = "memory.dat");
   ~MemoryBook();
   MemoryBook(const MemoryBook&) = delete;
   MemoryBook& operator=(const MemoryBook&) = delete;
@@ -111,6 +113,7 @@ class MemoryBook {
   Outcome Apply(const Change& change, bool forward);
   void Remember(Change change);
 
+  core::Folder& m_folder;
   std::string m_path;
   BigBytes m_bytes;  // the whole file as read
   size_t m_size = 0;

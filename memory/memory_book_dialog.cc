@@ -65,9 +65,9 @@ class MemoryBookDialog::Rows : public ui::ListModel {
   const MemoryBook& m_book;
 };
 
-MemoryBookDialog::MemoryBookDialog(ui::Backend& backend, std::string path)
+MemoryBookDialog::MemoryBookDialog(core::Folder& folder, ui::Backend& backend, std::string name)
     : ui::Dialog(res::MemoryBookTemplate(), backend),
-      m_book(std::move(path)),
+      m_book(folder, std::move(name)),
       m_rows(std::make_unique<Rows>(m_book)) {}
 
 MemoryBookDialog::~MemoryBookDialog() = default;

@@ -28,7 +28,8 @@ class BookEditDialog : public ui::Dialog {
 
 class MemoryBookDialog : public ui::Dialog {
  public:
-  explicit MemoryBookDialog(ui::Backend& backend, std::string path = "memory.dat");
+  // The book of `name` in `folder`; the folder and the backend are borrowed.
+  MemoryBookDialog(core::Folder& folder, ui::Backend& backend, std::string name = "memory.dat");
   ~MemoryBookDialog() override;
 
   const MemoryBook& book() const { return m_book; }

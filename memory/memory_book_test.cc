@@ -64,7 +64,7 @@ class MemoryBookTest : public WorkFolderTest {
     steps.push_back(Press(ui::IDCANCEL));
     backend.When(IDD_MEMORY_BOOK, std::move(steps));
     for (auto& edit : edits) backend.When(IDD_BOOK_EDIT, std::move(edit));
-    MemoryBookDialog book(backend);
+    MemoryBookDialog book(persona.folder(), backend);
     EXPECT_EQ(book.DoModal(), ui::IDCANCEL);
   }
   const DialogRecord& Book() const {
@@ -207,7 +207,7 @@ TEST_F(MemoryBookTest, RecordThatWouldNotReadBackAsWrittenIsRefused) {
   EXPECT_EQ(backend.boxes(), expected);
   EXPECT_EQ(backend.dialogs().at(1).states.at(3).text.at(IDC_BOOK_KEYWORD), ",,note");
   // The book's own check refuses what a dialog would let through.
-  MemoryBook book;
+  MemoryBook book(persona.folder());
   ASSERT_EQ(book.Open().result, MemoryBook::Result::kDone);
   EXPECT_EQ(book.Edit(0, "a%+%b", "x").result, MemoryBook::Result::kNotStorable);
   EXPECT_EQ(ReadFile("memory.dat"), kFile);
@@ -239,7 +239,7 @@ TEST_F(MemoryBookTest, FailedWriteLeavesTheFileWholeAndSaysSo) {
 }
 
 TEST_F(MemoryBookTest, TakesBackTheLastTwentyChanges) {
-  MemoryBook book;
+  MemoryBook book(persona.folder());
   ASSERT_EQ(book.Open().result, MemoryBook::Result::kDone);
   std::vector<std::string> files = {kFile};
   for (int i = 1; i <= 25; ++i) {
@@ -272,7 +272,7 @@ TEST_F(MemoryBookTest, DeleteAndUndoPutEveryLineBackInItsPlace) {
   };
   for (const auto& c : cases) {
     WriteFile("memory.dat", kFile);
-    MemoryBook book;
+    MemoryBook book(persona.folder());
     ASSERT_EQ(book.Open().result, MemoryBook::Result::kDone);
     ASSERT_EQ(book.Delete(c.rows).result, MemoryBook::Result::kDone);
     const std::string deleted = WithoutLines(kFile, c.lines);
@@ -289,7 +289,7 @@ TEST_F(MemoryBookTest, EditKeepsTheLinesOwnLineBreak) {
   const std::string older = Stored({"x%+%y"});
   for (const std::string end : {"\r\n", "\n", ""}) {
     WriteFile("memory.dat", older + Unterminated("a%+%b") + end);
-    MemoryBook book;
+    MemoryBook book(persona.folder());
     ASSERT_EQ(book.Open().result, MemoryBook::Result::kDone);
     ASSERT_EQ(book.Keyword(0), "a");
     ASSERT_EQ(book.Edit(0, "a", "NAME!").result, MemoryBook::Result::kDone);
@@ -312,7 +312,7 @@ TEST_F(MemoryBookTest, SearchFindsWhatFindNoCaseFindsInKeywordOrReply) {
     file += rng() % 20 == 0 ? "//" + plain + "\r\n" : Stored({plain});
   }
   WriteFile("memory.dat", file);
-  MemoryBook book;
+  MemoryBook book(persona.folder());
   ASSERT_EQ(book.Open().result, MemoryBook::Result::kDone);
   // What the search should show: each record read back, newest first.
   std::vector<std::pair<size_t, std::string>> records;  // line number, plain text

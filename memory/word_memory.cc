@@ -15,12 +15,12 @@
 #include "memory/forget_keyword_dialog.h"
 #include "memory/learn_dialog.h"
 #include "memory/record_check.h"
+#include "res/strings.h"
 #include "ui/backend.h"
 
 namespace {
 
 constexpr const char* kMemoryFile = "memory.dat";
-constexpr const char* kCopyFile = "tem.buf.temp";
 
 constexpr const char* kCannotWrite =
     "memory.datファイルに書き込み出来ません。\n読み込み専用になっている可能性があります。";
@@ -28,6 +28,9 @@ constexpr const char* kWriteFailed = "書き込みに失敗しました。";
 constexpr const char* kNothingToForget = "その言葉に対する忘れる言葉はありませんでした。";
 constexpr const char* kCannotForget = "忘れることが出来ませんでした";
 constexpr const char* kCannotOpen = "ファイルがオープンできませんでした";
+constexpr const char* kChangedMeanwhile =
+    "一覧を出したあとでmemory.datが変わったため、何も忘れさせませんでした。\n"
+    "もう一度やり直してください。";
 
 }  // namespace
 
@@ -49,17 +52,10 @@ LearnMarker FindLearnMarker(std::string_view line) {
   return marker;
 }
 
-WordMemory::WordMemory(ui::Backend& backend) : m_backend(backend), m_copy(kMemoryFile, kCopyFile) {}
+WordMemory::WordMemory(core::Persona& persona, ui::Backend& backend)
+    : m_folder(persona.folder()), m_backend(backend), m_copy(m_folder, kMemoryFile) {}
 
-WordMemory::~WordMemory() {
-  m_copy.Abort();
-  RemoveLeftOverCopy();
-}
-
-void WordMemory::RemoveLeftOverCopy() {
-  // A copy left by a forget that never finished is of no use.
-  if (core::CanRead(kCopyFile)) core::RemoveFile(kCopyFile);
-}
+WordMemory::~WordMemory() = default;
 
 int WordMemory::LearnByDialog() {
   LearnDialog dialog(m_backend);
@@ -95,7 +91,12 @@ int WordMemory::AppendRecord(const std::string& keyword, const std::string& repl
     m_backend.MessageBox(why);
     return 0;
   }
-  if (core::AppendLine(kMemoryFile, StoredLine(record)) != core::AppendResult::kOk) {
+  core::AppendResult result = core::AppendLine(m_folder, kMemoryFile, StoredLine(record));
+  if (result == core::AppendResult::kBusy) {
+    m_backend.MessageBox(res::kFolderBusy);
+    return 0;
+  }
+  if (result != core::AppendResult::kOk) {
     m_backend.MessageBox(kCannotWrite);
     m_backend.MessageBox(kWriteFailed);
     return 0;
@@ -131,7 +132,8 @@ int WordMemory::AskKeyword(std::string& keyword) {
 
 int WordMemory::ListMatches(const std::string& keyword) {
   core::RecordScan scan(keyword, core::kForgetRules);
-  if (!scan.Open(kMemoryFile)) return 0;
+  m_listed.clear();
+  if (!scan.Open(m_folder, kMemoryFile)) return 0;
   m_keyword.assign(keyword.c_str());
   m_strMatches.clear();
   int count = 0;
@@ -140,6 +142,7 @@ int WordMemory::ListMatches(const std::string& keyword) {
     ++count;
     m_strMatches += std::to_string(count);
     m_strMatches += " : ";
+    m_listed.emplace_back(piece.text);
     core::RecordScan::AppendPlain(piece, &m_strMatches);
     // The first piece of a long line, or one a NUL cut short, has no line break of its own.
     if (m_strMatches.back() != '\n') m_strMatches.push_back('\n');
@@ -164,6 +167,13 @@ void WordMemory::ExpandLineBreaks(std::string& text) { text = core::ToCrLf(text)
 int WordMemory::ForgetChosen() {
   int n = 0;
   if (!ChooseNumber(n)) return 0;
+  // From the scan that finds the chosen record to the rename, no other writer may change
+  // memory.dat: what it appended meanwhile would be lost with the old file.
+  core::FolderLock lock(m_folder);
+  if (!lock.held()) {
+    m_backend.MessageBox(res::kFolderBusy);
+    return 0;
+  }
   if (!CopyWithoutChosen(n, m_keyword)) return 0;
   m_keyword.clear();
   if (!CopyBack()) {
@@ -185,7 +195,7 @@ int WordMemory::ChooseNumber(int& number) {
 int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
   m_copy.Abort();
   core::RecordScan scan(keyword, core::kForgetRules);
-  if (!scan.Open(kMemoryFile)) {
+  if (!scan.Open(m_folder, kMemoryFile)) {
     // Listed a moment ago, gone or unreadable now: nothing can be removed.
     m_backend.MessageBox(kCannotOpen);
     return 0;
@@ -194,15 +204,25 @@ int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
   if (out >= 0) scan.CopyTo(out);
   int count = 0;
   bool found = false;
+  // The entry chosen must still be the record the list showed under that number; another
+  // program may have changed memory.dat since.
+  const bool listed = n >= 1 && static_cast<size_t>(n) <= m_listed.size();
+  bool same = false;
   core::RecordScan::Piece piece;
   while (scan.NextMatch(&piece)) {
     if (++count == n) {
       found = true;
-      scan.DropLine();
+      same = listed && piece.text == m_listed[static_cast<size_t>(n) - 1];
+      if (same || !listed) scan.DropLine();
     }
   }
   // Half a copy is of no use to anyone: CopyBack refuses it.
   if (!scan.Finish()) m_copy.MarkFailed();
+  if (listed && !same) {
+    m_copy.Abort();
+    m_backend.MessageBox(kChangedMeanwhile);
+    return 0;
+  }
   if (!found) {
     m_copy.Abort();
     m_backend.MessageBox(kCannotForget);
@@ -211,9 +231,4 @@ int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
   return 1;
 }
 
-int WordMemory::CopyBack() {
-  if (m_copy.Commit()) return 1;
-  // Not this forget's finished copy (or none): whatever stands by that name goes.
-  RemoveLeftOverCopy();
-  return 0;
-}
+int WordMemory::CopyBack() { return m_copy.Commit() ? 1 : 0; }

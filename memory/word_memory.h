@@ -1,17 +1,19 @@
 // WordMemory: how the user edits the persona's word memory memory.dat. It appends taught
 // pairs (from the learn dialog or a "keyword===reply" line) and removes one record chosen
 // from a numbered list of the records a keyword calls up. It keeps no copy of the file:
-// each operation works on memory.dat itself. A removal builds the new memory.dat whole in
-// "tem.buf.temp" beside it and renames it over the old one, so memory.dat is always either
-// the old file or the new one. One object serves one user action; its destructor removes a
-// left-over "tem.buf.temp". It talks to the user through the borrowed backend, which must
-// outlive it.
+// each operation works on the persona's memory.dat itself. A removal builds the new
+// memory.dat whole in a copy of a unique name beside it and renames it over the old one, so
+// memory.dat is always either the old file or the new one; from its scan to the rename it
+// holds the folder's lock and removes only the record it listed. One object serves one user
+// action. The persona and the backend are borrowed and must outlive it.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/persona.h"
 #include "core/text_file.h"
 #include "ui/backend.h"
 
@@ -25,7 +27,7 @@ LearnMarker FindLearnMarker(std::string_view line);
 
 class WordMemory {
  public:
-  explicit WordMemory(ui::Backend& backend);
+  WordMemory(core::Persona& persona, ui::Backend& backend);
   virtual ~WordMemory();
   WordMemory(const WordMemory&) = delete;
   WordMemory& operator=(const WordMemory&) = delete;
@@ -58,26 +60,25 @@ class WordMemory {
   // The number dialog, then the removal; 1 once the chosen record was removed.
   int ForgetChosen();
   int ChooseNumber(int& number);
-  // Writes memory.dat to "tem.buf.temp" byte for byte without the line of the n-th match;
-  // 1 when there was one (the copy may still have failed: CopyBack then refuses it).
+  // Writes memory.dat to the copy byte for byte without the line of the n-th match; 1 when
+  // there was one and it is still the record listed under n (the copy may still have
+  // failed: CopyBack then refuses it). Call under the folder's lock.
   int CopyWithoutChosen(int n, const std::string& keyword);
-  // Renames the finished "tem.buf.temp" over memory.dat, keeping memory.dat's permissions.
+  // Renames the finished copy over memory.dat, keeping memory.dat's permissions.
   // 0, with memory.dat untouched and no temporary file left, when the copy is not complete
   // or memory.dat cannot be written (read-only).
   int CopyBack();
 
   const std::string& matches() const { return m_strMatches; }
 
-  // Removes a "tem.buf.temp" left by a forget that never finished (the program was killed);
-  // the chat window calls it at start-up, and every WordMemory when it goes.
-  static void RemoveLeftOverCopy();
-
  private:
   // The steps both forgets share: the list, the box when it is empty, the choice.
   int ForgetListed(const std::string& keyword);
 
+  core::Folder& m_folder;
   ui::Backend& m_backend;
-  std::string m_keyword;         // the keyword of the forget under way
-  std::string m_strMatches;      // the list shown in the number dialog
-  core::FileReplacement m_copy;  // the new memory.dat in "tem.buf.temp" while a forget builds it
+  std::string m_keyword;              // the keyword of the forget under way
+  std::string m_strMatches;           // the list shown in the number dialog
+  std::vector<std::string> m_listed;  // the stored bytes of each entry listed, in order
+  core::FileReplacement m_copy;       // the new memory.dat while a forget builds it
 };

@@ -31,7 +31,7 @@ class WordMemoryTest : public WorkFolderTest {
   // Forgets by `keyword`, answering the number dialog with `number`.
   int ForgetBy(const std::string& keyword, const std::string& number) {
     backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, number), Press(ui::IDOK)});
-    WordMemory memory(backend);
+    WordMemory memory(persona, backend);
     return memory.ForgetKeyword(keyword);
   }
   // The list the last number dialog showed when it opened.
@@ -61,8 +61,8 @@ TEST_F(WordMemoryTest, LineIsSplitAtItsFirstMarkAndStoredAsOneRecord) {
       {std::string("a\0===b", 6), 0, "", ""},  // the line ends at a NUL
   };
   for (const auto& c : cases) {
-    std::remove("memory.dat");
-    WordMemory memory(backend);
+    std::remove(Path("memory.dat").c_str());
+    WordMemory memory(persona, backend);
     std::string keyword = "old", reply = "old";
     int split = memory.SplitLearnLine(keyword, reply, c.line);
     EXPECT_EQ(split, c.result) << c.line;
@@ -80,7 +80,7 @@ TEST_F(WordMemoryTest, LineIsSplitAtItsFirstMarkAndStoredAsOneRecord) {
 
 TEST_F(WordMemoryTest, PairsGoToTheEndInTheOrderTaughtTwiceIfTaughtTwice) {
   WriteFile("memory.dat", Stored({"hi%+%yo"}) + "//comment\r\n");
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   EXPECT_EQ(memory.LearnFromLine("cat===meow"), 1);
   EXPECT_EQ(memory.LearnFromLine("cat===meow"), 1);
   EXPECT_EQ(memory.AppendRecord("dog", "woof"), 1);
@@ -92,7 +92,7 @@ TEST_F(WordMemoryTest, RecordAfterALastLineWithoutBreakStartsALineOfItsOwn) {
   std::string last = Stored({"hi%+%yo"});
   last.resize(last.size() - 2);
   WriteFile("memory.dat", last);
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   EXPECT_EQ(memory.LearnFromLine("a===b"), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo", "a%+%b"}));
 }
@@ -104,7 +104,7 @@ TEST_F(WordMemoryTest, LearnDialogOkStoresTheTwoFieldsCancelStoresNothing) {
   backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "x"), Press(ui::IDCANCEL)});
   backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "y"), Close()});
   {
-    WordMemory memory(backend);
+    WordMemory memory(persona, backend);
     EXPECT_EQ(memory.LearnByDialog(), 1);
     EXPECT_EQ(memory.LearnByDialog(), 1);  // both empty: the separator alone
     EXPECT_EQ(memory.LearnByDialog(), 0);
@@ -121,7 +121,7 @@ TEST_F(WordMemoryTest, LearnDialogOkStoresTheTwoFieldsCancelStoresNothing) {
 
 TEST_F(WordMemoryTest, CancelWithoutAFileCreatesNone) {
   backend.When(IDD_LEARN, {Close()});
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   EXPECT_EQ(memory.LearnByDialog(), 0);
   EXPECT_TRUE(ListFolder().empty());
 }
@@ -132,7 +132,7 @@ TEST_F(WordMemoryTest, ReadOnlyFileShowsBothMessagesInOrderAndStaysAsItWas) {
   MakeReadOnly("memory.dat");
   backend.When(IDD_LEARN,
                {Type(IDC_LEARN_WORDS, "a"), Type(IDC_LEARN_REPLY, "b"), Press(ui::IDOK)});
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   // Nothing was stored, so neither way of teaching reports a success.
   EXPECT_EQ(memory.LearnByDialog(), 0);
   EXPECT_EQ(memory.LearnFromLine("a===b"), 0);
@@ -148,14 +148,14 @@ TEST_F(WordMemoryTest, WriteStoppedByAFullDiskLeavesNoPartOfTheLine) {
   int result;
   {
     ScopedFileSizeLimit disk_full(static_cast<long>(before.size()) + 5);
-    WordMemory memory(backend);
+    WordMemory memory(persona, backend);
     result = memory.AppendRecord("a long keyword", "and a long reply");
   }
   EXPECT_EQ(result, 0);
   EXPECT_EQ(backend.boxes(), (Strings{kCannotWrite, kWriteFailed}));
   EXPECT_EQ(ReadFile("memory.dat"), before);
   // The next record finds a whole file to go on from.
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   EXPECT_EQ(memory.LearnFromLine("a===b"), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo", "a%+%b"}));
 }
@@ -175,14 +175,14 @@ TEST_F(WordMemoryTest, RecordThatWouldNotReadBackAsItselfIsNeverWritten) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
   for (const auto& c : refused) {
-    WordMemory memory(backend);
+    WordMemory memory(persona, backend);
     size_t boxes = backend.boxes().size();
     EXPECT_EQ(memory.AppendRecord(c.keyword, c.reply), 0) << c.keyword;
     ASSERT_EQ(backend.boxes().size(), boxes + 1) << c.keyword;
     EXPECT_EQ(backend.boxes().back().rfind(kNotStorable, 0), 0u) << backend.boxes().back();
   }
   // The line form reports it the same way, and as not learned.
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   EXPECT_EQ(memory.LearnFromLine("a\nb===c"), 0);
   EXPECT_EQ(backend.boxes().size(), std::size(refused) + 1);
   EXPECT_EQ(ReadFile("memory.dat"), before);
@@ -198,7 +198,7 @@ TEST_F(WordMemoryTest, ListNumbersTheMatchesInFileOrderOneALine) {
   WriteFile("memory.dat", Stored({"hi%+%hello!", "bye%+%see you", "Hi%+%yo", "%+%anything",
                                   "good morning%+%gm", "good morning to you%+%long"}));
   backend.When(IDD_FORGET_CHOICE, {Close()});
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   EXPECT_EQ(memory.ForgetKeyword("hi, good morning"), 0);
   EXPECT_EQ(ListShown(),
             "1 : hi%+%hello!\r\n2 : Hi%+%yo\r\n3 : %+%anything\r\n4 : good morning%+%gm\r\n");
@@ -233,7 +233,7 @@ TEST_F(WordMemoryTest, MatchRuleKeywordInsideTheEnteredText) {
     WriteFile("memory.dat", Stored({c.record}));
     if (c.listed) backend.When(IDD_FORGET_CHOICE, {Close()});
     size_t boxes = backend.boxes().size();
-    WordMemory memory(backend);
+    WordMemory memory(persona, backend);
     EXPECT_EQ(memory.ForgetKeyword(c.keyword), 0);
     if (c.listed) {
       EXPECT_EQ(ListShown(), "1 : " + c.record + "\r\n") << c.keyword << " / " << c.record;
@@ -255,9 +255,9 @@ TEST_F(WordMemoryTest, NothingToListShowsTheMessage) {
       {"empty file", "\x1A", "hi"},
   };
   for (const auto& c : cases) {
-    std::remove("memory.dat");
+    std::remove(Path("memory.dat").c_str());
     if (!c.file.empty()) WriteFile("memory.dat", c.file);
-    WordMemory memory(backend);
+    WordMemory memory(persona, backend);
     EXPECT_EQ(memory.ForgetKeyword(c.keyword), 0) << c.what;
     EXPECT_EQ(backend.boxes().back(), kNothingToForget) << c.what;
   }
@@ -355,7 +355,7 @@ TEST_F(WordMemoryTest, NumberBoxRefusesWhatIsNoNumberFromZeroTo9999999AndStaysOp
                 Type(IDC_FORGET_NUMBER, ""), Press(ui::IDOK), Type(IDC_FORGET_NUMBER, "2"),
                 Press(ui::IDOK)});
   {
-    WordMemory memory(backend);
+    WordMemory memory(persona, backend);
     EXPECT_EQ(memory.ForgetKeyword("hi"), 1);
   }
   EXPECT_EQ(backend.boxes().size(), 4u);
@@ -371,7 +371,7 @@ TEST_F(WordMemoryTest, CancellingEitherDialogChangesNothing) {
   backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "hi"), Press(ui::IDOK)});
   backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Close()});
   {
-    WordMemory memory(backend);
+    WordMemory memory(persona, backend);
     EXPECT_EQ(memory.ForgetByDialog(), 0);
     EXPECT_EQ(memory.ForgetByDialog(), 0);
   }
@@ -386,7 +386,7 @@ TEST_F(WordMemoryTest, ForgetByDialogRemovesTheChosenRecord) {
   backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "bye"), Press(ui::IDOK)});
   backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Press(ui::IDOK)});
   backend.When(IDD_FORGET_KEYWORD, {Press(ui::IDOK)});
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   EXPECT_EQ(memory.ForgetByDialog(), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo"}));
   EXPECT_EQ(memory.ForgetByDialog(), 0);  // an empty keyword lists nothing
@@ -406,10 +406,10 @@ TEST_F(WordMemoryTest, ReadOnlyFileIsListedThenLeftAsItWas) {
 
 TEST_F(WordMemoryTest, NewFileKeepsThePermissionsOfTheOld) {
   WriteFile("memory.dat", Stored({"hi%+%yo", "hi%+%hey"}));
-  ASSERT_EQ(chmod("memory.dat", 0604), 0);
+  ASSERT_EQ(chmod(Path("memory.dat").c_str(), 0604), 0);
   EXPECT_EQ(ForgetBy("hi", "1"), 1);
   struct stat st;
-  ASSERT_EQ(stat("memory.dat", &st), 0);
+  ASSERT_EQ(stat(Path("memory.dat").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0604u);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%hey"}));
 }
@@ -433,39 +433,44 @@ TEST_F(WordMemoryTest, FullDiskDuringTheRewriteLeavesMemoryDatWhole) {
 TEST_F(WordMemoryTest, FolderThatCannotBeWrittenLeavesMemoryDatWhole) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
-  ASSERT_EQ(chmod(".", 0555), 0);
+  ASSERT_EQ(chmod(Path(".").c_str(), 0555), 0);
   EXPECT_EQ(ForgetBy("hi", "1"), 0);
   EXPECT_EQ(backend.boxes(), Strings{kCannotOpen});
   EXPECT_EQ(ReadFile("memory.dat"), before);
   EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
 }
 
-TEST_F(WordMemoryTest, TemporaryFilesOfOthersAreReplacedOrLeftButNeverFollowed) {
-  // "tem.buf.temp" is the program's own: a left-over one goes, and a link by that name
-  // is replaced, not written through. "t.t.t.t.temp" is no longer used at all.
+TEST_F(WordMemoryTest, TemporaryFilesOfOthersAreLeftAndNeverFollowed) {
+  // A forget's copy has a name of its own, so a link by the old fixed name "tem.buf.temp" is
+  // neither written through nor removed by a forget; "t.t.t.t.temp" is not used at all. A
+  // left-over copy goes only at start-up.
   WriteFile("victim", "keep me");
-  ASSERT_EQ(symlink("victim", "tem.buf.temp"), 0);
+  ASSERT_EQ(symlink("victim", Path("tem.buf.temp").c_str()), 0);
   WriteFile("t.t.t.t.temp", "mine");
   WriteFile("memory.dat", Stored({"hi%+%yo", "hi%+%hey"}));
   EXPECT_EQ(ForgetBy("hi", "2"), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo"}));
   EXPECT_EQ(ReadFile("victim"), "keep me");
   EXPECT_EQ(ReadFile("t.t.t.t.temp"), "mine");
-  EXPECT_EQ(ListFolder(), (Strings{"memory.dat", "t.t.t.t.temp", "victim"}));
+  EXPECT_EQ(ListFolder(), (Strings{"memory.dat", "t.t.t.t.temp", "tem.buf.temp", "victim"}));
 
+  ASSERT_EQ(std::remove(Path("tem.buf.temp").c_str()), 0);
   WriteFile("tem.buf.temp", "left over");
-  { WordMemory memory(backend); }
-  EXPECT_FALSE(Exists("tem.buf.temp"));
+  WriteFile("memory.dat.new-Ab12Cd", "left over too");
+  { WordMemory memory(persona, backend); }
+  EXPECT_TRUE(Exists("tem.buf.temp"));
+  core::RemoveLeftOverCopies(persona.folder());
+  EXPECT_EQ(ListFolder(), (Strings{"memory.dat", "t.t.t.t.temp", "victim"}));
 }
 
 TEST_F(WordMemoryTest, CopyBackTakesOnlyACopyThisForgetFinished) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
   WriteFile("tem.buf.temp", "a half copy from a crash");
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   EXPECT_EQ(memory.CopyBack(), 0);
   EXPECT_EQ(ReadFile("memory.dat"), before);
-  EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
+  EXPECT_EQ(ListFolder(), (Strings{"memory.dat", "tem.buf.temp"}));
 }
 
 TEST_F(WordMemoryTest, CollapseKeepsOneLineFeedOfEachRunExpandMakesCrLf) {
@@ -477,7 +482,7 @@ TEST_F(WordMemoryTest, CollapseKeepsOneLineFeedOfEachRunExpandMakesCrLf) {
       {"\n\na\n\n\nb", "\na\nb", "\r\na\r\nb"},
       {"a\r\n\r\nb", "a\r\n\r\nb", "a\r\r\n\r\r\nb"},
   };
-  WordMemory memory(backend);
+  WordMemory memory(persona, backend);
   for (const auto& c : cases) {
     std::string text = c.text;
     memory.CollapseLineBreaks(text);

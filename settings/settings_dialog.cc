@@ -5,8 +5,8 @@
 #include "settings/settings_store.h"
 #include "ui/data_exchange.h"
 
-SettingsDialog::SettingsDialog(ui::Backend& backend)
-    : ui::Dialog(res::SettingsTemplate(), backend), m_nLogMode(-1) {}
+SettingsDialog::SettingsDialog(core::Persona& persona, ui::Backend& backend)
+    : ui::Dialog(res::SettingsTemplate(), backend), m_nLogMode(-1), m_persona(persona) {}
 
 SettingsDialog::~SettingsDialog() = default;
 
@@ -27,7 +27,7 @@ bool SettingsDialog::OnCommand(int id) {
 void SettingsDialog::OnApply() {
   // The store reads set.ini first, so a damaged file is repaired (through the setup dialog)
   // before the dialog's values are written over it.
-  SettingsStore store(backend());
+  SettingsStore store(m_persona, backend());
   if (!store.Load()) {
     m_mustEnd = true;
     EndDialog(ui::IDABORT);

@@ -6,11 +6,13 @@
 
 #include <string>
 
+#include "core/persona.h"
 #include "ui/dialog.h"
 
 class SettingsDialog : public ui::Dialog {
  public:
-  explicit SettingsDialog(ui::Backend& backend);
+  // The persona (whose set.ini Apply writes) and the backend are borrowed.
+  SettingsDialog(core::Persona& persona, ui::Backend& backend);
   ~SettingsDialog() override;
 
   std::string m_strNickname;  // at most 100 bytes
@@ -30,5 +32,6 @@ class SettingsDialog : public ui::Dialog {
   bool OnCommand(int id) override;
 
  private:
+  core::Persona& m_persona;
   bool m_mustEnd = false;
 };

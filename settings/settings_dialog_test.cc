@@ -48,7 +48,7 @@ TEST_F(SettingsDialogTest, ShowsItsFieldsAndTheButtonOfTheMode) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
     backend.When(IDD_SETTINGS, {Close()});
-    SettingsDialog dialog(backend);
+    SettingsDialog dialog(persona, backend);
     Fill(dialog, "Taro", "Mio", c.mode);
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
     const DialogRecord& shown = backend.dialogs().back();
@@ -71,7 +71,7 @@ TEST_F(SettingsDialogTest, ApplyWritesAtOnceAndTheDialogStaysOpen) {
                               Call([&] { after_first_apply = ReadFile("set.ini"); }),
                               Type(IDC_NICKNAME, "Ren"), Press(IDC_APPLY),
                               Call([&] { after_second_apply = ReadFile("set.ini"); }), Close()});
-  SettingsDialog dialog(backend);
+  SettingsDialog dialog(persona, backend);
   Fill(dialog, "Taro", "Mio", 2);
   EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
   EXPECT_EQ(after_first_apply, Ini("Jiro", "Mio", "1"));
@@ -85,11 +85,11 @@ TEST_F(SettingsDialogTest, ApplyWritesAtOnceAndTheDialogStaysOpen) {
 TEST_F(SettingsDialogTest, ApplyWithoutAChosenButtonWritesMinusOne) {
   // The next store that loads the file turns it into 1.
   backend.When(IDD_SETTINGS, {Press(IDC_APPLY), Close()});
-  SettingsDialog dialog(backend);
+  SettingsDialog dialog(persona, backend);
   Fill(dialog, "Taro", "Mio", 3);
   dialog.DoModal();
   EXPECT_EQ(ReadFile("set.ini"), Ini("Taro", "Mio", "-1"));
-  SettingsStore store(backend);
+  SettingsStore store(persona, backend);
   store.Load();
   EXPECT_EQ(store.GetLogMode(), HTML);
   EXPECT_EQ(ReadFile("set.ini"), Ini("Taro", "Mio", "1"));
@@ -100,7 +100,7 @@ TEST_F(SettingsDialogTest, ApplyOverADamagedFileRepairsItFirstThenWritesTheDialo
   backend.When(IDD_SETTINGS, {Type(IDC_NICKNAME, "Ren"), Press(IDC_APPLY), Close()});
   backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Other"), Type(IDC_SETUP_RINU_NAME, "X"),
                            Press(ui::IDOK)});
-  SettingsDialog dialog(backend);
+  SettingsDialog dialog(persona, backend);
   Fill(dialog, "Taro", "Mio", 2);
   dialog.DoModal();
   EXPECT_EQ(backend.events(),
@@ -116,7 +116,7 @@ TEST_F(SettingsDialogTest, NamesAreCutAtOneHundredBytesWhole) {
   std::string fifty = sixty.substr(0, 100);
   backend.When(IDD_SETTINGS, {Type(IDC_YOUR_NAME, sixty), Type(IDC_NICKNAME, sixty + "x"),
                               Press(IDC_APPLY), Press(ui::IDOK)});
-  SettingsDialog dialog(backend);
+  SettingsDialog dialog(persona, backend);
   Fill(dialog, "Taro", "Mio", 2);
   EXPECT_EQ(dialog.DoModal(), ui::IDOK);
   EXPECT_EQ(dialog.m_strUserName, fifty);

@@ -6,6 +6,7 @@
 
 #include "core/text_codec.h"
 #include "core/text_file.h"
+#include "res/strings.h"
 #include "settings/setup_dialog.h"
 #include "ui/backend.h"
 
@@ -83,7 +84,8 @@ std::string CannotReadMessage(int error) {
 
 }  // namespace
 
-SettingsStore::SettingsStore(ui::Backend& backend) : m_backend(backend) {}
+SettingsStore::SettingsStore(core::Persona& persona, ui::Backend& backend)
+    : m_persona(&persona), m_backend(&backend) {}
 
 SettingsStore::~SettingsStore() = default;
 
@@ -93,16 +95,16 @@ int SettingsStore::Load() {
   // file cannot be written or read back.
   auto setup_and_open = [&] {
     if (!RunSetup()) return false;
-    if (file.Open(kFileName)) return true;
-    m_backend.MessageBox(kCannotReadEndMessage);
+    if (file.Open(m_persona->folder(), kFileName)) return true;
+    m_backend->MessageBox(kCannotReadEndMessage);
     return false;
   };
   bool written_by_setup = false;
-  if (!file.Open(kFileName)) {
+  if (!file.Open(m_persona->folder(), kFileName)) {
     // Only a missing file is a first start. Any other error (no permission, a folder, an I/O
     // error) leaves the file and the user's names alone: the program ends.
     if (file.open_error() != ENOENT) {
-      m_backend.MessageBox(CannotReadMessage(file.open_error()));
+      m_backend->MessageBox(CannotReadMessage(file.open_error()));
       return 0;
     }
     if (!setup_and_open()) return 0;
@@ -123,17 +125,17 @@ int SettingsStore::Load() {
     }
     if (file.failed()) {
       // A read error is no damage: what could not be read may be perfectly good.
-      m_backend.MessageBox(CannotReadMessage(file.read_error()));
+      m_backend->MessageBox(CannotReadMessage(file.read_error()));
       return 0;
     }
     file.Close();
     if (written_by_setup) {
       // The file just written does not read back as written (changed meanwhile, or a read
       // error): asking again would not help.
-      m_backend.MessageBox(kCannotReadEndMessage);
+      m_backend->MessageBox(kCannotReadEndMessage);
       return 0;
     }
-    m_backend.MessageBox(kDamagedMessage);
+    m_backend->MessageBox(kDamagedMessage);
     if (!setup_and_open()) return 0;
     written_by_setup = true;
   }
@@ -148,7 +150,7 @@ int SettingsStore::Load() {
 }
 
 int SettingsStore::RunSetup() {
-  SetupDialog dialog(m_backend);
+  SetupDialog dialog(*m_backend);
   dialog.m_nLogMode = HTML;
   dialog.DoModal();
   m_userName = dialog.m_strUserName;
@@ -156,7 +158,7 @@ int SettingsStore::RunSetup() {
   m_logMode = dialog.m_nLogMode;
   if (!WriteSettingsFile()) {
     // Without a file the next Load would ask again and again.
-    m_backend.MessageBox(kCannotSaveEndMessage);
+    m_backend->MessageBox(kCannotSaveEndMessage);
     return 0;
   }
   return 1;
@@ -164,7 +166,7 @@ int SettingsStore::RunSetup() {
 
 int SettingsStore::Save() {
   if (WriteSettingsFile()) return 1;
-  m_backend.MessageBox(kCannotSaveMessage);
+  m_backend->MessageBox(kCannotSaveMessage);
   return 0;
 }
 
@@ -178,7 +180,7 @@ void SettingsStore::Assign(const std::string& userName, const std::string& nickn
 std::string SettingsStore::GetName(int index) const {
   if (index == 0) return m_userName;
   if (index == 1) return m_nickname;
-  m_backend.MessageBox(kError03Message);
+  m_backend->MessageBox(kError03Message);
   return "NULL";
 }
 
@@ -193,4 +195,8 @@ std::string SettingsStore::Content() const {
   return content;
 }
 
-bool SettingsStore::WriteSettingsFile() const { return core::ReplaceFile(kFileName, Content()); }
+bool SettingsStore::WriteSettingsFile() const {
+  if (core::ReplaceFile(m_persona->folder(), kFileName, Content())) return true;
+  if (errno == EWOULDBLOCK) m_backend->MessageBox(res::kFolderBusy);
+  return false;
+}

@@ -2,11 +2,13 @@
 // and the log mode). A store reads the file only when Load is called and holds no file open
 // between calls. A missing or damaged file is repaired through the first-run setup dialog;
 // when set.ini cannot be written or read back, the user is told so and Load reports that the
-// program must end (status 1). The backend is borrowed and must outlive the store.
+// program must end (status 1). set.ini is the persona's; the persona and the backend are
+// borrowed and must outlive the store.
 #pragma once
 
 #include <string>
 
+#include "core/persona.h"
 #include "ui/backend.h"
 
 // Log modes as set.ini keeps them. 3 is also accepted on reading: every log entry then
@@ -28,7 +30,7 @@ constexpr int TEXT = 2;
 class SettingsStore {
  public:
   // Reads nothing: the values are empty names and log mode 1 until Load.
-  explicit SettingsStore(ui::Backend& backend);
+  SettingsStore(core::Persona& persona, ui::Backend& backend);
   virtual ~SettingsStore();
 
   // Reads and checks set.ini until a valid file has been read; returns 1. A missing file runs
@@ -56,7 +58,8 @@ class SettingsStore {
   // Writes Content() over set.ini; false when it could not.
   bool WriteSettingsFile() const;
 
-  ui::Backend& m_backend;
+  core::Persona* m_persona;
+  ui::Backend* m_backend;
   std::string m_userName;
   std::string m_nickname;
   int m_logMode = HTML;

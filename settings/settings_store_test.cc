@@ -34,7 +34,7 @@ class SettingsStoreTest : public WorkFolderTest {
     const Strings& all = backend.events();
     return Strings(all.begin() + static_cast<long>(from), all.end());
   }
-  static void RemoveFileIfAny() { std::remove("set.ini"); }
+  static void RemoveFileIfAny() { std::remove(Path("set.ini").c_str()); }
   void AnswerSetup() {
     backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Taro"), Type(IDC_SETUP_RINU_NAME, "Hana"),
                              Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
@@ -43,7 +43,7 @@ class SettingsStoreTest : public WorkFolderTest {
 
 TEST_F(SettingsStoreTest, FirstStartAsksWithHtmlChosenAndWritesTheAnswers) {
   AnswerSetup();
-  SettingsStore store(backend);
+  SettingsStore store(persona, backend);
   store.Load();
   EXPECT_EQ(backend.events(), (Strings{"open:133", "end:133=1"}));  // no message
   const DialogRecord& setup = backend.dialogs()[0];
@@ -63,7 +63,7 @@ TEST_F(SettingsStoreTest, FirstStartAsksWithHtmlChosenAndWritesTheAnswers) {
 
 TEST_F(SettingsStoreTest, SetupClosedWithoutOkWritesEmptyNamesAndHtml) {
   backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Taro"), Choose(IDC_LOG_NONE), Close()});
-  SettingsStore store(backend);
+  SettingsStore store(persona, backend);
   store.Load();
   EXPECT_EQ(backend.events(), (Strings{"open:133", "end:133=2"}));
   EXPECT_EQ(ReadFile("set.ini"), Ini("", "", "1"));
@@ -94,7 +94,7 @@ TEST_F(SettingsStoreTest, EachFailedCheckShowsTheMessageOnceThenTheSetupAndTakes
       } else {
         backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Jiro"), Close()});
       }
-      SettingsStore store(backend);
+      SettingsStore store(persona, backend);
       store.Load();
       EXPECT_EQ(EventsFrom(from),
                 (Strings{"box:" + kDamaged, "open:133", ok ? "end:133=1" : "end:133=2"}));
@@ -131,7 +131,7 @@ TEST_F(SettingsStoreTest, LogModeRules) {
     SCOPED_TRACE("line 3: '" + c.line3 + "'");
     std::string file = Ini("Taro", "Hana", c.line3) + "extra\r\n";
     WriteFile("set.ini", file);
-    SettingsStore store(backend);
+    SettingsStore store(persona, backend);
     store.Load();
     EXPECT_EQ(store.GetLogMode(), c.mode);
     EXPECT_EQ(ReadFile("set.ini"), c.rewritten ? Ini("Taro", "Hana", "1") : file);
@@ -158,7 +158,7 @@ TEST_F(SettingsStoreTest, NamesAreEverythingAfterTheFirstColonAndFormsAreAccepte
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     WriteFile("set.ini", c.file);
-    SettingsStore store(backend);
+    SettingsStore store(persona, backend);
     store.Load();
     EXPECT_EQ(store.GetName(0), c.user);
     EXPECT_EQ(store.GetName(1), c.nick);
@@ -193,7 +193,7 @@ TEST_F(SettingsStoreTest, OverlongLinesAndValuesAreCutSafely) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     WriteFile("set.ini", c.line1 + "\r\nRinuName:" + a126 + "zzz\r\n2" + a126 + "\r\n3\r\n");
-    SettingsStore store(backend);
+    SettingsStore store(persona, backend);
     store.Load();
     EXPECT_EQ(store.GetName(0), c.user);
     EXPECT_EQ(store.GetName(1), std::string(103, 'a'));
@@ -204,7 +204,7 @@ TEST_F(SettingsStoreTest, OverlongLinesAndValuesAreCutSafely) {
   // A ":" past the 127 bytes is not found: line 1 fails its check.
   WriteFile("set.ini", std::string(130, 'K') + ":Taro\r\nRinuName:Hana\r\n2\r\n");
   AnswerSetup();
-  SettingsStore store(backend);
+  SettingsStore store(persona, backend);
   store.Load();
   EXPECT_EQ(backend.boxes(), Strings{kDamaged});
   EXPECT_EQ(store.GetName(0), "Taro");
@@ -212,7 +212,7 @@ TEST_F(SettingsStoreTest, OverlongLinesAndValuesAreCutSafely) {
 
 TEST_F(SettingsStoreTest, AssignAndSaveRewriteAllThreeLines) {
   WriteFile("set.ini", Ini("Taro", "Hana", "2") + "line 4\r\n");
-  SettingsStore store(backend);
+  SettingsStore store(persona, backend);
   store.Load();
   int mode = NOLOG;
   store.Assign("Jiro", "", mode);
@@ -229,7 +229,7 @@ TEST_F(SettingsStoreTest, AssignAndSaveRewriteAllThreeLines) {
 
 TEST_F(SettingsStoreTest, GetNameWithAnotherIndexShowsError03AndGivesNull) {
   WriteFile("set.ini", Ini("Taro", "Hana", "1"));
-  SettingsStore store(backend);
+  SettingsStore store(persona, backend);
   store.Load();
   EXPECT_EQ(store.GetName(2), "NULL");
   EXPECT_EQ(store.GetName(-1), "NULL");
@@ -242,7 +242,7 @@ TEST_F(SettingsStoreTest, GetNameWithAnotherIndexShowsError03AndGivesNull) {
 TEST_F(SettingsStoreTest, SaveFailingPartWayLeavesTheOldFileWhole) {
   const std::string old = Ini("Taro", "Hana", "2");
   WriteFile("set.ini", old);
-  SettingsStore store(backend);
+  SettingsStore store(persona, backend);
   store.Load();
   int mode = HTML;
   store.Assign(std::string(100, 'x'), std::string(100, 'y'), mode);
@@ -259,7 +259,7 @@ TEST_F(SettingsStoreTest, SaveNeverDeletesAReadOnlyFile) {
   const std::string old = Ini("Taro", "Hana", "2");
   WriteFile("set.ini", old);
   MakeReadOnly("set.ini");
-  SettingsStore store(backend);
+  SettingsStore store(persona, backend);
   store.Load();
   EXPECT_EQ(store.Save(), 0);
   EXPECT_EQ(ReadFile("set.ini"), old);
@@ -298,20 +298,20 @@ TEST_F(SettingsStoreTest, ASetIniThatCannotBeWrittenOrReadBackEndsTheProgram) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_EQ(chmod(".", 0755), 0);
+    ASSERT_EQ(chmod(Path(".").c_str(), 0755), 0);
     RemoveFileIfAny();
     if (c.file) {
       WriteFile("set.ini", c.file);
-      ASSERT_EQ(chmod("set.ini", c.file_mode), 0);
+      ASSERT_EQ(chmod(Path("set.ini").c_str(), c.file_mode), 0);
     }
-    ASSERT_EQ(chmod(".", c.folder_mode), 0);
+    ASSERT_EQ(chmod(Path(".").c_str(), c.folder_mode), 0);
     size_t from = backend.events().size();
     if (std::find(c.events.begin(), c.events.end(), "open:133") != c.events.end()) AnswerSetup();
-    SettingsStore store(backend);
+    SettingsStore store(persona, backend);
     EXPECT_EQ(store.Load(), 0);  // the program must end with status 1
     EXPECT_EQ(EventsFrom(from), c.events);
     if (c.file) {
-      ASSERT_EQ(chmod("set.ini", 0644), 0);
+      ASSERT_EQ(chmod(Path("set.ini").c_str(), 0644), 0);
       EXPECT_EQ(ReadFile("set.ini"), c.file);
     }
   }
@@ -321,7 +321,7 @@ TEST_F(SettingsStoreTest, ModeOutOfRangeInAReadOnlyFileIsUsedAsHtmlWithoutAMessa
   const std::string file = Ini("Taro", "Hana", "9");
   WriteFile("set.ini", file);
   MakeReadOnly("set.ini");
-  SettingsStore store(backend);
+  SettingsStore store(persona, backend);
   store.Load();
   EXPECT_EQ(store.GetLogMode(), HTML);
   EXPECT_EQ(store.Load(), 1);

@@ -327,9 +327,21 @@ bool ScriptedBackend::Confirm(const std::string& text) {
   return ok;
 }
 
+namespace {
+std::string& FolderOfFiles() {
+  static std::string folder;
+  return folder;
+}
+}  // namespace
+
+void ScriptedBackend::SetFolderOfFiles(const std::string& folder) { FolderOfFiles() = folder; }
+
 bool ScriptedBackend::ShellOpen(const std::string& target) {
-  m_shell.push_back(target);
-  m_events.push_back("shell:" + target);
+  const std::string prefix = FolderOfFiles().empty() ? std::string() : FolderOfFiles() + "/";
+  const std::string shown =
+      !prefix.empty() && target.starts_with(prefix) ? target.substr(prefix.size()) : target;
+  m_shell.push_back(shown);
+  m_events.push_back("shell:" + shown);
   return !m_shellFails;
 }
 

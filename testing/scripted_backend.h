@@ -41,7 +41,7 @@ Step DoubleClick(int list_id, size_t row);           // selects the row and acti
 struct ControlState {
   std::map<int, std::string> text;
   std::map<int, bool> checked;
-  int focus = 0;  // the control with the focus
+  int focus = 0;                                              // the control with the focus
   std::map<int, std::vector<std::vector<std::string>>> rows;  // lists: each row's cells
   std::map<int, std::vector<size_t>> selection;               // lists: the selected rows
 };
@@ -68,9 +68,13 @@ class ScriptedBackend : public ui::Backend {
   void MessageBox(const std::string& text) override;
   // Takes the next queued answer; a question nobody answered is an error and gets Cancel.
   bool Confirm(const std::string& text) override;
-  // Records the target; false while SetShellOpenFails(true) stands.
+  // Records the target (a file of the test's working folder by its bare name, see
+  // SetFolderOfFiles); false while SetShellOpenFails(true) stands.
   bool ShellOpen(const std::string& target) override;
   void SetShellOpenFails(bool fails) { m_shellFails = fails; }
+  // The running test's working folder: targets in it are recorded by their bare name, as the
+  // program names them to the user. Empty records every target as given.
+  static void SetFolderOfFiles(const std::string& folder);
 
   const std::vector<std::string>& boxes() const { return m_boxes; }
   const std::vector<std::string>& questions() const { return m_questions; }

@@ -25,25 +25,50 @@ int ScriptedRandom::Next() {
   return v;
 }
 
-void WorkFolderTest::SetUp() {
-  char buf[4096];
-  m_oldDir = getcwd(buf, sizeof buf) ? buf : "/";
+namespace {
+// The folder of the running test, which the file helpers work in.
+std::string g_testFolder;
+core::Persona* g_testPersona = nullptr;
+}  // namespace
+
+core::Folder& TestFolder() { return g_testPersona->folder(); }
+
+std::string MakeTempFolder() {
   std::string templ = std::filesystem::temp_directory_path().string() + "/rinu-test-XXXXXX";
-  ASSERT_NE(mkdtemp(templ.data()), nullptr);
-  folder = templ;
-  ASSERT_EQ(chdir(folder.c_str()), 0);
-  core::SetRandomSource(&random);
+  if (!mkdtemp(templ.data())) {
+    ADD_FAILURE() << "cannot make a temporary folder";
+    return "/nonexistent";
+  }
+  return templ;
 }
 
-void WorkFolderTest::TearDown() {
-  core::SetRandomSource(nullptr);
-  if (chdir(m_oldDir.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << m_oldDir;
+void RemoveFolder(const std::string& folder) {
   std::error_code ec;
   // Give back write permission that a test took away, so the folder can be removed.
   for (auto& entry : std::filesystem::recursive_directory_iterator(folder, ec))
     chmod(entry.path().c_str(), 0755);
   chmod(folder.c_str(), 0755);
   std::filesystem::remove_all(folder, ec);
+}
+
+WorkFolderTest::WorkFolderTest() : folder(MakeTempFolder()), persona(folder, random, clock) {
+  g_testFolder = folder;
+  g_testPersona = &persona;
+  ScriptedBackend::SetFolderOfFiles(folder);
+}
+
+WorkFolderTest::~WorkFolderTest() {
+  g_testFolder.clear();
+  g_testPersona = nullptr;
+  ScriptedBackend::SetFolderOfFiles("");
+}
+
+std::string Path(const std::string& name) {
+  return g_testFolder.empty() || name.starts_with('/') ? name : g_testFolder + "/" + name;
+}
+
+void WorkFolderTest::TearDown() {
+  RemoveFolder(folder);
   for (const std::string& e : backend.errors()) ADD_FAILURE() << "script: " << e;
   EXPECT_EQ(backend.scripts_left(), 0u) << "scripted dialogs that never opened";
   EXPECT_EQ(backend.answers_left(), 0u) << "answers to questions that were never asked";
@@ -51,13 +76,13 @@ void WorkFolderTest::TearDown() {
 }
 
 void WriteFile(const std::string& name, const std::string& bytes) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
   out << bytes;
   ASSERT_TRUE(out.good()) << "cannot write " << name;
 }
 
 std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
+  std::ifstream in(Path(name), std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
@@ -75,10 +100,10 @@ std::string TextModeStream(const std::string& raw) {
 
 bool Exists(const std::string& name) {
   struct stat st;
-  return stat(name.c_str(), &st) == 0;
+  return stat(Path(name).c_str(), &st) == 0;
 }
 
-void MakeReadOnly(const std::string& name) { ASSERT_EQ(chmod(name.c_str(), 0444), 0); }
+void MakeReadOnly(const std::string& name) { ASSERT_EQ(chmod(Path(name).c_str(), 0444), 0); }
 
 std::string Stored(const std::vector<std::string>& plain_lines) {
   std::string out;
@@ -91,7 +116,7 @@ std::string Stored(const std::vector<std::string>& plain_lines) {
 
 std::vector<std::string> ListFolder() {
   std::vector<std::string> names;
-  for (auto& entry : std::filesystem::directory_iterator("."))
+  for (auto& entry : std::filesystem::directory_iterator(Path(".")))
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/data_file.h"
 #include "core/text_file.h"
+#include "tools/data_file.h"
 
 namespace {
 
@@ -60,6 +60,16 @@ int Decode(const rinu_data::Options& options) {
   return 0;
 }
 
+// Writes `bytes` as the new content of the file `path` (in any folder) by a rewrite through a
+// temporary file and a rename, so a failure leaves the old file as it was.
+bool ReplaceOutput(const std::string& path, const std::string& bytes) {
+  size_t slash = path.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  core::Folder folder(dir);
+  return folder.ok() && !name.empty() && core::ReplaceFile(folder, name, bytes);
+}
+
 int Encode(const rinu_data::Options& options) {
   const std::string name = "<stdin>";
   std::string text;
@@ -78,7 +88,7 @@ int Encode(const rinu_data::Options& options) {
       std::fprintf(stderr, "rinu-data: cannot write to standard output\n");
       return kExitUsage;
     }
-  } else if (!core::ReplaceFile(options.output, c.output)) {
+  } else if (!ReplaceOutput(options.output, c.output)) {
     std::fprintf(stderr, "rinu-data: cannot write %s (left as it was)\n", options.output.c_str());
     return kExitUsage;
   }

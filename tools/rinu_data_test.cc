@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/record_format.h"
-#include "tools/data_file.h"
 #include "core/text_codec.h"
 #include "core/text_file.h"
+#include "tools/data_file.h"
 
 // Narrow literals are compiled to code page 932: "あ" is Shift-JIS, U8(u8"あ") is UTF-8.
 namespace {
@@ -419,7 +419,8 @@ TEST(DataFileTest, CommittedDataFilesReadWholeByTheProgram) {
     SCOPED_TRACE(name);
     std::istringstream source(ReadSourceFile(std::string("data/src/") + name + ".txt"));
     core::TextReader reader;
-    ASSERT_TRUE(reader.Open(std::string(RINU_SOURCE_DIR) + "/data/" + name + ".dat"));
+    core::Folder data(std::string(RINU_SOURCE_DIR) + "/data");
+    ASSERT_TRUE(reader.Open(data, std::string(name) + ".dat"));
     core::TextReader::Piece piece;
     std::string expected;
     size_t lines = 0;

@@ -1,0 +1,28 @@
+#include "core/persona.h"
+
+#include <random>
+
+namespace core {
+namespace {
+
+uint32_t FreshSeed() {
+  // Two personas made in the same second must not draw alike.
+  std::random_device device;
+  return device();
+}
+
+}  // namespace
+
+Persona::Persona(const std::string& path) : Persona(path, FreshSeed()) {}
+
+Persona::Persona(const std::string& path, uint32_t seed)
+    : m_folder(path),
+      m_ownRandom(std::make_unique<StandardRandom>(seed)),
+      m_ownClock(std::make_unique<SystemClock>()),
+      m_random(m_ownRandom.get()),
+      m_clock(m_ownClock.get()) {}
+
+Persona::Persona(const std::string& path, RandomSource& random, Clock& clock)
+    : m_folder(path), m_random(&random), m_clock(&clock) {}
+
+}  // namespace core
