@@ -16,7 +16,7 @@ rinu_install_missing() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-RINU_BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev qt6-base-dev libgl-dev)
+RINU_BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev qt6-base-dev libgl-dev libedit-dev)
 RINU_FONT_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk)
 # Qt's own texts (edit menus, box buttons) in Japanese.
 RINU_DESKTOP_PACKAGES=(qt6-translations-l10n)
