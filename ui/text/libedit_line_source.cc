@@ -2,19 +2,67 @@
 
 #include <editline/readline.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
+#include <deque>
 
 namespace ui::text {
 namespace {
 
-std::string g_prefill;  // the text rl_startup_hook puts on the next line
+// The pre-filled text is fed to libedit as if typed: text inserted before the line is read
+// would be cleared by libedit when it starts the line. libedit takes each value this
+// function returns as one wide character, so the terminal's bytes are decoded here too.
+std::deque<wchar_t> g_prefill;
 
-int InsertPrefill() {
-  if (!g_prefill.empty()) rl_insert_text(g_prefill.c_str());
+int ReadChar(FILE* in) {
+  if (!g_prefill.empty()) {
+    wchar_t c = g_prefill.front();
+    g_prefill.pop_front();
+    return static_cast<int>(c);
+  }
+  std::mbstate_t state{};
+  for (;;) {
+    int byte = std::fgetc(in);
+    if (byte == EOF) {
+      if (std::ferror(in) && errno == EINTR) {  // a signal (a resized window): read on
+        std::clearerr(in);
+        continue;
+      }
+      return -1;
+    }
+    char ch = static_cast<char>(byte);
+    wchar_t wc = 0;
+    size_t n = std::mbrtowc(&wc, &ch, 1, &state);
+    if (n == static_cast<size_t>(-2)) continue;  // more bytes of the character to come
+    if (n == static_cast<size_t>(-1)) {          // not the locale's encoding: a lone byte
+      state = std::mbstate_t{};
+      return byte;
+    }
+    return static_cast<int>(wc);
+  }
+}
+
+void QueuePrefill(const std::string& text) {
   g_prefill.clear();
-  return 0;
+  std::mbstate_t state{};
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    wchar_t wc = 0;
+    size_t n = std::mbrtowc(&wc, p, static_cast<size_t>(end - p), &state);
+    if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) {
+      state = std::mbstate_t{};
+      wc = static_cast<unsigned char>(*p);
+      n = 1;
+    }
+    if (n == 0) break;
+    // A control character would act as an editing key: it is left out.
+    if (wc >= 0x20 && wc != 0x7F) g_prefill.push_back(wc);
+    p += n;
+  }
 }
 
 }  // namespace
@@ -22,19 +70,19 @@ int InsertPrefill() {
 LibeditLineSource::LibeditLineSource() {
   std::setlocale(LC_CTYPE, "");
   rl_readline_name = "rinu";
+  rl_getc_function = ReadChar;
   using_history();
-  rl_startup_hook = InsertPrefill;
 }
 
 LibeditLineSource::~LibeditLineSource() {
-  rl_startup_hook = nullptr;
+  g_prefill.clear();
   clear_history();
 }
 
 std::optional<std::string> LibeditLineSource::ReadLine(const std::string& prompt,
                                                        const std::string& initial_text) {
   std::fflush(stdout);
-  g_prefill = initial_text;
+  QueuePrefill(initial_text);
   char* line = readline(prompt.c_str());
   g_prefill.clear();
   if (!line) return std::nullopt;
