@@ -16,6 +16,7 @@ namespace {
 // would be cleared by libedit when it starts the line. libedit takes each value this
 // function returns as one wide character, so the terminal's bytes are decoded here too.
 std::deque<wchar_t> g_prefill;
+bool g_closed = false;  // the input gave an end or an error
 
 int ReadChar(FILE* in) {
   if (!g_prefill.empty()) {
@@ -31,6 +32,7 @@ int ReadChar(FILE* in) {
         std::clearerr(in);
         continue;
       }
+      g_closed = true;
       return -1;
     }
     char ch = static_cast<char>(byte);
@@ -79,13 +81,21 @@ LibeditLineSource::~LibeditLineSource() {
   clear_history();
 }
 
+bool LibeditLineSource::Closed() const { return g_closed; }
+
 std::optional<std::string> LibeditLineSource::ReadLine(const std::string& prompt,
                                                        const std::string& initial_text) {
   std::fflush(stdout);
+  if (g_closed) return std::nullopt;
   QueuePrefill(initial_text);
   char* line = readline(prompt.c_str());
   g_prefill.clear();
-  if (!line) return std::nullopt;
+  if (!line) {
+    // The cursor is still after the prompt: what follows starts on a line of its own.
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    return std::nullopt;
+  }
   std::string text(line);
   std::free(line);
   if (!text.empty()) add_history(text.c_str());

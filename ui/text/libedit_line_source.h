@@ -22,6 +22,9 @@ class LibeditLineSource : public LineSource {
   std::optional<std::string> ReadLine(const std::string& prompt,
                                       const std::string& initial_text) override;
   bool PrefillsInitialText() const override { return true; }
+  // Ctrl+D on an empty line ends that line only; the input is closed when standard input
+  // reads nothing more (the terminal went away).
+  bool Closed() const override;
 };
 
 }  // namespace ui::text

@@ -15,6 +15,7 @@ std::optional<std::string> StreamLineSource::ReadLine(const std::string& prompt,
   std::string line;
   if (!std::getline(m_in, line) && line.empty()) {
     if (m_echo) m_out << '\n';
+    m_closed = true;
     return std::nullopt;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();

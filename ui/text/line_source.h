@@ -21,6 +21,9 @@ class LineSource {
                                               const std::string& initial_text) = 0;
   // Whether ReadLine pre-fills `initial_text`.
   virtual bool PrefillsInitialText() const { return false; }
+  // True once the input can give no more lines (a stream at its end, a terminal gone). An
+  // end of one line only (Ctrl+D on a terminal) leaves it false: later reads go on.
+  virtual bool Closed() const = 0;
 };
 
 // Lines from `in`, the prompt written to `out` (both borrowed). With `echo` each line read is
@@ -31,11 +34,13 @@ class StreamLineSource : public LineSource {
   StreamLineSource(std::istream& in, std::ostream& out, bool echo = false);
   std::optional<std::string> ReadLine(const std::string& prompt,
                                       const std::string& initial_text) override;
+  bool Closed() const override { return m_closed; }
 
  private:
   std::istream& m_in;
   std::ostream& m_out;
   bool m_echo;
+  bool m_closed = false;
 };
 
 }  // namespace ui::text

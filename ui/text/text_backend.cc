@@ -108,7 +108,8 @@ class TextDialogWindow : public ui::DialogWindow {
   }
   void SetChecked(int id, bool checked) override { m_checked[id] = checked; }
   void SetLimitBytes(int id, int max_bytes) override { m_limits[id] = max_bytes; }
-  void SetFocus(int id) override { m_focus = id; }
+  // Every field is asked for in turn, so the focus has no place here.
+  void SetFocus(int) override {}
   void SetIcon(const ui::IconResource*) override {}
 
   void SetListModel(int id, const ui::ListModel* model) override {
@@ -382,13 +383,12 @@ class TextDialogWindow : public ui::DialogWindow {
         Say("ボタンの番号かキーを入れてください。");
         continue;
       }
-      m_focus = id;
       m_dialog.HandleCommand(id);
       return;
     }
   }
 
-  // Esc or the end of input: the dialog's Cancel. Input that has ended cannot answer again,
+  // Esc or the end of input: the dialog's Cancel. Input that is closed cannot answer again,
   // so a dialog that stays open then is closed as cancelled.
   void Cancel() {
     if (!m_ended) m_dialog.HandleCommand(ui::IDCANCEL);
@@ -405,7 +405,6 @@ class TextDialogWindow : public ui::DialogWindow {
   std::map<int, std::vector<size_t>> m_selection;
   std::map<int, size_t> m_firstRow;
   const bool m_prefills;
-  int m_focus = 0;
   bool m_ended = false;
   int m_result = ui::IDCANCEL;
 };
@@ -433,7 +432,7 @@ TextBackend::Answer TextBackend::Ask(const std::string& prompt_sjis,
     if (m_atEnd) return Answer{Answer::kEnd, ""};
     std::optional<std::string> line = m_in.ReadLine(prompt, initial);
     if (!line) {
-      m_atEnd = true;
+      m_atEnd = m_in.Closed();
       return Answer{Answer::kEnd, ""};
     }
     if (*line == "\x1b") return Answer{Answer::kEscape, ""};

@@ -2,10 +2,10 @@
 // texts, read-only fields) and then asked for as prompts in template order: an edit shows
 // its value and Enter keeps it, a radio group and a list are numbered choices (the list in
 // pages), and the buttons are chosen by number or access key, Enter pressing the default
-// button and Esc or the end of input pressing Cancel. The dialog's own handlers run as in a
-// window: OK validates, a failed check shows its message and the dialog is asked again.
-// Lines are read from a LineSource and written to an ostream, both borrowed; they must
-// outlive the backend. Text is converted at this boundary (ui/text/terminal_text.h).
+// button and Esc or the end of input (Ctrl+D) pressing Cancel. The dialog's own handlers run as in
+// a window: OK validates, a failed check shows its message and the dialog is asked again. Lines are
+// read from a LineSource and written to an ostream, both borrowed; they must outlive the backend.
+// Text is converted at this boundary (ui/text/terminal_text.h).
 #pragma once
 
 #include <cstddef>
@@ -57,7 +57,7 @@ class TextBackend : public ui::Backend {
   // LineSource). nullopt at the end of input.
   std::optional<std::string> ReadText(const std::string& prompt_sjis,
                                       const std::string& initial_sjis = "");
-  // True once the input has ended; every later read ends at once.
+  // True once the input is closed (LineSource::Closed); every later read ends at once.
   bool at_end() const { return m_atEnd; }
   const TextOptions& options() const { return m_options; }
 

@@ -44,21 +44,24 @@ struct Terminal {
 // text is recorded.
 class PrefillSource : public LineSource {
  public:
-  explicit PrefillSource(std::deque<std::string> lines) : m_lines(std::move(lines)) {}
+  explicit PrefillSource(std::deque<std::optional<std::string>> lines)
+      : m_lines(std::move(lines)) {}
   std::optional<std::string> ReadLine(const std::string& prompt,
                                       const std::string& initial) override {
     prompts.push_back(prompt);
     initials.push_back(initial);
     if (m_lines.empty()) return std::nullopt;
-    std::string line = m_lines.front();
+    std::optional<std::string> line = m_lines.front();
     m_lines.pop_front();
     return line;
   }
   bool PrefillsInitialText() const override { return true; }
+  // A nullopt in the script is Ctrl+D on an empty line; the input closes when it runs out.
+  bool Closed() const override { return m_lines.empty(); }
   std::vector<std::string> prompts, initials;
 
  private:
-  std::deque<std::string> m_lines;
+  std::deque<std::optional<std::string>> m_lines;
 };
 
 TEST(TextBackendTest, LearnDialogFilledAndOkShowsTheDialogAsLines) {
@@ -104,6 +107,18 @@ TEST(TextBackendTest, FirstRunSetupTakesNamesAndLogMode) {
   EXPECT_EQ(dlg.m_strUserName, "Taro");
   EXPECT_EQ(dlg.m_strNickname, "Mio");
   EXPECT_EQ(dlg.m_nLogMode, 2);
+}
+
+TEST(TextBackendTest, CtrlDOnATerminalCancelsTheDialogOnly) {
+  PrefillSource source({"a", std::nullopt, "b", "c", ""});
+  std::ostringstream out;
+  TextBackend backend(source, out, Terminal::Quiet());
+  LearnDialog first(backend);
+  EXPECT_EQ(first.DoModal(), IDCANCEL);
+  EXPECT_FALSE(backend.at_end());
+  LearnDialog second(backend);
+  EXPECT_EQ(second.DoModal(), IDOK);
+  EXPECT_EQ(second.m_strYourWords, "b");
 }
 
 TEST(TextBackendTest, EndOfInputClosesADialogWithoutCancelButton) {
