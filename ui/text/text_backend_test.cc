@@ -4,8 +4,14 @@
 #include "ui/text/text_backend.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
+#include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "memory/forget_choice_dialog.h"
@@ -318,6 +324,60 @@ TEST(TextBackendTest, ShellOpenWithoutDesktopPrintsWhereAndSaysItOpenedNothing) 
   EXPECT_FALSE(t.backend.ShellOpen("mailto:a@example.org"));
   EXPECT_EQ(t.out.str(), U8(u8"開くには: /home/u/.local/share/rinu/log.txt\n"
                             u8"開くには: mailto:a@example.org\n"));
+}
+
+// Runs `body` with a stand-in xdg-open first on PATH and DISPLAY set; the stand-in notes
+// each target in `opened` and fails for a target ending in "missing".
+void WithDesktop(const std::function<void(const std::string& opened)>& body) {
+  char dir_template[] = "/tmp/rinu_text_XXXXXX";
+  ASSERT_NE(mkdtemp(dir_template), nullptr);
+  const std::string dir = dir_template;
+  const std::string opened = dir + "/opened";
+  {
+    std::ofstream script(dir + "/xdg-open");
+    script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << opened
+           << "'\ncase \"$1\" in *missing) exit 4 ;; esac\n";
+  }
+  ASSERT_EQ(chmod((dir + "/xdg-open").c_str(), 0755), 0);
+  const char* path = std::getenv("PATH");
+  const std::string old_path = path ? path : "";
+  const char* display = std::getenv("DISPLAY");
+  const std::optional<std::string> old_display =
+      display ? std::optional<std::string>(display) : std::nullopt;
+  setenv("PATH", (dir + ":" + old_path).c_str(), 1);
+  setenv("DISPLAY", ":99", 1);
+  body(opened);
+  setenv("PATH", old_path.c_str(), 1);
+  if (old_display)
+    setenv("DISPLAY", old_display->c_str(), 1);
+  else
+    unsetenv("DISPLAY");
+  std::remove(opened.c_str());
+  std::remove((dir + "/xdg-open").c_str());
+  rmdir(dir.c_str());
+}
+
+TEST(TextBackendTest, ShellOpenWithDesktopAnswersWhatXdgOpenDid) {
+  WithDesktop([](const std::string& opened) {
+    TextOptions options = Terminal::Quiet();
+    options.desktop_open = true;
+    options.working_folder = "/w";
+    Terminal t("", options);
+    EXPECT_TRUE(t.backend.ShellOpen("help.html"));
+    EXPECT_TRUE(t.backend.ShellOpen("http://example.org/"));
+    EXPECT_FALSE(t.backend.ShellOpen("missing"));
+    std::ifstream in(opened);
+    std::stringstream got;
+    got << in.rdbuf();
+    EXPECT_EQ(got.str(), "/w/help.html\nhttp://example.org/\n/w/missing\n");
+    EXPECT_EQ(t.out.str(), "");
+
+    TextOptions never = options;
+    never.desktop_open = false;
+    Terminal off("", never);
+    EXPECT_FALSE(off.backend.ShellOpen("help.html"));
+    EXPECT_EQ(off.out.str(), U8(u8"開くには: /w/help.html\n"));
+  });
 }
 
 TEST(TextBackendTest, Cp932TerminalPassesShiftJisAndRefusesOtherBytes) {
