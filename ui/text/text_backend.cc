@@ -249,14 +249,14 @@ class TextDialogWindow : public ui::DialogWindow {
       Say(std::string(IsChecked(group[i]->id) ? "* " : "  ") + std::to_string(i + 1) + " " +
           Caption(*group[i]));
     }
-    std::string current = checked < 0 ? "" : std::to_string(checked + 1);
+    // The choice is shown, not pre-filled: a number typed after it would make another.
+    std::string prompt = "番号";
+    if (checked >= 0) prompt += " [" + std::to_string(checked + 1) + "]";
     for (;;) {
-      std::string prompt = "番号";
-      if (!m_prefills && !current.empty()) prompt += " [" + current + "]";
-      TextBackend::Answer a = m_backend.Ask(prompt + ": ", current);
+      TextBackend::Answer a = m_backend.Ask(prompt + ": ", "");
       if (a.kind != TextBackend::Answer::kText) return false;
       std::string typed = Trim(a.text);
-      if (typed.empty()) return true;  // nothing chosen stays so
+      if (typed.empty()) return true;  // Enter keeps the choice, or none
       int chosen = ParseNumber(typed) - 1;
       if (typed.size() == 1 && chosen < 0) {
         char key = static_cast<char>(std::tolower(static_cast<unsigned char>(typed[0])));

@@ -194,6 +194,21 @@ TEST(TextBackendTest, SettingsRadioGroupIsANumberedChoice) {
       << t.out.str();
 }
 
+TEST(TextBackendTest, LineEditorGetsFieldValuesPrefilledButChoicesShown) {
+  PrefillSource source({"Taro", "Mio", "3", ""});
+  std::ostringstream out;
+  TextBackend backend(source, out, Terminal::Quiet());
+  SettingsDialog dlg(backend);
+  dlg.m_strUserName = "Taro";
+  dlg.m_strNickname = "Mi";
+  dlg.m_nLogMode = 1;
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(source.initials, std::vector<std::string>({"Taro", "Mi", "", ""}));
+  EXPECT_EQ(source.prompts[2], U8(u8"番号 [2]: "));
+  EXPECT_EQ(dlg.m_strNickname, "Mio");
+  EXPECT_EQ(dlg.m_nLogMode, 2);
+}
+
 TEST(TextBackendTest, FieldOverItsLimitIsRefusedAndAskedAgain) {
   std::string long_name(101, 'x');
   Terminal t(long_name + "\nTaro\n\n\n\n");
