@@ -60,6 +60,17 @@ for size in 16 24 32 48 64 128 256; do
   expect_png "$datadir/icons/hicolor/${size}x${size}/apps/rinu.png" "$size"
 done
 expect_same "$datadir/icons/hicolor/scalable/apps/rinu.svg" "$src/res/icons/rinu.svg"
+# The manual pages, compressed without a name or time in them (the same bytes every build).
+pages=(rinu)
+[ "$with_tool" = ON ] && pages+=(rinu-data)
+for page in "${pages[@]}"; do
+  gz="$prefix/$datadir/man/man1/$page.1.gz"
+  if ! gzip -dc "$gz" 2>/dev/null | cmp -s - "$src/man/$page.1"; then
+    fail "$datadir/man/man1/$page.1.gz is missing or is not man/$page.1"
+  elif [ "$(od -An -tx1 -j3 -N5 "$gz" | tr -d ' \n')" != 0000000000 ]; then
+    fail "$page.1.gz holds a file name or a time stamp"
+  fi
+done
 
 entry="$prefix/$datadir/applications/rinu.desktop"
 if [ ! -f "$entry" ]; then

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a built tree (cpack -G DEB), checks its name, fields and
-# files, runs lintian on it (no error allowed), unpacks it into a scratch root (dpkg -x) and
-# runs the launcher from there without a display (Qt's offscreen platform), in a working
+# files, runs lintian on it (no error or warning allowed), checks the licence in its copyright
+# file and metainfo and its manual pages, unpacks it into a scratch root (dpkg -x) and runs
+# the launcher from there without a display (Qt's offscreen platform), in a working
 # folder that holds set.ini, where the chat window must open and log its greeting.
 # Usage: package_test.sh BUILD_DIR SOURCE_DIR VERSION APPSTREAM_ID
 set -uo pipefail
@@ -40,7 +41,8 @@ for f in /usr/bin/rinu /usr/bin/rinu-data /usr/libexec/rinu/rinu /usr/share/rinu
   /usr/share/rinu/boke.dat /usr/share/rinu/no.dat /usr/share/rinu/help.html \
   /usr/share/applications/rinu.desktop "/usr/share/metainfo/$appstream_id.metainfo.xml" \
   /usr/share/icons/hicolor/scalable/apps/rinu.svg /usr/share/doc/rinu/copyright \
-  /usr/share/doc/rinu/changelog.gz; do
+  /usr/share/doc/rinu/changelog.gz /usr/share/man/man1/rinu.1.gz \
+  /usr/share/man/man1/rinu-data.1.gz; do
   grep -qxF "$f" "$tmp/files" || fail "the package lacks $f"
 done
 for size in 16 24 32 48 64 128 256; do
@@ -48,11 +50,11 @@ for size in 16 24 32 48 64 128 256; do
     fail "the package lacks the ${size}x${size} icon"
 done
 
-# lintian: errors fail, warnings are shown.
-lintian --fail-on error --tag-display-limit 0 "$deb" >"$tmp/lintian.log" 2>&1
+# lintian: errors and warnings fail, the rest is shown.
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$tmp/lintian.log" 2>&1
 status=$?
 cat "$tmp/lintian.log" >&2
-[ "$status" -eq 0 ] || fail "lintian reports errors (status $status)"
+[ "$status" -eq 0 ] || fail "lintian reports errors or warnings (status $status)"
 
 # ---- Unpacked into a scratch root ---------------------------------------------------------
 
@@ -63,6 +65,19 @@ grep -qxF "Exec=/usr/bin/rinu" "$entry" || fail "rinu.desktop does not start /us
 desktop-file-validate "$entry" >&2 || fail "desktop-file-validate refuses the packaged entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$appstream_id.metainfo.xml" >&2 ||
   fail "appstreamcli refuses the packaged metainfo"
+grep -qF "<project_license>MIT</project_license>" "$root/usr/share/metainfo/$appstream_id.metainfo.xml" ||
+  fail "the metainfo names no MIT licence"
+# The copyright file is machine-readable and gives the MIT licence for every file.
+copyright="$root/usr/share/doc/rinu/copyright"
+head -1 "$copyright" | grep -qxF "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ||
+  fail "the copyright file is not in the machine-readable format"
+grep -qxF "License: MIT" "$copyright" || fail "the copyright file names no MIT licence"
+# The manual pages are well-formed: man reports no warning.
+for page in rinu rinu-data; do
+  warnings="$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+    man --warnings -E UTF-8 -l -Tutf8 -Z "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)"
+  [ -z "$warnings" ] || fail "man warns on $page.1: $warnings"
+done
 
 work="$tmp/home/.local/share/rinu"
 mkdir -p "$work" "$tmp/runtime"

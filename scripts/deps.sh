@@ -16,13 +16,13 @@ rinu_install_missing() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-RINU_BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev qt6-base-dev libgl-dev)
+RINU_BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev qt6-base-dev libgl-dev libedit-dev)
 RINU_FONT_PACKAGES=(fonts-ipafont-gothic fonts-noto-cjk)
 # Qt's own texts (edit menus, box buttons) in Japanese.
 RINU_DESKTOP_PACKAGES=(qt6-translations-l10n)
 # For the tests: the desktop entry and metainfo validators, the Debian package's tools and
-# lintian, and the locales the Qt tests also run under.
-RINU_TEST_PACKAGES=(desktop-file-utils appstream lintian dpkg-dev locales)
+# lintian, man (the manual pages' check), and the locales the Qt tests also run under.
+RINU_TEST_PACKAGES=(desktop-file-utils appstream lintian dpkg-dev man-db locales)
 
 # Makes the locale named in $1 (for example ja_JP.UTF-8) when the system lacks it: enables it
 # in /etc/locale.gen and runs locale-gen, as root or through sudo.
