@@ -29,6 +29,13 @@ QValidator::State SjisLineValidator::validate(QString& input, int& pos) const {
 
   const QString inserted = input.mid(prefix, n_input - prefix - suffix);
   QString kept = StripControls(inserted);
+  const Unencodable bad = FindUnencodable(kept);
+  if (bad.index >= 0) {
+    if (m_onRefused) {
+      QTimer::singleShot(0, this, [this, c = bad.character] { m_onRefused(c); });
+    }
+    return Invalid;
+  }
   // The field itself cuts a paste at its length limit before it asks here.
   auto* line = qobject_cast<const QLineEdit*>(parent());
   bool cut = line && inserted.size() > 1 && n_input >= line->maxLength();

@@ -4,6 +4,8 @@
 // character that would cross the limit is refused whole). A paste that had to be cut, by the
 // byte limit or by the field's own length limit, is reported once the edit is done. Text the
 // program sets is not checked; the field tells the validator its text after every change.
+// Input that holds a character code page 932 cannot hold is refused whole (the field keeps
+// its text) and reported with that character once the edit is done.
 #pragma once
 
 #include <QString>
@@ -25,6 +27,10 @@ class SjisLineValidator : public QValidator {
   // Called (from the event loop, after the edit) when pasted text was cut to fit.
   void set_on_cut(std::function<void()> on_cut) { m_onCut = std::move(on_cut); }
   int cuts() const { return m_cuts; }
+  // Called (from the event loop) with the first character of refused input.
+  void set_on_refused(std::function<void(const QString&)> on_refused) {
+    m_onRefused = std::move(on_refused);
+  }
 
   State validate(QString& input, int& pos) const override;
 
@@ -34,6 +40,7 @@ class SjisLineValidator : public QValidator {
   int m_limitBytes = 0;
   QString m_current;
   std::function<void()> m_onCut;
+  std::function<void(const QString&)> m_onRefused;
   mutable int m_cuts = 0;
 };
 
