@@ -1049,14 +1049,19 @@ TEST(QtBackend, FieldsRefuseUnencodableCharactersAsTheyComeIn) {
     const char* what;
     QString bad;  // typed, a key is one character; pasted or composed, a whole text
     std::function<void(QWidget*, const QString&)> put;
+    std::string message = kEmojiMessage;
+  };
+  auto paste = [](QWidget* field, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
   };
   const std::vector<Way> ways = {
       {"typed", Q(u8"😀"), [](QWidget* field, const QString& text) { Type(field, text); }},
-      {"pasted", Q(u8"x😀y"),
-       [](QWidget* field, const QString& text) {
-         QApplication::clipboard()->setText(text);
-         QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-       }},
+      {"pasted", Q(u8"x😀y"), paste},
+      // U+FFFD would be dropped as well: it never comes in from the user.
+      {"pasted U+FFFD", Q(u8"x\uFFFDy"), paste,
+       reinterpret_cast<const char*>(
+           u8"「\uFFFD」はこのプログラムでは使えない文字です。別の文字にしてください。")},
       {"composed", Q(u8"x😀y"),
        [](QWidget* field, const QString& text) {
          QInputMethodEvent compose(text, {});
@@ -1079,7 +1084,7 @@ TEST(QtBackend, FieldsRefuseUnencodableCharactersAsTheyComeIn) {
         Type(field, Q(u8"あい"));
         way.put(field, way.bad);
         QApplication::processEvents();
-        ASSERT_EQ(boxes.boxes(), std::vector<std::string>{kEmojiMessage});
+        ASSERT_EQ(boxes.boxes(), std::vector<std::string>{way.message});
         way.put(field, Q(u8"う"));  // what code page 932 holds goes in the same way
         auto* line = qobject_cast<QLineEdit*>(field);
         text_after = line ? line->text() : static_cast<QPlainTextEdit*>(field)->toPlainText();

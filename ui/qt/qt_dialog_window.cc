@@ -105,7 +105,7 @@ class SjisPlainTextEdit : public QPlainTextEdit {
 
  private:
   bool Refused(const QString& text) {
-    const Unencodable bad = FindUnencodable(text);
+    const Unencodable bad = FindRefusedInput(text);
     if (bad.index < 0) return false;
     if (m_onRefused) {
       QTimer::singleShot(0, this, [this, c = bad.character] { m_onRefused(c); });

@@ -12,7 +12,13 @@
 #include <QValidator>
 #include <functional>
 
+#include "ui/qt/qt_text.h"
+
 namespace ui::qt {
+
+// The first character of text the user puts in (typed, pasted, dropped or composed) that the
+// program cannot take: one code page 932 lacks, or U+FFFD, which would be dropped as well.
+Unencodable FindRefusedInput(QStringView text);
 
 class SjisLineValidator : public QValidator {
  public:
