@@ -296,9 +296,6 @@ void MemoryBook::ScanAll() {
       !m_trail[last] && folded[last] >= 'a' && folded[last] <= 'z' ? 0x20 : 0;
   m_shown.reserve(m_records.size());
   size_t line = 0;  // the line that holds the candidate's start
-  // The characters of the field the last candidate lay in start at `walked` and every
-  // character start before it, from `field` on; the candidates only move forward.
-  size_t field = SIZE_MAX, walked = 0;
   // Checks the candidate whose last byte is at `q`; gives where to look next.
   auto check = [&](size_t q) -> size_t {
     const size_t start = q - last;
@@ -309,13 +306,13 @@ void MemoryBook::ScanAll() {
     const bool inside = in_keyword ? off + m <= std::min<size_t>(l.separator, l.text)
                                    : off >= l.separator + 3 && off + m <= l.text;
     if (!inside || !Listed(line)) return q + 1;
+    // A byte that cannot start a two-byte character ends a character, so the candidate
+    // starts one exactly when the bytes between the last such byte (or the field's start)
+    // and it pair up.
     const size_t from = l.start + (in_keyword ? 0 : l.separator + 3);
-    if (from != field) {
-      field = from;
-      walked = from;
-    }
-    while (walked < start) walked += kStoredLead[p[walked]] ? 2 : 1;
-    if (walked != start || !MatchesAt(p + start, m_folded, m_trail)) return q + 1;
+    size_t run = start;
+    while (run > from && kStoredLead[p[run - 1]]) --run;
+    if ((start - run) % 2 != 0 || !MatchesAt(p + start, m_folded, m_trail)) return q + 1;
     m_shown.push_back(static_cast<uint32_t>(line));
     return LineEnd(line) + last;  // the next line's first candidate
   };
