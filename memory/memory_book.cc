@@ -295,6 +295,7 @@ void MemoryBook::ScanAll() {
   const unsigned char mask =
       !m_trail[last] && folded[last] >= 'a' && folded[last] <= 'z' ? 0x20 : 0;
   m_shown.reserve(m_records.size());
+  const std::string_view pattern = m_folded, trail = m_trail;
   size_t line = 0;  // the line that holds the candidate's start
   // Checks the candidate whose last byte is at `q`; gives where to look next.
   auto check = [&](size_t q) -> size_t {
@@ -305,14 +306,15 @@ void MemoryBook::ScanAll() {
     const bool in_keyword = l.separator == kNoSeparator || off < l.separator;
     const bool inside = in_keyword ? off + m <= std::min<size_t>(l.separator, l.text)
                                    : off >= l.separator + 3 && off + m <= l.text;
-    if (!inside || !Listed(line)) return q + 1;
+    if (!inside || !MatchesAt(p + start, pattern, trail)) return q + 1;
     // A byte that cannot start a two-byte character ends a character, so the candidate
     // starts one exactly when the bytes between the last such byte (or the field's start)
     // and it pair up.
     const size_t from = l.start + (in_keyword ? 0 : l.separator + 3);
     size_t run = start;
     while (run > from && kStoredLead[p[run - 1]]) --run;
-    if ((start - run) % 2 != 0 || !MatchesAt(p + start, m_folded, m_trail)) return q + 1;
+    if ((start - run) % 2 != 0) return q + 1;
+    if (!Listed(line)) return LineEnd(line) + last;
     m_shown.push_back(static_cast<uint32_t>(line));
     return LineEnd(line) + last;  // the next line's first candidate
   };
