@@ -24,6 +24,8 @@ constexpr const char* kDoneNotShown =
 constexpr const char* kChangedOnDisk =
     "memory.datはメモリー帳を開いた後にほかで書き換えられています。\n"
     "何も変えずに一覧を読み直しました。もう一度操作してください。";
+constexpr const char* kHistoryCleared =
+    "\n読み直したため、元に戻す・やり直すための変更の記録は消去しました。";
 constexpr const char* kWriteFailed =
     "書き込みに失敗しました。\nmemory.datは変更前のままです。"
     "ディスクの空きや読み込み専用になっていないかを確かめてください。";
@@ -32,24 +34,42 @@ constexpr const char* kNothingToRedo = "やり直せる変更はありません�
 constexpr const char* kNothingSelected = "記録が選ばれていません。";
 constexpr char kCtrlZ = 0x1A;
 
-// For a byte as stored: the byte FindNoCase compares once the line is read back.
+constexpr bool IsLead(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// For a byte as stored: the byte it is once the line is read back, with an ASCII capital
+// folded to its small letter; and whether it starts a two-byte character.
 constexpr std::array<unsigned char, 256> MakeReadFold() {
   std::array<unsigned char, 256> fold{};
   for (int b = 0; b < 256; ++b) fold[b] = FoldNoCase(static_cast<unsigned char>(b - 3));
   return fold;
 }
 constexpr std::array<unsigned char, 256> kReadFold = MakeReadFold();
+constexpr std::array<bool, 256> MakeStoredLead() {
+  std::array<bool, 256> lead{};
+  for (int b = 0; b < 256; ++b) lead[b] = IsLead(static_cast<unsigned char>(b - 3));
+  return lead;
+}
+constexpr std::array<bool, 256> kStoredLead = MakeStoredLead();
 
-// Whether the stored bytes [p, p + n) hold `folded` (already folded) once read back.
-bool HoldsFolded(const unsigned char* p, size_t n, std::string_view folded) {
-  const size_t m = folded.size();
-  if (n < m) return false;
-  const unsigned char first = static_cast<unsigned char>(folded[0]);
-  for (size_t i = 0; i + m <= n; ++i) {
-    if (kReadFold[p[i]] != first) continue;
-    size_t k = 1;
-    while (k < m && kReadFold[p[i + k]] == static_cast<unsigned char>(folded[k])) ++k;
-    if (k == m) return true;
+// Whether `pattern` (a search text as folded by Fold) matches the stored bytes at `p`: a
+// single-byte character compares folded, a two-byte character byte for byte.
+bool MatchesAt(const unsigned char* p, std::string_view pattern, std::string_view trail) {
+  for (size_t k = 0; k < pattern.size(); ++k) {
+    const unsigned char b = trail[k] ? static_cast<unsigned char>(p[k] - 3) : kReadFold[p[k]];
+    if (b != static_cast<unsigned char>(pattern[k])) return false;
+  }
+  return true;
+}
+
+// Whether the stored bytes [p, p + n), one field of a record, hold `pattern` at the start of
+// one of their characters.
+bool HoldsFolded(const unsigned char* p, size_t n, std::string_view pattern,
+                 std::string_view trail) {
+  const size_t m = pattern.size();
+  for (size_t i = 0; i + m <= n; i += kStoredLead[p[i]] ? 2 : 1) {
+    if (MatchesAt(p + i, pattern, trail)) return true;
   }
   return false;
 }
@@ -216,24 +236,44 @@ std::string MemoryBook::Reply(size_t row) const {
 }
 
 void MemoryBook::SetFilter(const std::string& text) {
-  std::string folded(text.c_str());  // typed text ends at a NUL
-  for (char& c : folded) c = static_cast<char>(FoldNoCase(static_cast<unsigned char>(c)));
-  if (folded == m_folded) {
+  // Typed text ends at a NUL. Only a single-byte letter folds: the second byte of a two-byte
+  // character is a character's part, not a letter.
+  std::string folded(text.c_str());
+  std::string trail(folded.size(), '\0');
+  for (size_t i = 0; i < folded.size(); ++i) {
+    const auto c = static_cast<unsigned char>(folded[i]);
+    if (IsLead(c) && i + 1 < folded.size()) {
+      trail[++i] = 1;
+    } else {
+      folded[i] = static_cast<char>(FoldNoCase(c));
+    }
+  }
+  if (folded == m_folded && trail == m_trail) {
     m_filter = text;
     return;
   }
-  // Every record that holds the longer text holds the shorter one inside it too.
-  const bool narrowing = !m_folded.empty() && folded.find(m_folded) != std::string::npos;
+  // Every record that holds the longer text holds the shorter one inside it too, when the
+  // shorter one stands in it at a character's start.
+  bool narrowing = false;
+  for (size_t i = 0; !m_folded.empty() && i + m_folded.size() <= folded.size();
+       i += trail[i + 1 < trail.size() ? i + 1 : i] ? 2 : 1) {
+    if (folded.compare(i, m_folded.size(), m_folded) == 0 &&
+        trail.compare(i, m_trail.size(), m_trail) == 0) {
+      narrowing = true;
+      break;
+    }
+  }
   m_filter = text;
   m_folded = std::move(folded);
+  m_trail = std::move(trail);
   Refilter(narrowing);
 }
 
 bool MemoryBook::Matches(const Line& line) const {
   const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.data() + line.start);
-  if (line.separator == kNoSeparator) return HoldsFolded(p, line.text, m_folded);
-  return HoldsFolded(p, line.separator, m_folded) ||
-         HoldsFolded(p + line.separator + 3, line.text - line.separator - 3, m_folded);
+  if (line.separator == kNoSeparator) return HoldsFolded(p, line.text, m_folded, m_trail);
+  return HoldsFolded(p, line.separator, m_folded, m_trail) ||
+         HoldsFolded(p + line.separator + 3, line.text - line.separator - 3, m_folded, m_trail);
 }
 
 void MemoryBook::Refilter(bool narrowing) {
@@ -254,12 +294,14 @@ void MemoryBook::ScanAll() {
   const size_t m = m_folded.size();
   const auto* folded = reinterpret_cast<const unsigned char*>(m_folded.data());
   // The search looks for the filter's last byte (in Shift-JIS the trail bytes are rarer than
-  // the lead bytes), as stored: its fold shifted by 3, and for a letter the capital too,
-  // which differs from the small letter stored only in the bit 0x20.
+  // the lead bytes), as stored: its fold shifted by 3, and for a single-byte letter the
+  // capital too, which differs from the small letter stored only in the bit 0x20.
   const size_t last = m - 1;
   const unsigned char target = static_cast<unsigned char>(folded[last] + 3);
-  const unsigned char mask = folded[last] >= 'a' && folded[last] <= 'z' ? 0x20 : 0;
+  const unsigned char mask =
+      !m_trail[last] && folded[last] >= 'a' && folded[last] <= 'z' ? 0x20 : 0;
   m_shown.reserve(m_records.size());
+  const std::string_view pattern = m_folded, trail = m_trail;
   size_t line = 0;  // the line that holds the candidate's start
   // Checks the candidate whose last byte is at `q`; gives where to look next.
   auto check = [&](size_t q) -> size_t {
@@ -267,14 +309,18 @@ void MemoryBook::ScanAll() {
     while (line + 1 < m_lines.size() && m_lines[line + 1].start <= start) ++line;
     const Line& l = m_lines[line];
     const size_t off = start - l.start;
-    const bool inside =
-        l.separator == kNoSeparator
-            ? off + m <= l.text
-            : off + m <= l.separator || (off >= l.separator + 3 && off + m <= l.text);
-    if (!inside || !Listed(line)) return q + 1;
-    for (size_t k = 0; k + 1 < m; ++k) {
-      if (kReadFold[p[start + k]] != folded[k]) return q + 1;
-    }
+    const bool in_keyword = l.separator == kNoSeparator || off < l.separator;
+    const bool inside = in_keyword ? off + m <= std::min<size_t>(l.separator, l.text)
+                                   : off >= l.separator + 3 && off + m <= l.text;
+    if (!inside || !MatchesAt(p + start, pattern, trail)) return q + 1;
+    // A byte that cannot start a two-byte character ends a character, so the candidate
+    // starts one exactly when the bytes between the last such byte (or the field's start)
+    // and it pair up.
+    const size_t from = l.start + (in_keyword ? 0 : l.separator + 3);
+    size_t run = start;
+    while (run > from && kStoredLead[p[run - 1]]) --run;
+    if ((start - run) % 2 != 0) return q + 1;
+    if (!Listed(line)) return LineEnd(line) + last;
     m_shown.push_back(static_cast<uint32_t>(line));
     return LineEnd(line) + last;  // the next line's first candidate
   };
@@ -306,6 +352,9 @@ std::string MemoryBook::WhyNotStorable(const std::string& keyword, const std::st
 MemoryBook::Outcome MemoryBook::Edit(size_t row, const std::string& keyword,
                                      const std::string& reply) {
   if (row >= m_shown.size()) return {Result::kNothing, kNothingSelected};
+  // A record given back as it is shown stays as it is, even a line without "%+%" (shown as
+  // both keyword and reply) or one that would not pass the checks.
+  if (keyword == Keyword(row) && reply == Reply(row)) return {Result::kNothing, ""};
   std::string why = WhyNotStorable(keyword, reply);
   if (!why.empty()) return {Result::kNotStorable, why};
   const uint32_t line = m_shown[row];
@@ -413,8 +462,11 @@ MemoryBook::Outcome MemoryBook::Apply(const Change& change, bool forward) {
 }
 
 MemoryBook::Outcome MemoryBook::ChangedOnDisk() {
+  const bool had_history = !m_undo.empty() || !m_redo.empty();
   Open();
-  return {Result::kChangedOnDisk, kChangedOnDisk};
+  std::string message = kChangedOnDisk;
+  if (had_history) message += kHistoryCleared;
+  return {Result::kChangedOnDisk, message};
 }
 
 MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,

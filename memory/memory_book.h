@@ -50,8 +50,9 @@ class MemoryBook {
   std::string Keyword(size_t row) const;
   std::string Reply(size_t row) const;
 
-  // Shows the records whose keyword or reply holds `text`, ASCII letters folded as the
-  // reply search folds them; an empty text shows all.
+  // Shows the records whose keyword or reply holds `text` at the start of one of its
+  // characters (Shift-JIS walked from the field's start): single-byte ASCII letters match
+  // either case, a two-byte character only itself. An empty text shows all.
   void SetFilter(const std::string& text);
   const std::string& filter() const { return m_filter; }
 
@@ -122,7 +123,8 @@ class MemoryBook {
   LineList m_records;                             // the lines that are records, in file order
   LineList m_shown;                               // the records shown, newest first
   std::string m_filter;
-  std::string m_folded;               // the filter as FindNoCase compares it
+  std::string m_folded;  // the filter with its single-byte letters folded
+  std::string m_trail;   // for each byte of m_folded: 1 where it ends a two-byte character
   std::deque<Change> m_undo, m_redo;  // newest at the back
   std::vector<uint32_t> m_touched;    // lines the last write reported
   // The last rewrite read back the file it wrote, so the history still names its lines.

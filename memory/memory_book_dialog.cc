@@ -22,8 +22,18 @@ void BookEditDialog::DoDataExchange(ui::DataExchange& dx) {
   ui::DDX_Text(dx, IDC_BOOK_REPLY, m_strReply);
 }
 
+bool BookEditDialog::OnInitDialog() {
+  m_shownKeyword = m_strKeyword;
+  m_shownReply = m_strReply;
+  return ui::Dialog::OnInitDialog();
+}
+
 void BookEditDialog::OnOK() {
   if (!UpdateData(true)) return;
+  if (m_strKeyword == m_shownKeyword && m_strReply == m_shownReply) {
+    EndDialog(ui::IDOK);  // nothing to write
+    return;
+  }
   std::string why = MemoryBook::WhyNotStorable(m_strKeyword, m_strReply);
   if (!why.empty()) {
     backend().MessageBox(why);
@@ -114,6 +124,33 @@ void MemoryBookDialog::OnNotify(int id, ui::Notify code) {
   } else if (id == IDC_BOOK_LIST && code == ui::Notify::kListActivate) {
     OnEdit();
   }
+}
+
+bool MemoryBookDialog::OnKey(int id, ui::Key key) {
+  const bool in_book = id == IDC_BOOK_LIST || id == IDC_BOOK_SEARCH;
+  switch (key) {
+    case ui::Key::kReturn:
+      if (id != IDC_BOOK_SEARCH || m_book.ShownCount() != 1) return false;
+      if (Window()) Window()->SetListSelection(IDC_BOOK_LIST, {0});
+      OnEdit();
+      return true;
+    case ui::Key::kDelete:
+      if (id != IDC_BOOK_LIST) return false;
+      OnDelete();
+      return true;
+    case ui::Key::kCtrlZ:
+      if (!in_book) return false;
+      OnUndo();
+      return true;
+    case ui::Key::kCtrlY:
+      if (!in_book) return false;
+      OnRedo();
+      return true;
+    case ui::Key::kCtrlF:
+      GotoDlgCtrl(IDC_BOOK_SEARCH);
+      return true;
+  }
+  return false;
 }
 
 std::vector<size_t> MemoryBookDialog::Selection() const {

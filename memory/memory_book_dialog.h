@@ -20,10 +20,14 @@ class BookEditDialog : public ui::Dialog {
   std::string m_strReply;    // edit IDC_BOOK_REPLY
 
  protected:
+  bool OnInitDialog() override;
   void DoDataExchange(ui::DataExchange& dx) override;
   // A record that would not read back as written is refused with the reason; the dialog
-  // stays open with what was typed.
+  // stays open with what was typed. A record left as it was shown is not checked.
   void OnOK() override;
+
+ private:
+  std::string m_shownKeyword, m_shownReply;  // as the dialog opened
 };
 
 class MemoryBookDialog : public ui::Dialog {
@@ -41,6 +45,9 @@ class MemoryBookDialog : public ui::Dialog {
   void OnOK() override;  // nothing: the book has no OK, and Enter presses 編集
   bool OnCommand(int id) override;
   void OnNotify(int id, ui::Notify code) override;
+  // Enter in the search field edits the one row shown; Delete in the list deletes; Ctrl+Z
+  // and Ctrl+Y in the list or the search field undo and redo; Ctrl+F goes to the search.
+  bool OnKey(int id, ui::Key key) override;
 
  private:
   class Rows;  // the list's model: the book's shown records

@@ -298,12 +298,35 @@ TEST_F(MemoryBookTest, EditKeepsTheLinesOwnLineBreak) {
   }
 }
 
-// The search over the whole file (16 bytes at a time) and the narrowing over the rows shown
-// against FindNoCase on each record as the reply search reads it.
-TEST_F(MemoryBookTest, SearchFindsWhatFindNoCaseFindsInKeywordOrReply) {
-  const std::vector<std::string> pieces = {"a", "A",  "b",  "%",  "+", "%+%", ",",
-                                           "/", "あ", "ア", "ヂ", "z", "Z",   std::string(1, '\0'),
-                                           "1"};
+// Whether `field` holds `text` at one of its characters' starts, single-byte letters in
+// either case: the search written plainly, a character at a time.
+bool HoldsWholeCharacters(const std::string& field, const std::string& text) {
+  auto lead = [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+  };
+  for (size_t i = 0; i + text.size() <= field.size(); i += lead(field[i]) ? 2 : 1) {
+    size_t k = 0;
+    while (k < text.size()) {
+      const size_t n = lead(text[k]) && k + 1 < text.size() ? 2 : 1;
+      const bool same = n == 2 ? field.compare(i + k, 2, text, k, 2) == 0
+                               : FoldNoCase(static_cast<unsigned char>(field[i + k])) ==
+                                     FoldNoCase(static_cast<unsigned char>(text[k]));
+      if (!same) break;
+      k += n;
+    }
+    if (k >= text.size()) return true;
+  }
+  return false;
+}
+
+// The search over the whole file (16 bytes at a time; メ, も, 亜 and ａ end in a byte that can
+// also start a two-byte character) and the narrowing over the rows shown
+// against that plain search on each record as the reply search reads it.
+TEST_F(MemoryBookTest, SearchFindsWholeCharactersInKeywordOrReply) {
+  const std::vector<std::string> pieces = {"a", "A",  "b",  "%",  "+",  "%+%", ",",
+                                           "/", "あ", "ア", "ヂ", "z",  "Z",   std::string(1, '\0'),
+                                           "1", "ウ", "テ", "メ", "も", "亜",  "ａ"};
   std::mt19937 rng(7);
   std::string file;
   for (int i = 0; i < 3000; ++i) {
@@ -326,8 +349,9 @@ TEST_F(MemoryBookTest, SearchFindsWhatFindNoCaseFindsInKeywordOrReply) {
     if (!stored.empty()) records.emplace_back(number, stored);
   }
   ASSERT_EQ(book.RecordCount(), records.size());
-  const std::vector<std::string> filters = {"a",  "aB", "ab%", "A%+%b", "ア", "ヂ", "%",
-                                            "ZZ", "z",  "za",  "/",     "1a", "",   "+a"};
+  const std::vector<std::string> filters = {"a", "aB", "ab%", "A%+%b", "ア",  "ヂ",
+                                            "%", "ZZ", "z",   "za",    "/",   "1a",
+                                            "",  "+a", "A",   "ヂア",  "アa", "aア"};
   for (const std::string& filter : filters) {
     book.SetFilter(filter);
     std::vector<size_t> expected, shown;
@@ -335,14 +359,143 @@ TEST_F(MemoryBookTest, SearchFindsWhatFindNoCaseFindsInKeywordOrReply) {
       std::string keyword = it->second, reply = it->second;
       SplitRecord(keyword, RecordKeyword);
       SplitRecord(reply, RecordReply);
-      if (filter.empty() || FindNoCase(keyword.c_str(), filter.c_str()) ||
-          FindNoCase(reply.c_str(), filter.c_str())) {
+      if (filter.empty() || HoldsWholeCharacters(keyword, filter) ||
+          HoldsWholeCharacters(reply, filter)) {
         expected.push_back(it->first);
       }
     }
     for (size_t row = 0; row < book.ShownCount(); ++row) shown.push_back(book.LineNumber(row));
     EXPECT_EQ(shown, expected) << filter;
   }
+}
+
+// The second byte of ア (0x83 0x41) is "A", of ヂ (0x83 0x61) "a", of ウ (0x83 0x45) "E" and of
+// テ (0x83 0x65) "e": none of them is a letter to the search. What it lists is what 削除 removes.
+TEST_F(MemoryBookTest, SearchMatchesWholeCharactersOnlyAndDeleteTakesOnlyThose) {
+  const std::string file = Stored({"ア%+%一", "ヂ%+%二", "ウ%+%三", "xABC%+%四", "テ%+%五"});
+  const struct {
+    std::string typed;
+    Strings lines;      // listed, newest first
+    std::string after;  // memory.dat after every listed record is deleted
+  } cases[] = {
+      {"A", {"4"}, Stored({"ア%+%一", "ヂ%+%二", "ウ%+%三", "テ%+%五"})},
+      {"a", {"4"}, Stored({"ア%+%一", "ヂ%+%二", "ウ%+%三", "テ%+%五"})},
+      {"テ", {"5"}, Stored({"ア%+%一", "ヂ%+%二", "ウ%+%三", "xABC%+%四"})},
+      {"ヂ", {"2"}, Stored({"ア%+%一", "ウ%+%三", "xABC%+%四", "テ%+%五"})},
+      {"abc", {"4"}, Stored({"ア%+%一", "ヂ%+%二", "ウ%+%三", "テ%+%五"})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    WriteFile("memory.dat", file);
+    backend = ScriptedBackend();
+    backend.Answer(true);
+    std::vector<size_t> all(c.lines.size());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+    RunBook({Type(IDC_BOOK_SEARCH, c.typed), Select(IDC_BOOK_LIST, all), Press(IDC_BOOK_DELETE)});
+    Strings lines;
+    for (const std::string& row : Rows(1)) lines.push_back(row.substr(0, row.find('|')));
+    EXPECT_EQ(lines, c.lines);
+    EXPECT_EQ(ReadFile("memory.dat"), c.after);
+  }
+}
+
+// A character the field refuses leaves the search on the text the field shows: a select-all
+// delete then takes only what that text lists.
+TEST_F(MemoryBookTest, RefusedCharacterLeavesTheSearchOnTheShownText) {
+  backend.Answer(true);
+  RunBook({Type(IDC_BOOK_SEARCH, "ch"), TypeUtf8(IDC_BOOK_SEARCH, "ch\xED\x95\x9Cy"),
+           Select(IDC_BOOK_LIST, {0}), Press(IDC_BOOK_DELETE)});
+  EXPECT_EQ(backend.refused(), Strings{"\xED\x95\x9C"});
+  EXPECT_EQ(Book().states.at(2).text.at(IDC_BOOK_SEARCH), "ch");
+  EXPECT_EQ(Rows(2), Strings{"5|cherry|small APPLE"});
+  EXPECT_EQ(Count(2), "1 件 / 6 件");
+  EXPECT_EQ(ReadFile("memory.dat"), WithoutLines(kFile, {5}));
+}
+
+// OK on an edit left as it opened writes nothing and leaves nothing to undo, even for a line
+// without "%+%" (shown as keyword and reply) too long to be stored as keyword%+%reply.
+TEST_F(MemoryBookTest, UntouchedEditWritesNothing) {
+  const std::string long_plain(200, 'q');
+  const std::string file = Stored({"plain line", long_plain, "k%+%r"});
+  WriteFile("memory.dat", file);
+  RunBook({Select(IDC_BOOK_LIST, {2}), Press(IDC_BOOK_EDIT), Select(IDC_BOOK_LIST, {1}),
+           Press(IDC_BOOK_EDIT), Select(IDC_BOOK_LIST, {0}), Press(IDC_BOOK_EDIT),
+           Press(IDC_BOOK_UNDO), Select(IDC_BOOK_LIST, {2}), Press(IDC_BOOK_EDIT)},
+          {{Press(ui::IDOK)},
+           {Press(ui::IDOK)},
+           {Type(IDC_BOOK_REPLY, "r"), Press(ui::IDOK)},
+           {Type(IDC_BOOK_REPLY, "new"), Press(ui::IDOK)}});
+  const DialogRecord& plain = backend.dialogs().at(1);
+  EXPECT_EQ(plain.states.at(0).text.at(IDC_BOOK_KEYWORD), "plain line");
+  EXPECT_EQ(plain.states.at(0).text.at(IDC_BOOK_REPLY), "plain line");
+  // Only the last edit changed something.
+  EXPECT_EQ(backend.boxes(), Strings{"元に戻せる変更はありません。"});
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"plain line%+%new", long_plain, "k%+%r"}));
+}
+
+TEST_F(MemoryBookTest, KeysEditDeleteUndoAndFind) {
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+    std::vector<std::vector<Step>> edits;
+    std::string after;
+    int focus;  // at the end
+  } cases[] = {
+      {"Tab into the list, Enter edits its first row",
+       {Tab(IDC_BOOK_LIST), Key(ui::Key::kReturn)},
+       {{Type(IDC_BOOK_REPLY, "!"), Press(ui::IDOK)}},
+       kComment +
+           Stored(
+               {"Apple%+%red fruit", "banana%+%yellow", "りんご%+%赤い", "cherry%+%small APPLE"}) +
+           "\r\n" + Stored({"no separator"}) + Unterminated("ect.%+%!"),
+       IDC_BOOK_LIST},
+      {"Enter in the search field with one row shown edits it",
+       {Type(IDC_BOOK_SEARCH, "りんご"), Key(ui::Key::kReturn)},
+       {{Type(IDC_BOOK_REPLY, "!"), Press(ui::IDOK)}},
+       kComment +
+           Stored({"Apple%+%red fruit", "banana%+%yellow", "りんご%+%!", "cherry%+%small APPLE"}) +
+           "\r\n" + Stored({"no separator"}) + "hfw1",
+       IDC_BOOK_SEARCH},
+      {"Delete in the list asks, then deletes; Ctrl+Z, Ctrl+Y in the search field",
+       {Select(IDC_BOOK_LIST, {2, 3}), Key(ui::Key::kDelete), Type(IDC_BOOK_SEARCH, "a"),
+        Key(ui::Key::kCtrlZ), Key(ui::Key::kCtrlY)},
+       {},
+       WithoutLines(kFile, {5, 4}),
+       IDC_BOOK_SEARCH},
+      {"Ctrl+Z in the list undoes; Ctrl+F goes to the search field",
+       {Select(IDC_BOOK_LIST, {0}), Key(ui::Key::kDelete), Tab(IDC_BOOK_LIST), Key(ui::Key::kCtrlZ),
+        Key(ui::Key::kCtrlF)},
+       {},
+       kFile,
+       IDC_BOOK_SEARCH},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile("memory.dat", kFile);
+    backend = ScriptedBackend();
+    backend.Answer(true);
+    RunBook(c.steps, c.edits);
+    EXPECT_EQ(ReadFile("memory.dat"), c.after);
+    EXPECT_EQ(backend.boxes(), Strings{});
+    EXPECT_EQ(backend.errors(), Strings{});
+    EXPECT_EQ(backend.scripts_left(), 0u);
+    EXPECT_EQ(Book().states.at(c.steps.size()).focus, c.focus);
+  }
+  // Deleting asked first.
+  EXPECT_EQ(backend.questions(), Strings{"選んだ 1 件の記録を削除します。よろしいですか？"});
+}
+
+TEST_F(MemoryBookTest, RefusedChangeSaysTheUndoHistoryWasCleared) {
+  const std::string elsewhere = kFile + "\r\n" + Stored({"new%+%from elsewhere"});
+  backend.Answer(true);
+  RunBook({Select(IDC_BOOK_LIST, {0}), Press(IDC_BOOK_DELETE),
+           Call([&] { WriteFile("memory.dat", elsewhere); }), Press(IDC_BOOK_UNDO),
+           Press(IDC_BOOK_UNDO)});
+  EXPECT_EQ(backend.boxes(),
+            (Strings{kChangedOnDisk +
+                         "\n読み直したため、元に戻す・やり直すための変更の記録は消去しました。",
+                     "元に戻せる変更はありません。"}));
+  EXPECT_EQ(ReadFile("memory.dat"), elsewhere);
 }
 
 }  // namespace

@@ -21,6 +21,9 @@ Step Select(int list_id, std::vector<size_t> rows) {
 Step DoubleClick(int list_id, size_t row) {
   return Step{Step::kDoubleClick, list_id, {}, {}, {row}};
 }
+Step Tab(int id) { return Step{Step::kTab, id, {}, {}}; }
+Step Key(ui::Key key) { return Step{Step::kKey, 0, {}, {}, {}, key}; }
+Step TypeUtf8(int id, std::string utf8) { return Step{Step::kTypeUtf8, id, std::move(utf8), {}}; }
 
 class ScriptedWindow : public ui::DialogWindow {
  public:
@@ -107,9 +110,12 @@ class ScriptedWindow : public ui::DialogWindow {
     if (!IsList(id)) return;
     m_models[id] = model;
     m_state.selection[id].clear();
+    m_current.erase(id);
   }
   void ListChanged(int id) override {
-    if (IsList(id)) m_state.selection[id].clear();
+    if (!IsList(id)) return;
+    m_state.selection[id].clear();
+    m_current.erase(id);
   }
   std::vector<size_t> GetListSelection(int id) const override {
     auto it = m_state.selection.find(id);
@@ -123,6 +129,7 @@ class ScriptedWindow : public ui::DialogWindow {
       if (row < RowCount(id)) selection.push_back(row);
     std::sort(selection.begin(), selection.end());
     selection.erase(std::unique(selection.begin(), selection.end()), selection.end());
+    if (!selection.empty()) m_current[id] = selection.front();
   }
 
  private:
@@ -141,6 +148,10 @@ class ScriptedWindow : public ui::DialogWindow {
         m_dialog.HandleSysCommand(step.id);
       return;
     }
+    if (step.kind == Step::kKey) {
+      PressKey(step.key);
+      return;
+    }
     if (step.kind == Step::kClose) {  // the close box needs no control of the template
       m_dialog.HandleCommand(ui::IDCANCEL);
       return;
@@ -155,9 +166,19 @@ class ScriptedWindow : public ui::DialogWindow {
       return;
     }
     switch (step.kind) {
+      case Step::kTypeUtf8:
       case Step::kType: {
         m_focus = step.id;  // typing needs the focus, as clicking into the field gives it
         std::string text = step.text;
+        if (step.kind == Step::kTypeUtf8) {
+          core::CodecResult sjis = core::Utf8ToSjis(step.text);
+          if (!sjis.ok) {
+            m_backend.m_refused.push_back(sjis.error_char);
+            m_backend.m_events.push_back("refused:" + sjis.error_char);
+            break;
+          }
+          text = sjis.text;
+        }
         auto limit = m_limits.find(step.id);
         if (limit != m_limits.end())
           text = std::string(core::CutToBytes(text, static_cast<size_t>(limit->second)));
@@ -194,10 +215,35 @@ class ScriptedWindow : public ui::DialogWindow {
         m_focus = step.id;  // a click leaves the focus on the button, unless the dialog moves it
         m_dialog.HandleCommand(step.id);
         break;
+      case Step::kTab:
+        m_focus = step.id;
+        if (c->kind == ControlKind::kList && GetListSelection(step.id).empty() &&
+            RowCount(step.id) > 0) {
+          auto current = m_current.find(step.id);
+          SetListSelection(step.id, {current == m_current.end() ? 0 : current->second});
+          m_dialog.HandleNotify(step.id, ui::Notify::kListSelectionChange);
+        }
+        break;
       case Step::kCall:
       case Step::kSysCommand:
+      case Step::kKey:
         break;
     }
+  }
+
+  void PressKey(ui::Key key) {
+    if (m_dialog.HandleKey(m_focus, key) || key != ui::Key::kReturn) return;
+    const ui::ControlTemplate* focus = m_dialog.Template().Find(m_focus);
+    auto current = m_current.find(m_focus);
+    if (focus && focus->kind == ControlKind::kList && current != m_current.end() &&
+        current->second < RowCount(m_focus)) {
+      m_dialog.HandleNotify(m_focus, ui::Notify::kListActivate);
+      return;
+    }
+    int button = ui::IDOK;
+    for (const ui::ControlTemplate& c : m_dialog.Template().controls)
+      if (c.kind == ControlKind::kDefPushButton) button = c.id;
+    m_dialog.HandleCommand(button);
   }
 
   bool IsList(int id) const {
@@ -264,6 +310,7 @@ class ScriptedWindow : public ui::DialogWindow {
   ControlState m_state;
   std::map<int, int> m_limits;
   std::map<int, const ui::ListModel*> m_models;
+  std::map<int, size_t> m_current;  // lists: the current row, when there is one
   int m_focus = 0;
   size_t m_index = 0;  // this dialog's record
   bool m_ended = false;

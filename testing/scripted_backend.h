@@ -20,12 +20,25 @@
 namespace testing_support {
 
 struct Step {
-  enum Kind { kType, kChoose, kPress, kClose, kCall, kSysCommand, kSelect, kDoubleClick };
+  enum Kind {
+    kType,
+    kChoose,
+    kPress,
+    kClose,
+    kCall,
+    kSysCommand,
+    kSelect,
+    kDoubleClick,
+    kTab,
+    kKey,
+    kTypeUtf8
+  };
   Kind kind;
   int id = 0;
   std::string text;
   std::function<void()> call;
   std::vector<size_t> rows = {};
+  ui::Key key = ui::Key::kReturn;
 };
 // Replaces the control's text, as typed (byte limit kept); an edit tells its dialog.
 Step Type(int id, std::string text);
@@ -36,6 +49,17 @@ Step SysCommand(int id);             // chooses an entry the dialog added to its
 Step Call(std::function<void()> f);  // runs test code between two steps (files change meanwhile)
 Step Select(int list_id, std::vector<size_t> rows);  // selects exactly these rows of a list
 Step DoubleClick(int list_id, size_t row);           // selects the row and activates it
+// Moves the focus to a control with the keyboard; a list with no row selected selects its
+// current row (the first when it has none), as DialogWindow says.
+Step Tab(int id);
+// Presses a key on the control with the focus: the dialog takes it first (Dialog::HandleKey);
+// if not, Enter activates a list's current row or presses the default button (IDOK when
+// there is none), and the other keys do nothing.
+Step Key(ui::Key key);
+// Types UTF-8 text into an edit as a window would: a text with a character code page 932
+// cannot hold is refused whole (the field keeps its text, the dialog hears nothing, and
+// refused() names the character); other text is typed as Type does.
+Step TypeUtf8(int id, std::string utf8);
 
 // The state of a dialog's controls at one moment.
 struct ControlState {
@@ -79,6 +103,8 @@ class ScriptedBackend : public ui::Backend {
   const std::vector<std::string>& boxes() const { return m_boxes; }
   const std::vector<std::string>& questions() const { return m_questions; }
   const std::vector<std::string>& shell_targets() const { return m_shell; }
+  // The characters (UTF-8) that TypeUtf8 steps were refused for.
+  const std::vector<std::string>& refused() const { return m_refused; }
   const std::vector<DialogRecord>& dialogs() const { return m_dialogs; }
   // Every box, question, dialog opening and end, in order: "box:TEXT", "confirm:TEXT=1",
   // "open:133", "end:133=1".
@@ -98,7 +124,7 @@ class ScriptedBackend : public ui::Backend {
   };
   std::vector<Script> m_scripts;  // front is next
   std::deque<bool> m_answers;     // front is next
-  std::vector<std::string> m_boxes, m_questions, m_shell, m_events, m_errors;
+  std::vector<std::string> m_boxes, m_questions, m_shell, m_events, m_errors, m_refused;
   std::vector<DialogRecord> m_dialogs;
   bool m_shellFails = false;
 };

@@ -23,6 +23,16 @@ enum class Notify {
   kListActivate,         // the user double-clicked a list row or pressed Enter on it
 };
 
+// A key pressed on a control, offered to its dialog (Dialog::HandleKey) before the control
+// takes it. A backend maps its own keys to these.
+enum class Key {
+  kReturn,  // Enter, without modifiers
+  kDelete,  // Delete, without modifiers
+  kCtrlF,
+  kCtrlY,
+  kCtrlZ,
+};
+
 // One open modal window, made by a backend for a Dialog. Control texts are Shift-JIS bytes.
 class DialogWindow {
  public:
@@ -50,6 +60,8 @@ class DialogWindow {
   }
 
   // List controls. The model is borrowed and must outlive the window; null shows nothing.
+  // A list the user moves the focus into with the keyboard while none of its rows is
+  // selected selects its current row (the first when it has none), so Enter acts on it.
   virtual void SetListModel(int id, const ListModel* model) {
     (void)id;
     (void)model;

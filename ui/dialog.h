@@ -53,6 +53,9 @@ class Dialog {
   void HandleSysCommand(int id) { OnSysCommand(id); }
   // Called by the backend when control `id` sends `code`.
   void HandleNotify(int id, Notify code) { OnNotify(id, code); }
+  // Called by the backend for `key` pressed while control `id` has the focus, before the
+  // control or the window acts on it; true when the dialog took the key.
+  bool HandleKey(int id, Key key) { return OnKey(id, key); }
 
  protected:
   // Default: loads the fields into the controls; true gives the focus to the first tab stop.
@@ -66,6 +69,12 @@ class Dialog {
   virtual bool OnCommand(int id);
   // System-menu entries the dialog added itself.
   virtual void OnSysCommand(int id) { (void)id; }
+  // Keys of the controls; by default none is taken.
+  virtual bool OnKey(int id, Key key) {
+    (void)id;
+    (void)key;
+    return false;
+  }
   // Notifications of the controls; by default none is looked at.
   virtual void OnNotify(int id, Notify code) {
     (void)id;

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QInputMethodEvent>
@@ -388,6 +389,19 @@ TEST(QtBackend, ControlCharactersAreNotPassedOnFromALine) {
   EXPECT_EQ(dialog.m_name, "ab\tcd");
 }
 
+// Puts text into a field past the refusal of typed text, as text that got there some other
+// way than typing: the commands still check it.
+void PutPastTheRefusal(QWidget* field, const QString& text) {
+  if (auto* line = qobject_cast<QLineEdit*>(field)) {
+    const QValidator* validator = line->validator();
+    line->setValidator(nullptr);
+    line->setText(text);
+    line->setValidator(validator);
+  } else {
+    static_cast<QPlainTextEdit*>(field)->setPlainText(text);
+  }
+}
+
 TEST(QtBackend, UnencodableCharacterIsNamedAndKept) {
   struct Case {
     const char* what;
@@ -413,7 +427,7 @@ TEST(QtBackend, UnencodableCharacterIsNamedAndKept) {
     TestDialog dialog;
     RunWith(dialog, [&](QDialog* w) {
       QWidget* field = w->findChild<QWidget*>(QString::number(c.field));
-      Type(field, Q(u8"あ😀い"));
+      PutPastTheRefusal(field, Q(u8"あ😀い"));
       w->findChild<QWidget*>(QString::number(c.field == kName ? kNotes : kName))->setFocus();
       c.command(w);
       ASSERT_EQ(boxes.boxes().size(), 1u);
@@ -463,7 +477,7 @@ TEST(QtBackend, OnlyTheTextsACommandReadsAreChecked) {
   BoxRecorder boxes;
   NameOnlyDialog dialog;
   RunWith(dialog, [](QDialog* w) {
-    Type(Find<QPlainTextEdit>(w, kNotes), Q(u8"café"));
+    PutPastTheRefusal(Find<QPlainTextEdit>(w, kNotes), Q(u8"café"));
     Type(Find<QLineEdit>(w, kName), Q(u8"あ"));
     Find<QPushButton>(w, IDOK)->click();
   });
@@ -982,6 +996,112 @@ TEST(QtBackend, ListShowsAMillionRowsAndReportsWhatTheUserDoes) {
             (std::vector<N>(2, {IDC_BOOK_LIST, Notify::kListActivate})));
 }
 
+// A dialog that takes Delete in the list and Ctrl+Z, Ctrl+F anywhere, and hears every key
+// it is offered.
+class KeyDialog : public ListDialog {
+ public:
+  std::vector<std::pair<int, Key>> m_keys;
+
+ protected:
+  bool OnKey(int id, Key key) override {
+    m_keys.emplace_back(id, key);
+    if (key == Key::kCtrlF) GotoDlgCtrl(IDC_BOOK_SEARCH);
+    return (id == IDC_BOOK_LIST && key == Key::kDelete) || key == Key::kCtrlZ || key == Key::kCtrlF;
+  }
+};
+
+TEST(QtBackend, KeysReachTheDialogBeforeTheControlAndTabSelectsAListRow) {
+  KeyDialog dialog;
+  dialog.m_rows.count = 3;
+  std::vector<size_t> after_tab;
+  RunWith(dialog, [&](QDialog* w) {
+    auto* search = Find<QLineEdit>(w, IDC_BOOK_SEARCH);
+    auto* view = Find<QTableView>(w, IDC_BOOK_LIST);
+    EXPECT_EQ(QApplication::focusWidget(), search);
+    Type(search, QStringLiteral("ab"));
+    QTest::keyClick(search, Qt::Key_Z, Qt::ControlModifier);  // taken: the field keeps "ab"
+    EXPECT_EQ(search->text(), QStringLiteral("ab"));
+    QTest::keyClick(search, Qt::Key_Y, Qt::ControlModifier);  // not taken
+    QTest::keyClick(search, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    after_tab = dialog.Window()->GetListSelection(IDC_BOOK_LIST);
+    QTest::keyClick(view, Qt::Key_Return);  // not taken: the row is activated
+    QTest::keyClick(view, Qt::Key_Delete);
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), search);
+    dialog.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(after_tab, std::vector<size_t>{0});
+  using K = std::pair<int, Key>;
+  EXPECT_EQ(dialog.m_keys, (std::vector<K>{{IDC_BOOK_SEARCH, Key::kCtrlZ},
+                                           {IDC_BOOK_SEARCH, Key::kCtrlY},
+                                           {IDC_BOOK_LIST, Key::kReturn},
+                                           {IDC_BOOK_LIST, Key::kDelete},
+                                           {IDC_BOOK_LIST, Key::kCtrlF}}));
+  EXPECT_EQ(dialog.m_notes.back(), (std::pair<int, Notify>{IDC_BOOK_LIST, Notify::kListActivate}));
+}
+
+// Typed, pasted, dropped or composed text with a character code page 932 cannot hold is
+// refused where it comes in, in every editable field: the field keeps its text and the user
+// hears which character it was.
+TEST(QtBackend, FieldsRefuseUnencodableCharactersAsTheyComeIn) {
+  struct Way {
+    const char* what;
+    QString bad;  // typed, a key is one character; pasted or composed, a whole text
+    std::function<void(QWidget*, const QString&)> put;
+    std::string message = kEmojiMessage;
+  };
+  auto paste = [](QWidget* field, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+  };
+  const std::vector<Way> ways = {
+      {"typed", Q(u8"😀"), [](QWidget* field, const QString& text) { Type(field, text); }},
+      {"pasted", Q(u8"x😀y"), paste},
+      // U+FFFD would be dropped as well: it never comes in from the user.
+      {"pasted U+FFFD", Q(u8"x\uFFFDy"), paste,
+       reinterpret_cast<const char*>(
+           u8"「\uFFFD」はこのプログラムでは使えない文字です。別の文字にしてください。")},
+      {"composed", Q(u8"x😀y"),
+       [](QWidget* field, const QString& text) {
+         QInputMethodEvent compose(text, {});
+         QApplication::sendEvent(field, &compose);
+         QInputMethodEvent commit;
+         commit.setCommitString(text);
+         QApplication::sendEvent(field, &commit);
+       }},
+  };
+  const std::vector<int> fields = {kName, kNotes, kPlain};
+  for (const Way& way : ways) {
+    for (int id : fields) {
+      SCOPED_TRACE(std::string(way.what) + " into " + std::to_string(id));
+      BoxRecorder boxes;
+      TestDialog dialog;
+      QString text_after;
+      RunWith(dialog, [&](QDialog* w) {
+        QWidget* field = w->findChild<QWidget*>(QString::number(id));
+        field->setFocus();
+        Type(field, Q(u8"あい"));
+        way.put(field, way.bad);
+        QApplication::processEvents();
+        ASSERT_EQ(boxes.boxes(), std::vector<std::string>{way.message});
+        way.put(field, Q(u8"う"));  // what code page 932 holds goes in the same way
+        auto* line = qobject_cast<QLineEdit*>(field);
+        text_after = line ? line->text() : static_cast<QPlainTextEdit*>(field)->toPlainText();
+        Find<QPushButton>(w, IDOK)->click();
+      });
+      EXPECT_EQ(text_after, Q(u8"あいう"));
+      EXPECT_EQ(dialog.m_okRuns, 1);
+      if (id == kName) {
+        EXPECT_EQ(dialog.m_name, S(u8"あいう"));
+      }
+      if (id == kNotes) {
+        EXPECT_EQ(dialog.m_notes, S(u8"あいう"));
+      }
+    }
+  }
+}
+
 TEST(QtBackend, ConfirmAsksOkOrCancel) {
   std::vector<std::string> asked;
   test_support::Backend().SetConfirmHook([&](const std::string& text) {
@@ -991,7 +1111,8 @@ TEST(QtBackend, ConfirmAsksOkOrCancel) {
   EXPECT_TRUE(test_support::Backend().Confirm(S(u8"消しますか？")));
   EXPECT_FALSE(test_support::Backend().Confirm("2"));
   test_support::Backend().SetConfirmHook(nullptr);
-  EXPECT_EQ(asked, (std::vector<std::string>{reinterpret_cast<const char*>(u8"消しますか？"), "2"}));
+  EXPECT_EQ(asked,
+            (std::vector<std::string>{reinterpret_cast<const char*>(u8"消しますか？"), "2"}));
 }
 
 }  // namespace

@@ -14,14 +14,17 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTextCursor>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 #include "ui/list_model.h"
 #include "ui/qt/qt_backend.h"
@@ -67,6 +70,50 @@ class ListItemModel : public QAbstractTableModel {
 
  private:
   const ListModel* m_model = nullptr;
+};
+
+// A multi-line edit that refuses typed, pasted, dropped or composed text holding a character
+// code page 932 cannot hold: the text stays as it was and `on_refused` hears the character
+// once the event is done. Text the program sets is not checked.
+class SjisPlainTextEdit : public QPlainTextEdit {
+ public:
+  SjisPlainTextEdit(QWidget* parent, std::function<void(const QString&)> on_refused)
+      : QPlainTextEdit(parent), m_onRefused(std::move(on_refused)) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (Refused(event->text())) {
+      event->accept();
+      return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+  }
+  void inputMethodEvent(QInputMethodEvent* event) override {
+    if (Refused(event->commitString())) {
+      // The composition ends; nothing of it is put in.
+      QInputMethodEvent without(event->preeditString(), event->attributes());
+      without.setCommitString(QString());
+      QPlainTextEdit::inputMethodEvent(&without);
+      return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+  }
+  void insertFromMimeData(const QMimeData* source) override {
+    if (source && source->hasText() && Refused(source->text())) return;
+    QPlainTextEdit::insertFromMimeData(source);
+  }
+
+ private:
+  bool Refused(const QString& text) {
+    const Unencodable bad = FindRefusedInput(text);
+    if (bad.index < 0) return false;
+    if (m_onRefused) {
+      QTimer::singleShot(0, this, [this, c = bad.character] { m_onRefused(c); });
+    }
+    return true;
+  }
+
+  std::function<void(const QString&)> m_onRefused;
 };
 
 // The Qt window itself. It never closes on its own: Esc, the close box and Enter become
@@ -117,6 +164,15 @@ class DialogWidget : public QDialog {
       // Tab into a radio group lands on its checked button, as on Windows.
       auto* radio = qobject_cast<QRadioButton*>(watched);
       auto reason = static_cast<QFocusEvent*>(event)->reason();
+      // A list reached with the keyboard while none of its rows is selected selects its
+      // current row (the first when it has none), so Enter acts on it.
+      if (auto* view = qobject_cast<QAbstractItemView*>(watched)) {
+        if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::PopupFocusReason) {
+          SelectCurrentRow(view);
+        }
+        return false;
+      }
       if (radio && radio->group() && !radio->isChecked() &&
           (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
         QAbstractButton* checked = radio->group()->checkedButton();
@@ -130,6 +186,15 @@ class DialogWidget : public QDialog {
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    // The dialog may take a key before the control does.
+    if (auto* control = qobject_cast<QWidget*>(watched);
+        control && control->parentWidget() == m_window.m_client) {
+      Key mapped;
+      if (ToDialogKey(key->key(), mods, &mapped) && !control->objectName().isEmpty() &&
+          m_window.SendKey(control->objectName().toInt(), mapped)) {
+        return true;
+      }
+    }
     // Enter on a list row activates it, as a double-click does.
     if (auto* view = qobject_cast<QAbstractItemView*>(watched)) {
       if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && mods == 0 &&
@@ -185,6 +250,44 @@ class DialogWidget : public QDialog {
   }
 
  private:
+  static bool ToDialogKey(int key, Qt::KeyboardModifiers mods, Key* out) {
+    if (mods == Qt::NoModifier) {
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        *out = Key::kReturn;
+      } else if (key == Qt::Key_Delete) {
+        *out = Key::kDelete;
+      } else {
+        return false;
+      }
+      return true;
+    }
+    if (mods != Qt::ControlModifier) return false;
+    switch (key) {
+      case Qt::Key_F:
+        *out = Key::kCtrlF;
+        return true;
+      case Qt::Key_Y:
+        *out = Key::kCtrlY;
+        return true;
+      case Qt::Key_Z:
+        *out = Key::kCtrlZ;
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  static void SelectCurrentRow(QAbstractItemView* view) {
+    QAbstractItemModel* model = view->model();
+    QItemSelectionModel* selection = view->selectionModel();
+    if (!model || !selection || selection->hasSelection() || model->rowCount() == 0) return;
+    const int row = view->currentIndex().isValid() ? view->currentIndex().row() : 0;
+    const QModelIndex current = model->index(row, 0);
+    selection->setCurrentIndex(current,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(current);
+  }
+
   QtDialogWindow& m_window;
 };
 
@@ -390,7 +493,7 @@ QWidget* QtDialogWindow::MakeControl(Control& c, QWidget* client,
     case ControlKind::kEdit: {
       const uint32_t s = ct.style;
       if (s & kMultiline) {
-        auto* edit = new QPlainTextEdit(client);
+        auto* edit = new SjisPlainTextEdit(client, [this](const QString& c) { Refuse(c); });
         edit->setFrameShape((s & (kBorder | kSunken)) ? QFrame::StyledPanel : QFrame::NoFrame);
         edit->setReadOnly(s & kReadOnly);
         edit->setTabChangesFocus(true);
@@ -421,6 +524,7 @@ QWidget* QtDialogWindow::MakeControl(Control& c, QWidget* client,
             m_backend.ShowMessageUtf8(reinterpret_cast<const char*>(
                 u8"貼り付けた文字が長すぎるため、入りきらない部分は切り捨てました。"));
           });
+          c.validator->set_on_refused([this](const QString& ch) { Refuse(ch); });
           edit->setValidator(c.validator);
         }
         edit->setText(FromSjis(ct.text));
@@ -511,6 +615,7 @@ QWidget* QtDialogWindow::MakeControl(Control& c, QWidget* client,
     }
   }
   w->setGeometry(rect);
+  w->installEventFilter(m_widget.get());  // keys the dialog may take (Dialog::HandleKey)
   const bool focusable = ct.kind != ControlKind::kStatic && ct.kind != ControlKind::kGroupBox &&
                          ct.kind != ControlKind::kIcon;
   w->setFocusPolicy(!focusable              ? Qt::NoFocus
@@ -806,6 +911,12 @@ void QtDialogWindow::SetListSelection(int id, const std::vector<size_t>& rows) {
 
 void QtDialogWindow::SendNotify(int id, ui::Notify code) {
   if (!m_ended) m_dialog.HandleNotify(id, code);
+}
+
+bool QtDialogWindow::SendKey(int id, Key key) { return !m_ended && m_dialog.HandleKey(id, key); }
+
+void QtDialogWindow::Refuse(const QString& character) {
+  if (!m_ended) m_backend.ShowMessageUtf8(UnencodableMessage(character).toStdString());
 }
 
 bool QtDialogWindow::CheckTexts(int command) {

@@ -70,6 +70,11 @@ class QtDialogWindow : public DialogWindow {
   bool ActivateAccessKey(QChar key);
   // A notification of control `id`, handed to the dialog while the window is open.
   void SendNotify(int id, ui::Notify code);
+  // A key pressed on control `id`, offered to the dialog while the window is open; true
+  // when the dialog took it.
+  bool SendKey(int id, Key key);
+  // Typed or pasted text was refused for `character`: the user is told.
+  void Refuse(const QString& character);
 
  private:
   struct Control {

@@ -8,6 +8,16 @@
 
 namespace ui::qt {
 
+Unencodable FindRefusedInput(QStringView text) {
+  Unencodable bad = FindUnencodable(text);
+  const qsizetype replacement = text.indexOf(QChar(QChar::ReplacementCharacter));
+  if (replacement >= 0 && (bad.index < 0 || replacement < bad.index)) {
+    bad.index = replacement;
+    bad.character = QString(QChar(QChar::ReplacementCharacter));
+  }
+  return bad;
+}
+
 QValidator::State SjisLineValidator::validate(QString& input, int& pos) const {
   const QString& before = m_current;
   if (input == before) return Acceptable;
@@ -29,6 +39,13 @@ QValidator::State SjisLineValidator::validate(QString& input, int& pos) const {
 
   const QString inserted = input.mid(prefix, n_input - prefix - suffix);
   QString kept = StripControls(inserted);
+  const Unencodable bad = FindRefusedInput(kept);
+  if (bad.index >= 0) {
+    if (m_onRefused) {
+      QTimer::singleShot(0, this, [this, c = bad.character] { m_onRefused(c); });
+    }
+    return Invalid;
+  }
   // The field itself cuts a paste at its length limit before it asks here.
   auto* line = qobject_cast<const QLineEdit*>(parent());
   bool cut = line && inserted.size() > 1 && n_input >= line->maxLength();
