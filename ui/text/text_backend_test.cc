@@ -27,6 +27,13 @@
 namespace ui::text {
 namespace {
 
+// The settings dialog writes set.ini only on Apply, which these tests never press: its
+// persona lives on a folder that does not exist, so nothing could be written anyway.
+core::Persona& NoPersona() {
+  static core::Persona persona("/nonexistent/rinu-text-backend-test");
+  return persona;
+}
+
 // A UTF-8 literal as bytes (narrow literals of this file are Shift-JIS).
 std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
@@ -173,7 +180,7 @@ TEST(TextBackendTest, SettingsRadioGroupIsANumberedChoice) {
            Case{"\x1b\n", 1},               // Esc: Cancel, nothing taken
        }) {
     Terminal t(std::string("\n\n") + c.typed + "\n");
-    SettingsDialog dlg(t.backend);
+    SettingsDialog dlg(NoPersona(), t.backend);
     dlg.m_strUserName = "Taro";
     dlg.m_strNickname = "Mio";
     dlg.m_nLogMode = 1;
@@ -182,7 +189,7 @@ TEST(TextBackendTest, SettingsRadioGroupIsANumberedChoice) {
     EXPECT_EQ(dlg.m_strUserName, "Taro");
   }
   Terminal t("\n\n\n\n");
-  SettingsDialog dlg(t.backend);
+  SettingsDialog dlg(NoPersona(), t.backend);
   dlg.m_nLogMode = 1;
   dlg.DoModal();
   EXPECT_NE(t.out.str().find(U8(u8"LOGモード\n"
@@ -198,7 +205,7 @@ TEST(TextBackendTest, LineEditorGetsFieldValuesPrefilledButChoicesShown) {
   PrefillSource source({"Taro", "Mio", "3", ""});
   std::ostringstream out;
   TextBackend backend(source, out, Terminal::Quiet());
-  SettingsDialog dlg(backend);
+  SettingsDialog dlg(NoPersona(), backend);
   dlg.m_strUserName = "Taro";
   dlg.m_strNickname = "Mi";
   dlg.m_nLogMode = 1;
@@ -212,7 +219,7 @@ TEST(TextBackendTest, LineEditorGetsFieldValuesPrefilledButChoicesShown) {
 TEST(TextBackendTest, FieldOverItsLimitIsRefusedAndAskedAgain) {
   std::string long_name(101, 'x');
   Terminal t(long_name + "\nTaro\n\n\n\n");
-  SettingsDialog dlg(t.backend);
+  SettingsDialog dlg(NoPersona(), t.backend);
   EXPECT_EQ(dlg.DoModal(), IDOK);
   EXPECT_EQ(dlg.m_strUserName, "Taro");
   EXPECT_NE(t.out.str().find(U8(u8"100バイトまでしか入りません。\n")), std::string::npos);
