@@ -21,6 +21,7 @@ Step Select(int list_id, std::vector<size_t> rows) {
 Step DoubleClick(int list_id, size_t row) {
   return Step{Step::kDoubleClick, list_id, {}, {}, {row}};
 }
+Step Resize(int cx, int cy) { return Step{Step::kResize, 0, {}, {}, {}, ui::Size{cx, cy}}; }
 
 class ScriptedWindow : public ui::DialogWindow {
  public:
@@ -31,6 +32,10 @@ class ScriptedWindow : public ui::DialogWindow {
       if (c.kind == ControlKind::kEdit) m_state.text[c.id] = "";
       if (c.kind == ControlKind::kRadioButton) m_state.checked[c.id] = false;
     }
+    // The window opens at the template's size, every control at its template place.
+    const ui::DialogTemplate& t = dialog.Template();
+    m_state.client = ui::Size{t.cx, t.cy};
+    for (const ui::ControlTemplate& c : t.controls) m_state.rects.push_back(c.rect);
   }
 
   int RunModal() override {
@@ -141,6 +146,16 @@ class ScriptedWindow : public ui::DialogWindow {
         m_dialog.HandleSysCommand(step.id);
       return;
     }
+    if (step.kind == Step::kResize) {
+      const ui::DialogTemplate& t = m_dialog.Template();
+      if (!t.Grows()) return;  // a fixed frame cannot be dragged
+      const ui::Size base{t.cx, t.cy};
+      std::vector<ui::Rect> rects;
+      for (const ui::ControlTemplate& c : t.controls) rects.push_back(c.rect);
+      m_state.client = ui::ClampToMinimum(step.size, base);
+      m_state.rects = ui::LayOutControls(rects, ui::AnchorsOf(t), base, m_state.client);
+      return;
+    }
     if (step.kind == Step::kClose) {  // the close box needs no control of the template
       m_dialog.HandleCommand(ui::IDCANCEL);
       return;
@@ -196,6 +211,7 @@ class ScriptedWindow : public ui::DialogWindow {
         break;
       case Step::kCall:
       case Step::kSysCommand:
+      case Step::kResize:
         break;
     }
   }

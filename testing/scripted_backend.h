@@ -16,16 +16,18 @@
 
 #include "ui/backend.h"
 #include "ui/dialog.h"
+#include "ui/window_layout.h"
 
 namespace testing_support {
 
 struct Step {
-  enum Kind { kType, kChoose, kPress, kClose, kCall, kSysCommand, kSelect, kDoubleClick };
+  enum Kind { kType, kChoose, kPress, kClose, kCall, kSysCommand, kSelect, kDoubleClick, kResize };
   Kind kind;
   int id = 0;
   std::string text;
   std::function<void()> call;
   std::vector<size_t> rows = {};
+  ui::Size size = {};
 };
 // Replaces the control's text, as typed (byte limit kept); an edit tells its dialog.
 Step Type(int id, std::string text);
@@ -36,14 +38,19 @@ Step SysCommand(int id);             // chooses an entry the dialog added to its
 Step Call(std::function<void()> f);  // runs test code between two steps (files change meanwhile)
 Step Select(int list_id, std::vector<size_t> rows);  // selects exactly these rows of a list
 Step DoubleClick(int list_id, size_t row);           // selects the row and activates it
+// Drags the window's border until its client area is cx by cy dialog units: a growing
+// template's window takes the size (never below the template's), any other keeps its own.
+Step Resize(int cx, int cy);
 
 // The state of a dialog's controls at one moment.
 struct ControlState {
   std::map<int, std::string> text;
   std::map<int, bool> checked;
-  int focus = 0;  // the control with the focus
+  int focus = 0;                                              // the control with the focus
   std::map<int, std::vector<std::vector<std::string>>> rows;  // lists: each row's cells
   std::map<int, std::vector<size_t>> selection;               // lists: the selected rows
+  ui::Size client;                                            // in dialog units
+  std::vector<ui::Rect> rects;  // every control's place, in template order
 };
 
 struct DialogRecord {
