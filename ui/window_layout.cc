@@ -48,6 +48,11 @@ std::vector<uint32_t> AnchorsOf(const DialogTemplate& t) {
   return anchors;
 }
 
+int NextTextSize(int current, int zoom, int template_size) {
+  const int next = zoom == 0 ? template_size : current + (zoom > 0 ? 1 : -1) * kTextSizeStep;
+  return std::clamp(next, kMinTextSize, kMaxTextSize);
+}
+
 namespace {
 
 // The overlap of two rectangles, empty (0 by 0) when they do not meet.

@@ -34,6 +34,16 @@ std::vector<Rect> LayOutControls(const std::vector<Rect>& rects,
 // The anchors of a template's controls, in template order.
 std::vector<uint32_t> AnchorsOf(const DialogTemplate& t);
 
+// The text size of the transcript and the lists of a window that grows, in points:
+// Ctrl+plus and Ctrl+minus step it by kTextSizeStep within these bounds, Ctrl+0 gives the
+// template's size back.
+constexpr int kMinTextSize = 8;
+constexpr int kMaxTextSize = 32;
+constexpr int kTextSizeStep = 1;
+
+// The text size after a step `zoom` (+1 larger, -1 smaller, 0 the template's) from `current`.
+int NextTextSize(int current, int zoom, int template_size);
+
 // Where a window with frame `window` may open: at its place when enough of it lies on one of
 // `screens` to grab it by the title bar, else centred on screen `primary` (its top left
 // corner on that screen when the window is larger). With no screens it stays.
