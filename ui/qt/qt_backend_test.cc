@@ -1197,6 +1197,9 @@ TEST(QtBackend, DamagedWindowMemoryIsIgnoredAndWrittenAfresh) {
     EXPECT_EQ(settings.value(QStringLiteral("window_102/width")).toInt(), grown.width());
     EXPECT_EQ(settings.value(QStringLiteral("window_102/height")).toInt(), grown.height());
     EXPECT_EQ(settings.value(QStringLiteral("window_102/text_size")).toInt(), 10);
+    // Nothing of the damaged file is left (the bad values are written over).
+    const QStringList keys = settings.allKeys();
+    EXPECT_EQ(keys.size(), 5) << keys.join(u',').toStdString();
   }
 }
 

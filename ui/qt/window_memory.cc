@@ -38,7 +38,10 @@ RememberedWindow WindowMemory::Load(int template_id) const {
   RememberedWindow out;
   if (!QFileInfo(m_file).isFile()) return out;
   QSettings s(m_file, QSettings::IniFormat);
-  if (s.status() != QSettings::NoError) return out;
+  if (s.status() != QSettings::NoError) {
+    m_damaged = true;
+    return out;
+  }
   s.beginGroup(Group(template_id));
   constexpr int kFar = 1000000;
   auto x = IntValue(s, QStringLiteral("x"), -kFar, kFar);
@@ -61,10 +64,11 @@ void WindowMemory::Save(int template_id, const Write& write) {
     return;
   }
   auto s = std::make_unique<QSettings>(m_file, QSettings::IniFormat);
-  if (s->status() != QSettings::NoError) {
+  if (m_damaged || s->status() != QSettings::NoError) {
     // What cannot be read is not worth keeping: start the file again.
     s.reset();
     QFile::remove(m_file);
+    m_damaged = false;
     s = std::make_unique<QSettings>(m_file, QSettings::IniFormat);
   }
   s->beginGroup(Group(template_id));

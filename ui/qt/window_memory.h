@@ -36,6 +36,9 @@ class WindowMemory {
   void Save(int template_id, const Write& write);
 
   QString m_file;
+  // Load found the file damaged. Qt reports that only to the first reader of a file (later
+  // ones share what it parsed), so the next save must know it to start the file again.
+  mutable bool m_damaged = false;
 };
 
 }  // namespace ui::qt
