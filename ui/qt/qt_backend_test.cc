@@ -25,6 +25,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <functional>
 #include <iostream>
@@ -1109,7 +1110,15 @@ TEST(QtBackend, TextSizeKeysChangeTheTranscriptWithinBoundsAndAreRemembered) {
       EXPECT_EQ(PointSize(w, IDC_YOUR_NAME), 9) << p.what;
     }
     EXPECT_EQ(Find<QLineEdit>(w, IDC_INPUT)->text(), QStringLiteral("-"));
-    QTest::keyClick(Find<QWidget>(w, IDC_INPUT), Qt::Key_Minus, ctrl);
+    // Ctrl with the wheel over the transcript steps the same size, up and down.
+    QWidget* viewport = Find<QPlainTextEdit>(w, IDC_TRANSCRIPT)->viewport();
+    for (int delta : {-120, -120, 120}) {
+      const QPointF at = viewport->rect().center();
+      QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                        Qt::ControlModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(viewport, &wheel);
+    }
+    EXPECT_EQ(PointSize(w, IDC_TRANSCRIPT), 31);
     QTest::keyClick(w, Qt::Key_Escape);
   });
   ChatLikeDialog second;

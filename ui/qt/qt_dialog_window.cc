@@ -23,6 +23,7 @@
 #include <QTableView>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "ui/list_model.h"
@@ -150,11 +151,20 @@ class DialogWidget : public QDialog {
       m_window.LayOut();
       return false;
     }
-    // The text size keys work wherever the focus is, before a control takes them.
+    // The text size keys work wherever the focus is, before a control takes them; so does
+    // Ctrl with the mouse wheel over the transcript or a list, which would otherwise zoom
+    // that one edit by itself.
     if (event->type() == QEvent::KeyPress && m_window.m_grows) {
       const int zoom = ZoomOf(static_cast<QKeyEvent*>(event));
       if (zoom != kNoZoom) {
         m_window.Zoom(zoom);
+        return true;
+      }
+    }
+    if (event->type() == QEvent::Wheel && m_window.m_grows) {
+      auto* wheel = static_cast<QWheelEvent*>(event);
+      if (wheel->modifiers() & Qt::ControlModifier) {
+        if (wheel->angleDelta().y() != 0) m_window.Zoom(wheel->angleDelta().y() > 0 ? 1 : -1);
         return true;
       }
     }
@@ -388,6 +398,9 @@ void QtDialogWindow::Build(QWidget* parent) {
     m_baseRects.push_back(ui::Rect{r.x(), r.y(), r.width(), r.height()});
     // The text size keys reach the window from every control, before the control sees them.
     c.widget->installEventFilter(m_widget.get());
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(c.widget)) {
+      area->viewport()->installEventFilter(m_widget.get());
+    }
   }
   m_client->installEventFilter(m_widget.get());
   const RememberedWindow remembered = m_backend.window_memory().Load(t.id);
