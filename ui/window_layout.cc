@@ -65,20 +65,34 @@ Rect Intersect(const Rect& a, const Rect& b) {
 
 }  // namespace
 
-Rect KeepOnScreen(const Rect& window, const std::vector<Rect>& screens, size_t primary) {
+Rect KeepOnScreen(const Rect& window, Size minimum, const std::vector<Rect>& screens,
+                  size_t primary) {
   if (screens.empty()) return window;
+  // A larger window than its screen would hide its lower edge and buttons: it takes the
+  // screen's size and place in that direction.
+  auto fit = [&](Rect r, const Rect& screen) {
+    if (r.cx > screen.cx) {
+      r.cx = std::max(screen.cx, minimum.cx);
+      r.x = screen.x;
+    }
+    if (r.cy > screen.cy) {
+      r.cy = std::max(screen.cy, minimum.cy);
+      r.y = screen.y;
+    }
+    return r;
+  };
   // The strip along the top where the title bar is: enough of it must be in sight to be
   // grabbed and moved.
   const int need_x = std::min(window.cx, 48), need_y = std::min(window.cy, 16);
   const Rect top_strip{window.x, window.y, window.cx, std::min(window.cy, 32)};
   for (const Rect& screen : screens) {
     const Rect seen = Intersect(top_strip, screen);
-    if (seen.cx >= need_x && seen.cy >= need_y) return window;
+    if (seen.cx >= need_x && seen.cy >= need_y) return fit(window, screen);
   }
   const Rect& s = screens[primary < screens.size() ? primary : 0];
-  Rect r = window;
-  r.x = s.x + std::max(0, (s.cx - window.cx) / 2);
-  r.y = s.y + std::max(0, (s.cy - window.cy) / 2);
+  Rect r = fit(window, s);
+  r.x = s.x + std::max(0, (s.cx - r.cx) / 2);
+  r.y = s.y + std::max(0, (s.cy - r.cy) / 2);
   return r;
 }
 

@@ -45,8 +45,10 @@ constexpr int kTextSizeStep = 1;
 int NextTextSize(int current, int zoom, int template_size);
 
 // Where a window with frame `window` may open: at its place when enough of it lies on one of
-// `screens` to grab it by the title bar, else centred on screen `primary` (its top left
-// corner on that screen when the window is larger). With no screens it stays.
-Rect KeepOnScreen(const Rect& window, const std::vector<Rect>& screens, size_t primary);
+// `screens` to grab it by the title bar, else centred on screen `primary`; either way no
+// larger than that screen, though never below `minimum` (then its top left corner is on the
+// screen). With no screens it stays.
+Rect KeepOnScreen(const Rect& window, Size minimum, const std::vector<Rect>& screens,
+                  size_t primary);
 
 }  // namespace ui

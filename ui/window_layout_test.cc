@@ -99,6 +99,7 @@ TEST(WindowLayout, TemplateWithoutAnchorsKeepsItsSize) {
 
 TEST(WindowLayout, RememberedPlaceOffEveryScreenComesBackOntoThePrimary) {
   const std::vector<Rect> screens = {{0, 0, 1024, 768}, {1024, 0, 1280, 1024}};
+  const ui::Size minimum{300, 200};
   struct Case {
     const char* what;
     Rect window;
@@ -115,12 +116,17 @@ TEST(WindowLayout, RememberedPlaceOffEveryScreenComesBackOntoThePrimary) {
       {"title bar just above the top", {100, -30, 400, 300}, 0, {312, 234, 400, 300}},
       {"left of the screens", {-390, 100, 400, 300}, 0, {312, 234, 400, 300}},
       {"a grip's width in sight", {-352, 100, 400, 300}, 0, {-352, 100, 400, 300}},
-      {"larger than the screen", {5000, 0, 2000, 1500}, 0, {0, 0, 2000, 1500}},
+      {"larger than its screen", {10, 20, 2000, 1500}, 0, {0, 0, 1024, 768}},
+      {"wider than its screen", {1100, 20, 2000, 500}, 0, {1024, 20, 1280, 500}},
+      {"off and larger than the primary", {5000, 0, 2000, 1500}, 0, {0, 0, 1024, 768}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ui::KeepOnScreen(c.window, screens, c.primary), c.expected) << c.what;
+    EXPECT_EQ(ui::KeepOnScreen(c.window, minimum, screens, c.primary), c.expected) << c.what;
   }
-  EXPECT_EQ(ui::KeepOnScreen({5000, 5000, 10, 10}, {}, 0), (Rect{5000, 5000, 10, 10}));
+  // A screen smaller than the template: the window keeps the template's size.
+  EXPECT_EQ(ui::KeepOnScreen({5000, 0, 400, 300}, minimum, {{0, 0, 200, 100}}, 0),
+            (Rect{0, 0, 300, 200}));
+  EXPECT_EQ(ui::KeepOnScreen({5000, 5000, 10, 10}, minimum, {}, 0), (Rect{5000, 5000, 10, 10}));
 }
 
 }  // namespace

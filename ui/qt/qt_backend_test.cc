@@ -1212,15 +1212,27 @@ TEST(QtBackend, DamagedWindowMemoryIsIgnoredAndWrittenAfresh) {
   }
 }
 
-TEST(QtBackend, RememberedPlaceOffTheScreenOpensOnTheScreen) {
-  WriteConfig("[window_102]\nx=5000\ny=5000\nwidth=600\nheight=400\n");
-  ChatLikeDialog dialog;
-  RunWith(dialog, [&](QDialog* w) {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(w->size(), QSize(600, 400));
-    EXPECT_TRUE(screen.contains(QRect(w->pos(), w->size()))) << w->x() << "," << w->y();
-    dialog.EndDialog(IDCANCEL);
-  });
+TEST(QtBackend, RememberedPlaceOffTheScreenOrTooLargeOpensOnTheScreen) {
+  struct Case {
+    const char* what;
+    QByteArray remembered;
+    QSize expected;  // empty: the screen's size
+  };
+  const std::vector<Case> cases = {
+      {"far off", "[window_102]\nx=5000\ny=5000\nwidth=600\nheight=400\n", QSize(600, 400)},
+      {"larger than the screen", "[window_102]\nx=10\ny=10\nwidth=5000\nheight=4000\n", QSize()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteConfig(c.remembered);
+    ChatLikeDialog dialog;
+    RunWith(dialog, [&](QDialog* w) {
+      const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+      EXPECT_EQ(w->size(), c.expected.isEmpty() ? screen.size() : c.expected);
+      EXPECT_TRUE(screen.contains(QRect(w->pos(), w->size()))) << w->x() << "," << w->y();
+      dialog.EndDialog(IDCANCEL);
+    });
+  }
 }
 
 }  // namespace

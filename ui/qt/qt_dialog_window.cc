@@ -453,8 +453,9 @@ void QtDialogWindow::Zoom(int step) {
 void QtDialogWindow::RestorePlace() {
   const RememberedWindow remembered = m_backend.window_memory().Load(m_dialog.Template().id);
   if (!remembered.frame) return;
-  // Never smaller than the template, whatever the file says.
-  const QSize size = remembered.frame->size().expandedTo(m_widget->minimumSizeHint());
+  // Never smaller than the template, whatever the file says, nor larger than its screen.
+  const QSize minimum = m_widget->minimumSizeHint();
+  const QSize size = remembered.frame->size().expandedTo(minimum);
   std::vector<ui::Rect> screens;
   size_t primary = 0;
   const QList<QScreen*> all = QGuiApplication::screens();
@@ -464,9 +465,9 @@ void QtDialogWindow::RestorePlace() {
     screens.push_back(ui::Rect{g.x(), g.y(), g.width(), g.height()});
   }
   const ui::Rect place = ui::KeepOnScreen(
-      ui::Rect{remembered.frame->x(), remembered.frame->y(), size.width(), size.height()}, screens,
-      primary);
-  m_widget->resize(size);
+      ui::Rect{remembered.frame->x(), remembered.frame->y(), size.width(), size.height()},
+      ui::Size{minimum.width(), minimum.height()}, screens, primary);
+  m_widget->resize(place.cx, place.cy);
   m_widget->move(place.x, place.y);
 }
 
