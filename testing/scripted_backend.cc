@@ -24,6 +24,11 @@ Step DoubleClick(int list_id, size_t row) {
 Step Tab(int id) { return Step{Step::kTab, id, {}, {}}; }
 Step Key(ui::Key key) { return Step{Step::kKey, 0, {}, {}, {}, key}; }
 Step TypeUtf8(int id, std::string utf8) { return Step{Step::kTypeUtf8, id, std::move(utf8), {}}; }
+Step Resize(int cx, int cy) {
+  Step step{Step::kResize};
+  step.size = ui::Size{cx, cy};
+  return step;
+}
 
 class ScriptedWindow : public ui::DialogWindow {
  public:
@@ -34,6 +39,10 @@ class ScriptedWindow : public ui::DialogWindow {
       if (c.kind == ControlKind::kEdit) m_state.text[c.id] = "";
       if (c.kind == ControlKind::kRadioButton) m_state.checked[c.id] = false;
     }
+    // The window opens at the template's size, every control at its template place.
+    const ui::DialogTemplate& t = dialog.Template();
+    m_state.client = ui::Size{t.cx, t.cy};
+    for (const ui::ControlTemplate& c : t.controls) m_state.rects.push_back(c.rect);
   }
 
   int RunModal() override {
@@ -152,6 +161,16 @@ class ScriptedWindow : public ui::DialogWindow {
       PressKey(step.key);
       return;
     }
+    if (step.kind == Step::kResize) {
+      const ui::DialogTemplate& t = m_dialog.Template();
+      if (!t.Grows()) return;  // a fixed frame cannot be dragged
+      const ui::Size base{t.cx, t.cy};
+      std::vector<ui::Rect> rects;
+      for (const ui::ControlTemplate& c : t.controls) rects.push_back(c.rect);
+      m_state.client = ui::ClampToMinimum(step.size, base);
+      m_state.rects = ui::LayOutControls(rects, ui::AnchorsOf(t), base, m_state.client);
+      return;
+    }
     if (step.kind == Step::kClose) {  // the close box needs no control of the template
       m_dialog.HandleCommand(ui::IDCANCEL);
       return;
@@ -227,6 +246,7 @@ class ScriptedWindow : public ui::DialogWindow {
       case Step::kCall:
       case Step::kSysCommand:
       case Step::kKey:
+      case Step::kResize:
         break;
     }
   }

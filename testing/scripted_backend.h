@@ -16,6 +16,7 @@
 
 #include "ui/backend.h"
 #include "ui/dialog.h"
+#include "ui/window_layout.h"
 
 namespace testing_support {
 
@@ -31,7 +32,8 @@ struct Step {
     kDoubleClick,
     kTab,
     kKey,
-    kTypeUtf8
+    kTypeUtf8,
+    kResize
   };
   Kind kind;
   int id = 0;
@@ -39,6 +41,7 @@ struct Step {
   std::function<void()> call;
   std::vector<size_t> rows = {};
   ui::Key key = ui::Key::kReturn;
+  ui::Size size = {};
 };
 // Replaces the control's text, as typed (byte limit kept); an edit tells its dialog.
 Step Type(int id, std::string text);
@@ -60,6 +63,9 @@ Step Key(ui::Key key);
 // cannot hold is refused whole (the field keeps its text, the dialog hears nothing, and
 // refused() names the character); other text is typed as Type does.
 Step TypeUtf8(int id, std::string utf8);
+// Drags the window's border until its client area is cx by cy dialog units: a growing
+// template's window takes the size (never below the template's), any other keeps its own.
+Step Resize(int cx, int cy);
 
 // The state of a dialog's controls at one moment.
 struct ControlState {
@@ -68,6 +74,8 @@ struct ControlState {
   int focus = 0;                                              // the control with the focus
   std::map<int, std::vector<std::vector<std::string>>> rows;  // lists: each row's cells
   std::map<int, std::vector<size_t>> selection;               // lists: the selected rows
+  ui::Size client;                                            // in dialog units
+  std::vector<ui::Rect> rects;  // every control's place, in template order
 };
 
 struct DialogRecord {

@@ -16,6 +16,7 @@ constexpr int IDC_STATIC = -1;
 
 struct Rect {
   int x = 0, y = 0, cx = 0, cy = 0;
+  bool operator==(const Rect&) const = default;
 };
 
 enum class ControlKind {
@@ -56,6 +57,19 @@ enum : uint32_t {
   kDlgAltAccessKeys = 1u << 5,  // access keys need Alt: a bare letter never presses a button
 };
 
+// The window edges a control follows when its window is made larger, or-ed together
+// (ControlTemplate::anchors). Left and right together: the control grows in width; right
+// alone: it moves with the right edge; the same for top and bottom. None (or only left and
+// top): it keeps its place. A template where some control has anchors makes a window the
+// user can resize, no smaller than the template; one without any keeps the template's size.
+enum : uint32_t {
+  kAnchorLeft = 1u << 0,
+  kAnchorTop = 1u << 1,
+  kAnchorRight = 1u << 2,
+  kAnchorBottom = 1u << 3,
+  kAnchorAll = kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom,
+};
+
 // One image of an icon: a PNG file's bytes.
 struct IconImage {
   int size = 0;  // width and height in pixels
@@ -75,6 +89,7 @@ struct ControlTemplate {
   Rect rect;
   uint32_t style = 0;
   const IconResource* icon = nullptr;  // kIcon only
+  uint32_t anchors = 0;                // kAnchor* bits
 };
 
 struct MenuItem {
@@ -100,6 +115,8 @@ struct DialogTemplate {
   std::vector<ControlTemplate> controls;  // in template (tab) order
 
   const ControlTemplate* Find(int control_id) const;
+  // Whether the window can be made larger than the template: some control has anchors.
+  bool Grows() const;
 };
 
 }  // namespace ui

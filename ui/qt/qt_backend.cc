@@ -12,10 +12,13 @@
 
 #include "ui/qt/qt_dialog_window.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/window_memory.h"
 
 namespace ui::qt {
 
-QtBackend::QtBackend(int& argc, char** argv) : m_app(std::make_unique<QApplication>(argc, argv)) {
+QtBackend::QtBackend(int& argc, char** argv)
+    : m_app(std::make_unique<QApplication>(argc, argv)),
+      m_windowMemory(std::make_unique<WindowMemory>(WindowMemory::DefaultFile())) {
   // Modal loops come and go (the setup dialog runs before the chat window); none of them
   // closing may end the application.
   QApplication::setQuitOnLastWindowClosed(false);

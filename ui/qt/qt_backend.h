@@ -17,6 +17,8 @@ class QTranslator;
 
 namespace ui::qt {
 
+class WindowMemory;
+
 class QtBackend : public Backend {
  public:
   // `argc` and `argv` must outlive the backend (Qt keeps them).
@@ -44,9 +46,14 @@ class QtBackend : public Backend {
   // The same for questions: `hook` gives the answer.
   void SetConfirmHook(std::function<bool(const std::string& utf8_text)> hook);
 
+  // Where the windows that grow keep their place, size and text size (per user, never in
+  // the working folder); read from XDG_CONFIG_HOME and HOME when the backend is made.
+  WindowMemory& window_memory() { return *m_windowMemory; }
+
  private:
   std::unique_ptr<QApplication> m_app;
   std::unique_ptr<QTranslator> m_qtTexts;  // Qt's own texts in Japanese
+  std::unique_ptr<WindowMemory> m_windowMemory;
   std::function<void(const std::string&)> m_boxHook;
   std::function<bool(const std::string&)> m_confirmHook;
 };

@@ -9,6 +9,10 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,12 +21,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSettings>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,6 +42,7 @@
 #include "ui/list_model.h"
 #include "ui/qt/qt_test_support.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/window_memory.h"
 
 namespace ui::qt {
 namespace {
@@ -622,10 +631,17 @@ TEST(QtBackend, MessageBoxTextReachesTheUserAsUtf8) {
   EXPECT_EQ(boxes.boxes()[0], reinterpret_cast<const char*>(u8"一行目\n二行目"));
 }
 
-// Every label shows its whole caption, the window cannot be resized and every control lies
+// Every label shows its whole caption, the window has the template's size (a window that
+// grows: at least that, and opens at it; any other cannot be resized) and every control lies
 // inside it.
-void ExpectWholeLayout(QDialog* w) {
-  EXPECT_EQ(w->minimumSize(), w->maximumSize());
+void ExpectWholeLayout(QDialog* w, bool grows = false) {
+  if (grows) {
+    EXPECT_EQ(w->size(), w->minimumSize());
+    EXPECT_GT(w->maximumWidth(), w->width());
+    EXPECT_GT(w->maximumHeight(), w->height());
+  } else {
+    EXPECT_EQ(w->minimumSize(), w->maximumSize());
+  }
   QWidget* client = Find<QPushButton>(w, IDOK)->parentWidget();
   for (QWidget* c : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     EXPECT_TRUE(client->rect().contains(c->geometry())) << c->objectName().toStdString();
@@ -748,7 +764,7 @@ class ChatLikeDialog : public Dialog {
 TEST(QtBackend, ChatTemplate) {
   ChatLikeDialog dialog;
   int result = RunWith(dialog, [&](QDialog* w) {
-    ExpectWholeLayout(w);
+    ExpectWholeLayout(w, true);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Rinu++"));
     EXPECT_EQ(w->font().family(), QStringLiteral("IPAPGothic"));
     EXPECT_EQ(w->findChild<QMenuBar*>()->actions().size(), 3);
@@ -900,7 +916,7 @@ TEST(QtBackend, WindowSizes) {
   ChatLikeDialog chat;
   QSize chat_size, setup_size;
   RunWith(chat, [&](QDialog* w) {
-    ExpectWholeLayout(w);
+    ExpectWholeLayout(w, true);
     chat_size = w->size();
     chat.EndDialog(IDCANCEL);
   });
@@ -1113,6 +1129,236 @@ TEST(QtBackend, ConfirmAsksOkOrCancel) {
   test_support::Backend().SetConfirmHook(nullptr);
   EXPECT_EQ(asked,
             (std::vector<std::string>{reinterpret_cast<const char*>(u8"消しますか？"), "2"}));
+}
+
+// The windows that grow. Each test starts with nothing remembered (see qt_test_main.cc).
+
+QString ConfigFile() { return test_support::Backend().window_memory().file(); }
+
+void WriteConfig(const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(ConfigFile()).absolutePath());
+  QFile file(ConfigFile());
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+QRect PlaceOf(QDialog* w, int id) { return Find<QWidget>(w, id)->geometry(); }
+
+// Resizes the window as a user's drag would and lets the layout follow.
+void DragTo(QDialog* w, QSize size) {
+  w->resize(size);
+  QApplication::processEvents();
+}
+
+TEST(QtBackend, ChatWindowGrowsAndComesBackAtItsPlaceAndSize) {
+  const std::vector<int> ids = {IDC_TRANSCRIPT, IDC_INPUT,     IDOK,
+                                IDCANCEL,       IDC_YOUR_NAME, IDC_RINU_NAME};
+  std::map<int, QRect> before, after;
+  QSize smallest;
+  QRect frame;
+  ChatLikeDialog first;
+  RunWith(first, [&](QDialog* w) {
+    ExpectWholeLayout(w, true);
+    smallest = w->size();
+    for (int id : ids) before[id] = PlaceOf(w, id);
+    w->move(40, 30);
+    DragTo(w, smallest + QSize(200, 150));
+    for (int id : ids) after[id] = PlaceOf(w, id);
+    frame = QRect(w->pos(), w->size());
+    first.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(frame, QRect(QPoint(40, 30), smallest + QSize(200, 150)));
+  struct Case {
+    int id;
+    QPoint moved;
+    QSize grown;
+  };
+  const std::vector<Case> cases = {
+      {IDC_TRANSCRIPT, {0, 0}, {200, 150}},
+      {IDC_INPUT, {0, 0}, {200, 0}},
+      {IDOK, {0, 150}, {0, 0}},
+      {IDCANCEL, {200, 150}, {0, 0}},
+      {IDC_YOUR_NAME, {0, 0}, {0, 0}},
+      {IDC_RINU_NAME, {0, 0}, {0, 0}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(after[c.id], QRect(before[c.id].topLeft() + c.moved, before[c.id].size() + c.grown))
+        << c.id;
+  }
+  ChatLikeDialog second;
+  RunWith(second, [&](QDialog* w) {
+    EXPECT_EQ(QRect(w->pos(), w->size()), frame);
+    EXPECT_EQ(PlaceOf(w, IDC_TRANSCRIPT), after[IDC_TRANSCRIPT]);
+    DragTo(w, QSize(100, 100));  // never smaller than the template
+    EXPECT_EQ(w->size(), smallest);
+    EXPECT_EQ(PlaceOf(w, IDC_TRANSCRIPT), before[IDC_TRANSCRIPT]);
+    second.EndDialog(IDCANCEL);
+  });
+}
+
+int PointSize(QDialog* w, int id) { return Find<QWidget>(w, id)->font().pointSize(); }
+
+TEST(QtBackend, TextSizeKeysChangeTheTranscriptWithinBoundsAndAreRemembered) {
+  const auto ctrl = Qt::ControlModifier;
+  struct Press {
+    const char* what;
+    int focus;
+    Qt::Key key;
+    Qt::KeyboardModifiers mods;
+    int times;
+    int expected;
+  };
+  const std::vector<Press> presses = {
+      {"Ctrl+plus in the input line", IDC_INPUT, Qt::Key_Plus, ctrl | Qt::ShiftModifier, 1, 10},
+      {"Ctrl+= in the input line", IDC_INPUT, Qt::Key_Equal, ctrl, 1, 11},
+      {"Ctrl+minus in the transcript", IDC_TRANSCRIPT, Qt::Key_Minus, ctrl, 1, 10},
+      {"Ctrl+0 on a button", IDOK, Qt::Key_0, ctrl, 1, 9},
+      {"Ctrl+minus on the keypad", IDC_INPUT, Qt::Key_Minus, ctrl | Qt::KeypadModifier, 1, 8},
+      {"not below 8", IDC_TRANSCRIPT, Qt::Key_Minus, ctrl, 3, 8},
+      {"not above 32", IDC_INPUT, Qt::Key_Plus, ctrl, 40, 32},
+      {"plain minus is typed", IDC_INPUT, Qt::Key_Minus, Qt::NoModifier, 1, 32},
+  };
+  ChatLikeDialog first;
+  RunWith(first, [&](QDialog* w) {
+    EXPECT_EQ(PointSize(w, IDC_TRANSCRIPT), 9);
+    for (const Press& p : presses) {
+      QWidget* target = Find<QWidget>(w, p.focus);
+      for (int i = 0; i < p.times; ++i) QTest::keyClick(target, p.key, p.mods);
+      EXPECT_EQ(PointSize(w, IDC_TRANSCRIPT), p.expected) << p.what;
+      // The one-line fields keep the window's text size.
+      EXPECT_EQ(PointSize(w, IDC_INPUT), 9) << p.what;
+      EXPECT_EQ(PointSize(w, IDC_YOUR_NAME), 9) << p.what;
+    }
+    EXPECT_EQ(Find<QLineEdit>(w, IDC_INPUT)->text(), QStringLiteral("-"));
+    // Ctrl with the wheel over the transcript steps the same size, up and down.
+    QWidget* viewport = Find<QPlainTextEdit>(w, IDC_TRANSCRIPT)->viewport();
+    for (int delta : {-120, -120, 120}) {
+      const QPointF at = viewport->rect().center();
+      QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                        Qt::ControlModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(viewport, &wheel);
+    }
+    EXPECT_EQ(PointSize(w, IDC_TRANSCRIPT), 31);
+    QTest::keyClick(w, Qt::Key_Escape);
+  });
+  ChatLikeDialog second;
+  RunWith(second, [&](QDialog* w) {
+    EXPECT_EQ(PointSize(w, IDC_TRANSCRIPT), 31);
+    ExpectWholeLayout(w, true);  // the window itself keeps the template's size
+    second.EndDialog(IDCANCEL);
+  });
+  // A window that does not grow has no text size keys.
+  TestDialog fixed;
+  RunWith(fixed, [&](QDialog* w) {
+    QTest::keyClick(Find<QWidget>(w, kNotes), Qt::Key_Plus, ctrl);
+    EXPECT_EQ(PointSize(w, kNotes), 9);
+    fixed.EndDialog(IDCANCEL);
+  });
+}
+
+TEST(QtBackend, MemoryBookListTakesTheTextSizeAndRoom) {
+  QRect list_before, list_after;
+  {
+    ListDialog dialog;
+    RunWith(dialog, [&](QDialog* w) {
+      auto* view = Find<QTableView>(w, IDC_BOOK_LIST);
+      list_before = view->geometry();
+      EXPECT_EQ(w->size(), w->minimumSize());
+      DragTo(w, w->size() + QSize(120, 80));
+      list_after = view->geometry();
+      QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
+      QTest::keyClick(Find<QWidget>(w, IDC_BOOK_SEARCH), Qt::Key_Plus, Qt::ControlModifier);
+      dialog.EndDialog(IDCANCEL);
+    });
+  }
+  EXPECT_EQ(list_after, list_before.adjusted(0, 0, 120, 80));
+  ListDialog dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    auto* view = Find<QTableView>(w, IDC_BOOK_LIST);
+    EXPECT_EQ(view->geometry(), list_after);
+    EXPECT_EQ(view->font().pointSize(), 11);
+    EXPECT_EQ(view->verticalHeader()->defaultSectionSize(),
+              QFontMetrics(view->font()).height() + 4);
+    dialog.EndDialog(IDCANCEL);
+  });
+  QSettings settings(ConfigFile(), QSettings::IniFormat);
+  EXPECT_EQ(settings.value(QStringLiteral("window_139/text_size")).toInt(), 11);
+}
+
+TEST(QtBackend, DamagedWindowMemoryIsIgnoredAndWrittenAfresh) {
+  struct Case {
+    const char* what;
+    QByteArray content;
+    bool folder;  // a folder where the file should be: nothing can be written
+  };
+  const std::vector<Case> cases = {
+      {"bytes that are no settings", QByteArray("\xff\xfe[window_102\n\x00=\x01\n[", 19), false},
+      {"values that cannot be right",
+       "[window_102]\nx=abc\ny=\nwidth=-5\nheight=99999999999\ntext_size=99\n", false},
+      {"a folder in its place", "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QFile::remove(ConfigFile());  // what the case before left
+    if (c.folder) {
+      QDir().mkpath(ConfigFile());
+    } else {
+      WriteConfig(c.content);
+    }
+    BoxRecorder boxes;
+    QSize grown;
+    ChatLikeDialog dialog;
+    RunWith(dialog, [&](QDialog* w) {
+      ExpectWholeLayout(w, true);
+      EXPECT_EQ(PointSize(w, IDC_TRANSCRIPT), 9);
+      QTest::keyClick(Find<QWidget>(w, IDC_INPUT), Qt::Key_Plus, Qt::ControlModifier);
+      DragTo(w, w->size() + QSize(30, 20));
+      grown = w->size();
+      dialog.EndDialog(IDCANCEL);
+    });
+    EXPECT_TRUE(boxes.boxes().empty());
+    if (c.folder) {
+      EXPECT_TRUE(QDir(ConfigFile()).removeRecursively());
+      continue;
+    }
+    QSettings settings(ConfigFile(), QSettings::IniFormat);
+    EXPECT_EQ(settings.status(), QSettings::NoError);
+    EXPECT_EQ(settings.value(QStringLiteral("window_102/width")).toInt(), grown.width());
+    EXPECT_EQ(settings.value(QStringLiteral("window_102/height")).toInt(), grown.height());
+    EXPECT_EQ(settings.value(QStringLiteral("window_102/text_size")).toInt(), 10);
+    // Nothing of the damaged file is left (the bad values are written over).
+    const QStringList keys = settings.allKeys();
+    EXPECT_EQ(keys.size(), 5) << keys.join(u',').toStdString();
+  }
+}
+
+TEST(QtBackend, RememberedPlaceOffTheScreenOrTooLargeOpensOnTheScreen) {
+  struct Case {
+    const char* what;
+    QByteArray remembered;
+    QSize expected;  // empty: the screen's size
+  };
+  const std::vector<Case> cases = {
+      {"far off", "[window_102]\nx=5000\ny=5000\nwidth=600\nheight=400\n", QSize(600, 400)},
+      {"larger than the screen", "[window_102]\nx=10\ny=10\nwidth=5000\nheight=4000\n", QSize()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QFile::remove(ConfigFile());  // what the case before left
+    QTest::qWait(20);
+    WriteConfig(c.remembered);
+    ChatLikeDialog dialog;
+    RunWith(dialog, [&](QDialog* w) {
+      const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+      const QSize want = c.expected.isEmpty() ? screen.size() : c.expected;
+      // The platform may apply the size a moment after the window shows, more so on a busy
+      // machine.
+      QTest::qWaitFor([&] { return w->size() == want; }, 2000);
+      EXPECT_EQ(w->size(), want);
+      EXPECT_TRUE(screen.contains(QRect(w->pos(), w->size()))) << w->x() << "," << w->y();
+      dialog.EndDialog(IDCANCEL);
+    });
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
@@ -19,10 +20,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <functional>
 
@@ -30,6 +33,8 @@
 #include "ui/qt/qt_backend.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/sjis_line_validator.h"
+#include "ui/qt/window_memory.h"
+#include "ui/window_layout.h"
 
 namespace ui::qt {
 
@@ -115,6 +120,30 @@ class SjisPlainTextEdit : public QPlainTextEdit {
 
   std::function<void(const QString&)> m_onRefused;
 };
+namespace {
+
+constexpr int kNoZoom = 2;
+
+// Ctrl+plus (also Ctrl+"=", the plus key without Shift on many layouts) gives +1, Ctrl+minus
+// -1, Ctrl+0 0, on the main keys or the keypad; any other key kNoZoom.
+int ZoomOf(const QKeyEvent* key) {
+  const Qt::KeyboardModifiers mods =
+      key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier | Qt::GroupSwitchModifier);
+  if (mods != Qt::ControlModifier) return kNoZoom;
+  switch (key->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      return 1;
+    case Qt::Key_Minus:
+      return -1;
+    case Qt::Key_0:
+      return 0;
+    default:
+      return kNoZoom;
+  }
+}
+
+}  // namespace
 
 // The Qt window itself. It never closes on its own: Esc, the close box and Enter become
 // commands of the owning QtDialogWindow, and only EndModal ends the modal loop.
@@ -137,6 +166,10 @@ class DialogWidget : public QDialog {
   }
 
   void keyPressEvent(QKeyEvent* event) override {
+    if (m_window.m_grows && ZoomOf(event) != kNoZoom) {
+      m_window.Zoom(ZoomOf(event));
+      return;
+    }
     if (event->matches(QKeySequence::Cancel)) {
       m_window.Dispatch(IDCANCEL);
       return;
@@ -160,6 +193,27 @@ class DialogWidget : public QDialog {
   }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize && watched == m_window.m_client) {
+      m_window.LayOut();
+      return false;
+    }
+    // The text size keys work wherever the focus is, before a control takes them; so does
+    // Ctrl with the mouse wheel over the transcript or a list, which would otherwise zoom
+    // that one edit by itself.
+    if (event->type() == QEvent::KeyPress && m_window.m_grows) {
+      const int zoom = ZoomOf(static_cast<QKeyEvent*>(event));
+      if (zoom != kNoZoom) {
+        m_window.Zoom(zoom);
+        return true;
+      }
+    }
+    if (event->type() == QEvent::Wheel && m_window.m_grows) {
+      auto* wheel = static_cast<QWheelEvent*>(event);
+      if (wheel->modifiers() & Qt::ControlModifier) {
+        if (wheel->angleDelta().y() != 0) m_window.Zoom(wheel->angleDelta().y() > 0 ? 1 : -1);
+        return true;
+      }
+    }
     if (event->type() == QEvent::FocusIn) {
       // Tab into a radio group lands on its checked button, as on Windows.
       auto* radio = qobject_cast<QRadioButton*>(watched);
@@ -387,17 +441,25 @@ void QtDialogWindow::Build(QWidget* parent) {
   m_units.base_x = (alphabet / 26 + 1) / 2;
   m_units.base_y = metrics.height();
 
+  m_grows = t.Grows();
+  m_textSize = t.point_size > 0 ? t.point_size : 9;
   auto* layout = new QVBoxLayout(m_widget.get());
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  // A window that grows is no smaller than its template; any other has the template's size.
+  layout->setSizeConstraint(m_grows ? QLayout::SetMinimumSize : QLayout::SetFixedSize);
   if (t.menu) {
     auto* bar = new QMenuBar(m_widget.get());
     BuildMenu(bar, t.menu->items);
     layout->setMenuBar(bar);
   }
   m_client = new QWidget(m_widget.get());
-  m_client->setFixedSize(m_units.X(t.cx), m_units.Y(t.cy));
+  m_baseClient = QSize(m_units.X(t.cx), m_units.Y(t.cy));
+  if (m_grows) {
+    m_client->setMinimumSize(m_baseClient);
+  } else {
+    m_client->setFixedSize(m_baseClient);
+  }
   layout->addWidget(m_client);
 
   m_controls.resize(t.controls.size());
@@ -431,6 +493,90 @@ void QtDialogWindow::Build(QWidget* parent) {
       FitCaption(c);
     }
   }
+  if (!m_grows) return;
+  // The places at the template's size, captions fitted, are where the anchors start from.
+  for (const Control& c : m_controls) {
+    const QRect r = c.widget->geometry();
+    m_baseRects.push_back(ui::Rect{r.x(), r.y(), r.width(), r.height()});
+    // The text size keys reach the window from every control, before the control sees them.
+    c.widget->installEventFilter(m_widget.get());
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(c.widget)) {
+      area->viewport()->installEventFilter(m_widget.get());
+    }
+  }
+  m_client->installEventFilter(m_widget.get());
+  const RememberedWindow remembered = m_backend.window_memory().Load(t.id);
+  if (remembered.text_size > 0) ApplyTextSize(remembered.text_size);
+}
+
+namespace {
+
+bool TakesTextSize(const ControlTemplate& t) {
+  return t.kind == ControlKind::kList || (t.kind == ControlKind::kEdit && (t.style & kMultiline));
+}
+
+QRect ToQRect(const ui::Rect& r) { return QRect(r.x, r.y, r.cx, r.cy); }
+
+}  // namespace
+
+void QtDialogWindow::LayOut() {
+  if (!m_grows || m_baseRects.size() != m_controls.size()) return;
+  const ui::Size now{m_client->width(), m_client->height()};
+  const ui::Size base{m_baseClient.width(), m_baseClient.height()};
+  const std::vector<ui::Rect> rects =
+      ui::LayOutControls(m_baseRects, ui::AnchorsOf(m_dialog.Template()), base, now);
+  for (size_t i = 0; i < m_controls.size(); ++i) {
+    m_controls[i].widget->setGeometry(ToQRect(rects[i]));
+  }
+}
+
+void QtDialogWindow::ApplyTextSize(int points) {
+  m_textSize = std::clamp(points, kMinTextSize, kMaxTextSize);
+  QFont font = m_widget->font();
+  font.setPointSize(m_textSize);
+  for (Control& c : m_controls) {
+    if (!TakesTextSize(*c.tmpl)) continue;
+    c.widget->setFont(font);
+    if (auto* view = qobject_cast<QTableView*>(c.widget)) {
+      view->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+    }
+  }
+}
+
+void QtDialogWindow::Zoom(int step) {
+  if (!m_grows) return;
+  const DialogTemplate& t = m_dialog.Template();
+  const int next = ui::NextTextSize(m_textSize, step, t.point_size > 0 ? t.point_size : 9);
+  if (next == m_textSize) return;
+  ApplyTextSize(next);
+  m_backend.window_memory().SaveTextSize(t.id, m_textSize);
+}
+
+void QtDialogWindow::RestorePlace() {
+  const RememberedWindow remembered = m_backend.window_memory().Load(m_dialog.Template().id);
+  if (!remembered.frame) return;
+  // Never smaller than the template, whatever the file says, nor larger than its screen.
+  const QSize minimum = m_widget->minimumSizeHint();
+  const QSize size = remembered.frame->size().expandedTo(minimum);
+  std::vector<ui::Rect> screens;
+  size_t primary = 0;
+  const QList<QScreen*> all = QGuiApplication::screens();
+  for (qsizetype i = 0; i < all.size(); ++i) {
+    const QRect g = all[i]->availableGeometry();
+    if (all[i] == QGuiApplication::primaryScreen()) primary = static_cast<size_t>(i);
+    screens.push_back(ui::Rect{g.x(), g.y(), g.width(), g.height()});
+  }
+  const ui::Rect place = ui::KeepOnScreen(
+      ui::Rect{remembered.frame->x(), remembered.frame->y(), size.width(), size.height()},
+      ui::Size{minimum.width(), minimum.height()}, screens, primary);
+  m_widget->resize(place.cx, place.cy);
+  m_widget->move(place.x, place.y);
+}
+
+void QtDialogWindow::RememberPlace() {
+  if (!m_widget->isVisible() || m_widget->windowState() != Qt::WindowNoState) return;
+  m_backend.window_memory().SaveFrame(m_dialog.Template().id,
+                                      QRect(m_widget->pos(), m_widget->size()));
 }
 
 void QtDialogWindow::FitCaption(Control& c) {
@@ -469,6 +615,15 @@ void QtDialogWindow::FitCaption(Control& c) {
     if (!(c.tmpl->style & kCenter)) {
       while (rect.width() < needed && free(rect.adjusted(-1, 0, 0, 0))) rect.adjust(-1, 0, 0, 0);
     }
+  }
+  if (!m_baseRects.empty()) {
+    // A caption set in a grown window moves the control's place at the template's size along.
+    ui::Rect& base = m_baseRects[static_cast<size_t>(&c - m_controls.data())];
+    const QRect old = c.widget->geometry();
+    base.x += rect.x() - old.x();
+    base.y += rect.y() - old.y();
+    base.cx += rect.width() - old.width();
+    base.cy += rect.height() - old.height();
   }
   c.widget->setGeometry(rect);
 }
@@ -676,6 +831,7 @@ int QtDialogWindow::RunModal() {
   bool focus_first = m_dialog.HandleInitDialog();
   if (m_ended) return m_result;
   if (focus_first) FocusFirstTabStop();
+  if (m_grows) RestorePlace();
   m_widget->exec();
   // Give the keyboard back to the window underneath (a desktop without a window manager
   // would leave it nowhere).
@@ -687,6 +843,7 @@ void QtDialogWindow::EndModal(int result) {
   if (m_ended) return;
   m_ended = true;
   m_result = result;
+  if (m_grows) RememberPlace();
   if (m_widget->isVisible()) m_widget->done(result);
 }
 

@@ -3,8 +3,14 @@
 // the dialog as commands, edit changes and list events as notifications. A list is a view over
 // the dialog's ListModel. Widgets carry their id as object name ("1001") for tests; the Dialog,
 // its list models and the backend must outlive the window.
+//
+// A template with anchors makes a window the user can resize, no smaller than the template:
+// the controls follow their edges, Ctrl+plus, Ctrl+minus and Ctrl+0 change the text size of
+// its multi-line edits and lists, and its place, size and text size are remembered (per
+// template id, in the backend's WindowMemory) for the next time it opens.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <map>
 #include <memory>
@@ -75,6 +81,9 @@ class QtDialogWindow : public DialogWindow {
   bool SendKey(int id, Key key);
   // Typed or pasted text was refused for `character`: the user is told.
   void Refuse(const QString& character);
+  // Ctrl+plus (+1), Ctrl+minus (-1), Ctrl+0 (0) in a window that grows: the text size of its
+  // multi-line edits and lists changes and is remembered.
+  void Zoom(int step);
 
  private:
   struct Control {
@@ -101,6 +110,12 @@ class QtDialogWindow : public DialogWindow {
   const Control* Find(int id) const;
   // The next control after `index` in template order that Tab reaches (wrapping), or null.
   Control* NextTabStop(size_t index);
+  // Windows that grow: the controls placed for the client's present size; the text size
+  // applied; the remembered place and size taken before showing and kept at the end.
+  void LayOut();
+  void ApplyTextSize(int points);
+  void RestorePlace();
+  void RememberPlace();
 
   QtBackend& m_backend;
   Dialog& m_dialog;
@@ -113,6 +128,10 @@ class QtDialogWindow : public DialogWindow {
   bool m_settingSelection = false;  // the program, not the user, changes a list's selection
   bool m_ended = false;
   int m_result = 0;
+  bool m_grows = false;
+  QSize m_baseClient;                 // the template's client size in pixels
+  std::vector<ui::Rect> m_baseRects;  // the controls' places at that size, template order
+  int m_textSize = 0;                 // points, in a window that grows
 
   friend class DialogWidget;
 };
