@@ -30,6 +30,7 @@ int ChatDialog::Start() { return m_conversation.Start() ? 1 : 0; }
 
 void ChatDialog::EndProgram(int status) {
   m_exitStatus = status;
+  if (m_book && m_book->IsOpen()) m_book->EndDialog(ui::IDCANCEL);
   EndDialog(ui::IDABORT);
 }
 
@@ -90,6 +91,7 @@ void ChatDialog::RunTurn() {
 }
 
 void ChatDialog::OnCancel() {
+  if (m_book && m_book->IsOpen()) m_book->EndDialog(ui::IDCANCEL);
   if (!m_conversation.End()) {
     EndProgram(1);
     return;
@@ -161,8 +163,17 @@ void ChatDialog::OnLearn() { m_conversation.Learn(); }
 void ChatDialog::OnForget() { m_conversation.Forget(); }
 
 void ChatDialog::OnMemoryBook() {
-  MemoryBookDialog book(m_persona.folder(), backend());
-  book.DoModal();
+  // Beside the chat window, so the user goes on chatting while it is open; a backend without
+  // such windows runs it as before, until it is closed.
+  if (m_book && m_book->IsOpen()) {
+    m_book->Activate();
+    return;
+  }
+  m_book = std::make_unique<MemoryBookDialog>(m_persona.folder(), backend());
+  if (!m_book->Create()) {
+    m_book->DoModal();
+    m_book.reset();
+  }
 }
 
 void ChatDialog::Open(const char* target) {

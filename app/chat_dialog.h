@@ -6,11 +6,14 @@
 // how. The persona and the backend are borrowed.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "chat/conversation.h"
 #include "core/persona.h"
 #include "ui/dialog.h"
+
+class MemoryBookDialog;
 
 class ChatDialog : public ui::Dialog {
  public:
@@ -36,7 +39,8 @@ class ChatDialog : public ui::Dialog {
   void OnSettings();
   void OnLearn();   // the learn dialog; the outcome is not looked at
   void OnForget();  // the forget dialogs; the outcome is not looked at
-  // The memory book: every record, to search, correct and prune.
+  // The memory book: every record, to search, correct and prune; it stays open beside the
+  // chat window (the command brings it to the front when it is).
   void OnMemoryBook();
   void OnHelpPage();  // help.html of the working folder
   void OnHomePage();
@@ -78,5 +82,6 @@ class ChatDialog : public ui::Dialog {
   const ui::IconResource* m_hIcon;
   core::Persona& m_persona;
   chat::Conversation m_conversation;
+  std::unique_ptr<MemoryBookDialog> m_book;  // open beside the chat window, or closed
   int m_exitStatus = 0;
 };

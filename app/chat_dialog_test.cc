@@ -269,3 +269,52 @@ TEST_F(ChatDialogTest, PairTooLongToReadBackIsRefusedWithItsReason) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace testing_support;
+using Strings = std::vector<std::string>;
+
+// The memory book open beside the chat window: the user teaches in the chat, the book takes
+// the new record in when it is activated, and a change made in the book keeps it.
+TEST_F(ChatDialogTest, TheMemoryBookBesideTheChatKeepsWhatTheChatTaught) {
+  auto book_rows = [&] {
+    Strings keywords;
+    for (const DialogRecord& d : backend.dialogs()) {
+      if (d.template_id != IDD_MEMORY_BOOK) continue;
+      for (const auto& row : d.states.back().rows.at(IDC_BOOK_LIST)) keywords.push_back(row[1]);
+    }
+    return keywords;
+  };
+  Strings before, after_delete, after_activation;
+  backend.Answer(true);
+  backend.When(IDD_CHAT_DIALOG,
+               {Press(ID_MEMORY_BOOK), Type(IDC_INPUT, "ringo===aka"), Press(ui::IDOK), Call([&] {
+                  ASSERT_TRUE(backend.IsOpenBeside(IDD_MEMORY_BOOK));
+                  before = book_rows();
+                  // Deleting without a look at the file first: the book keeps the pair.
+                  backend.Drive(IDD_MEMORY_BOOK,
+                                {Select(IDC_BOOK_LIST, {2}), Press(IDC_BOOK_DELETE),
+                                 Select(IDC_BOOK_LIST, {1})});
+                  after_delete = book_rows();
+                }),
+                Type(IDC_INPUT, "mikan===kiiro"), Press(ui::IDOK), Call([&] {
+                  backend.Drive(IDD_MEMORY_BOOK, {Activate()});
+                  after_activation = book_rows();
+                }),
+                Close()});
+  backend.When(IDD_MEMORY_BOOK, {});
+  ChatApp(persona, backend).InitInstance();
+  EXPECT_EQ(before, (Strings{"hi", "name", "abc"}));
+  EXPECT_EQ(after_delete, (Strings{"ringo", "hi", "name"}));
+  EXPECT_EQ(after_activation, (Strings{"mikan", "ringo", "hi", "name"}));
+  // "hi" stays selected where it now stands.
+  EXPECT_EQ(backend.dialogs().at(1).states.back().selection.at(IDC_BOOK_LIST),
+            std::vector<size_t>{2});
+  EXPECT_EQ(ReadFile("memory.dat"),
+            Stored({"name%+%NAMEさん NAME", "hi%+%NAMEです", "ringo%+%aka", "mikan%+%kiiro"}));
+  EXPECT_FALSE(backend.IsOpenBeside(IDD_MEMORY_BOOK));  // closed with the chat window
+  EXPECT_TRUE(backend.boxes().empty()) << backend.boxes().front();
+}
+
+}  // namespace

@@ -1,5 +1,9 @@
 #include "memory/memory_book.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -423,7 +427,45 @@ void MemoryBook::Remember(Change change) {
   if (m_undo.size() > kUndoDepth) m_undo.pop_front();
 }
 
+bool MemoryBook::GrewByAppending() {
+  if (!m_stamp.exists) return false;
+  const int fd = m_folder.Open(m_path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st;
+  bool same =
+      ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) >= m_size;
+  std::string chunk;
+  for (size_t done = 0; same && done < m_size;) {
+    chunk.resize(std::min<size_t>(m_size - done, 1 << 20));
+    const ssize_t n = m_folder.Read(fd, chunk.data(), chunk.size());
+    if (n <= 0) {
+      same = false;
+      break;
+    }
+    same = std::memcmp(chunk.data(), m_bytes.data() + done, static_cast<size_t>(n)) == 0;
+    done += static_cast<size_t>(n);
+  }
+  m_folder.Close(fd);
+  return same;
+}
+
+MemoryBook::Outcome MemoryBook::Refresh() {
+  if (core::StampOf(m_folder, m_path) == m_stamp) return {Result::kNothing, ""};
+  // Lines added at the end (the chat teaching or learning) leave every line the history
+  // names where it was; any other change does not.
+  if (GrewByAppending() && Load()) return {};
+  Outcome outcome = Open();
+  return outcome.result == Result::kDone ? Outcome{} : outcome;
+}
+
 MemoryBook::Outcome MemoryBook::Apply(const Change& change, bool forward) {
+  // From here to the rename no other program writes. What it wrote before is taken in when
+  // it only added lines at the end; any other change refuses this one.
+  core::FolderLock lock(m_folder);
+  if (!lock.held()) return {Result::kWriteFailed, res::kFolderBusy};
+  if (core::StampOf(m_folder, m_path) != m_stamp && !(GrewByAppending() && Load())) {
+    return ChangedOnDisk();
+  }
   std::vector<Splice> splices;
   std::vector<uint32_t> touched;
   // The lines a change takes away must stand where it found them; the file was read back
@@ -449,6 +491,9 @@ MemoryBook::Outcome MemoryBook::Apply(const Change& change, bool forward) {
     for (size_t i = 0; i < change.lines.size(); ++i) {
       const uint32_t at = change.lines[i] - static_cast<uint32_t>(i);
       if (at > m_lines.size()) return ChangedOnDisk();
+      // A last line without a line break can only go back at the end: before lines that came
+      // in meanwhile it would be glued to the next one.
+      if (!change.Before(i).ends_with('\n') && at != m_lines.size()) return ChangedOnDisk();
       if (!splices.empty() && splices.back().line == at) {
         std::string_view& run = splices.back().insert;
         run = std::string_view(run.data(), run.size() + change.Before(i).size());
@@ -514,6 +559,14 @@ MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
   }
   m_touched = std::move(touched);
   return {};
+}
+
+size_t MemoryBook::RowOf(size_t line) const {
+  // m_shown runs from the last line to the first.
+  auto it = std::lower_bound(m_shown.begin(), m_shown.end(), static_cast<uint32_t>(line),
+                             std::greater<uint32_t>());
+  return it != m_shown.end() && *it == line ? static_cast<size_t>(it - m_shown.begin())
+                                            : m_shown.size();
 }
 
 std::vector<size_t> MemoryBook::TouchedRows() const {

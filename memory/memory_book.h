@@ -1,8 +1,9 @@
 // MemoryBook: memory.dat as the memory book lists it (every record newest first, with its line
 // number, filtered by a search text) and the book's changes to it: edit one, delete several,
-// undo and redo. Each change is one rewrite through core::FileReplacement, refused when the
-// file changed on disk since it was read; the look and the rewrite are made under the folder's
-// lock. It returns outcomes and shows nothing itself.
+// undo and redo. Each change is one rewrite through core::FileReplacement under the folder's
+// lock. A file that changed on disk since it was read refuses the change, unless it only
+// gained lines at its end: the change is then made on the new file. It returns outcomes and
+// shows nothing itself.
 #pragma once
 
 #include <cstddef>
@@ -41,6 +42,16 @@ class MemoryBook {
 
   // Reads the file afresh (the filter stays) and forgets the changes it could take back.
   Outcome Open();
+  // Takes in what another program (or the chat window) changed since the file was read:
+  // kNothing when nothing did. Lines added at the end keep the history; any other change
+  // reads the file afresh as Open does.
+  Outcome Refresh();
+  // The line number (0-based) of a row, for finding a record again after a refresh.
+  size_t LineOf(size_t row) const { return m_shown[row]; }
+  // The row that shows line `line`, or ShownCount() when none does.
+  size_t RowOf(size_t line) const;
+  // The stored bytes of a row's line, with its line break.
+  std::string_view RowBytes(size_t row) const { return LineBytes(m_shown[row]); }
 
   // Rows are the records shown: newest first, those the filter lets through.
   size_t RecordCount() const { return m_records.size(); }  // every record of the file
@@ -108,6 +119,8 @@ class MemoryBook {
   // Writes the file with `splices` (ascending) applied, then reads it back. `touched`: the
   // lines of the new file the change wrote.
   Outcome Rewrite(const std::vector<Splice>& splices, std::vector<uint32_t> touched);
+  // Whether the file now is the file as read with lines added at its end.
+  bool GrewByAppending();
   // Reads the file again after it changed under the book, and says so.
   Outcome ChangedOnDisk();
   // Applies `change` forward (do, redo) or backward (undo).

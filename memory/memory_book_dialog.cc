@@ -85,9 +85,58 @@ MemoryBookDialog::~MemoryBookDialog() = default;
 bool MemoryBookDialog::OnInitDialog() {
   ui::Dialog::OnInitDialog();
   MemoryBook::Outcome outcome = m_book.Open();
-  if (ui::DialogWindow* window = Window()) window->SetListModel(IDC_BOOK_LIST, m_rows.get());
+  if (ui::DialogWindow* window = Window()) {
+    window->SetListModel(IDC_BOOK_LIST, m_rows.get());
+    // Beside the chat window the file changes while the book is open: it looks every second.
+    window->SetTimer(kRefreshMs);
+  }
   Show(outcome, {});
   return true;
+}
+
+void MemoryBookDialog::OnActivate() { Refresh(); }
+
+void MemoryBookDialog::OnTimer() { Refresh(); }
+
+void MemoryBookDialog::Refresh() {
+  ui::DialogWindow* window = Window();
+  // Not while the book asks something: the rows it asks about must stay what they are.
+  if (!window || m_asking) return;
+  struct Seen {
+    size_t line;
+    std::string bytes;
+  };
+  auto seen = [this](size_t row) {
+    return Seen{m_book.LineOf(row), std::string(m_book.RowBytes(row))};
+  };
+  std::vector<Seen> selected;
+  for (size_t row : Selection()) selected.push_back(seen(row));
+  const size_t top = window->GetListTopRow(IDC_BOOK_LIST);
+  const bool at_top = top == 0 || top >= m_book.ShownCount();
+  const Seen top_seen = at_top ? Seen{0, {}} : seen(top);
+
+  MemoryBook::Outcome outcome = m_book.Refresh();
+  if (outcome.result == MemoryBook::Result::kNothing) return;
+  // A record is found again at its line when it is still there, else by its bytes.
+  auto find = [this](const Seen& s) {
+    size_t row = m_book.RowOf(s.line);
+    if (row < m_book.ShownCount() && m_book.RowBytes(row) == s.bytes) return row;
+    for (row = 0; row < m_book.ShownCount(); ++row) {
+      if (m_book.RowBytes(row) == s.bytes) return row;
+    }
+    return m_book.ShownCount();
+  };
+  std::vector<size_t> select;
+  for (const Seen& s : selected) {
+    size_t row = find(s);
+    if (row < m_book.ShownCount()) select.push_back(row);
+  }
+  std::sort(select.begin(), select.end());
+  ShowList(select);
+  // At the top the user sees what came in; further down the list stays where it was.
+  size_t new_top = at_top ? 0 : find(top_seen);
+  if (new_top < m_book.ShownCount()) window->SetListTopRow(IDC_BOOK_LIST, new_top);
+  if (!outcome.message.empty()) backend().MessageBox(outcome.message);
 }
 
 void MemoryBookDialog::OnOK() {}
@@ -166,7 +215,10 @@ void MemoryBookDialog::OnEdit() {
   BookEditDialog edit(backend());
   edit.m_strKeyword = m_book.Keyword(rows[0]);
   edit.m_strReply = m_book.Reply(rows[0]);
-  if (edit.DoModal() != ui::IDOK) return;
+  m_asking = true;
+  const int answer = edit.DoModal();
+  m_asking = false;
+  if (answer != ui::IDOK) return;
   MemoryBook::Outcome outcome = m_book.Edit(rows[0], edit.m_strKeyword, edit.m_strReply);
   Show(outcome, m_book.TouchedRows());
 }
@@ -177,10 +229,11 @@ void MemoryBookDialog::OnDelete() {
     backend().MessageBox(kChooseSome);
     return;
   }
-  if (!backend().Confirm("選んだ " + std::to_string(rows.size()) +
-                         " 件の記録を削除します。よろしいですか？")) {
-    return;
-  }
+  m_asking = true;
+  const bool sure = backend().Confirm("選んだ " + std::to_string(rows.size()) +
+                                      " 件の記録を削除します。よろしいですか？");
+  m_asking = false;
+  if (!sure) return;
   MemoryBook::Outcome outcome = m_book.Delete(rows);
   // The record that now stands where the first one was is the one to go on from.
   std::vector<size_t> next;

@@ -48,8 +48,15 @@ class MemoryBookDialog : public ui::Dialog {
   // Enter in the search field edits the one row shown; Delete in the list deletes; Ctrl+Z
   // and Ctrl+Y in the list or the search field undo and redo; Ctrl+F goes to the search.
   bool OnKey(int id, ui::Key key) override;
+  // Beside the chat window: what changed in memory.dat shows when the book is activated, and
+  // within a second, keeping the search text, the selection (where its records still are)
+  // and the scroll position.
+  void OnActivate() override;
+  void OnTimer() override;
 
  private:
+  static constexpr int kRefreshMs = 1000;
+  void Refresh();
   class Rows;  // the list's model: the book's shown records
 
   void OnEdit();
@@ -64,4 +71,5 @@ class MemoryBookDialog : public ui::Dialog {
 
   MemoryBook m_book;
   std::unique_ptr<Rows> m_rows;
+  bool m_asking = false;  // a question or the edit dialog is open
 };

@@ -24,8 +24,10 @@ Step DoubleClick(int list_id, size_t row) {
 Step Tab(int id) { return Step{Step::kTab, id, {}, {}}; }
 Step Key(ui::Key key) { return Step{Step::kKey, 0, {}, {}, {}, key}; }
 Step TypeUtf8(int id, std::string utf8) { return Step{Step::kTypeUtf8, id, std::move(utf8), {}}; }
+Step Activate() { return Step{Step::kActivate, 0, {}, {}}; }
+Step Timer() { return Step{Step::kTimer, 0, {}, {}}; }
 Step Resize(int cx, int cy) {
-  Step step{Step::kResize};
+  Step step{Step::kResize, 0, {}, {}};
   step.size = ui::Size{cx, cy};
   return step;
 }
@@ -84,7 +86,49 @@ class ScriptedWindow : public ui::DialogWindow {
     if (m_ended) return;
     m_ended = true;
     m_result = result;
+    if (m_modeless) {
+      m_backend.m_modeless.erase(m_dialog.Template().id);
+      m_backend.m_dialogs[m_index].result = result;
+      m_backend.m_events.push_back("end:" + std::to_string(m_dialog.Template().id) + "=" +
+                                   std::to_string(result));
+      m_dialog.HandleClosed();
+    }
   }
+
+  // Opens like RunModal and runs the steps queued for it, but stays open: later steps come
+  // through ScriptedBackend::Drive.
+  bool ShowModeless() override {
+    const ui::DialogTemplate& t = m_dialog.Template();
+    m_modeless = true;
+    m_backend.m_modeless[t.id] = this;
+    m_backend.m_events.push_back("open:" + std::to_string(t.id));
+    m_index = m_backend.m_dialogs.size();
+    m_backend.m_dialogs.push_back(DialogRecord{t.id, {}, 0, 0, {}});
+    m_dialog.HandleInitDialog();
+    m_backend.m_dialogs[m_index].focus = m_focus;
+    Record(m_index);
+    Drive(m_steps);
+    return true;
+  }
+
+  void Drive(const std::vector<Step>& steps) {
+    for (size_t i = 0; i < steps.size() && !m_ended; ++i) {
+      Run(steps[i]);
+      Record(m_index);
+    }
+  }
+
+  ~ScriptedWindow() override {
+    auto it = m_backend.m_modeless.find(m_dialog.Template().id);
+    if (it != m_backend.m_modeless.end() && it->second == this) m_backend.m_modeless.erase(it);
+  }
+
+  void SetTimer(int ms) override { m_timerMs = ms; }
+  size_t GetListTopRow(int id) const override {
+    auto it = m_top.find(id);
+    return it == m_top.end() ? 0 : it->second;
+  }
+  void SetListTopRow(int id, size_t row) override { m_top[id] = row; }
 
   std::string GetText(int id) const override {
     auto it = m_state.text.find(id);
@@ -145,6 +189,14 @@ class ScriptedWindow : public ui::DialogWindow {
   void Run(const Step& step) {
     if (step.kind == Step::kCall) {
       step.call();
+      return;
+    }
+    if (step.kind == Step::kActivate) {
+      m_dialog.HandleActivate();
+      return;
+    }
+    if (step.kind == Step::kTimer) {
+      if (m_timerMs > 0) m_dialog.HandleTimer();
       return;
     }
     if (step.kind == Step::kSysCommand) {
@@ -247,6 +299,8 @@ class ScriptedWindow : public ui::DialogWindow {
       case Step::kSysCommand:
       case Step::kKey:
       case Step::kResize:
+      case Step::kActivate:
+      case Step::kTimer:
         break;
     }
   }
@@ -331,6 +385,9 @@ class ScriptedWindow : public ui::DialogWindow {
   std::map<int, int> m_limits;
   std::map<int, const ui::ListModel*> m_models;
   std::map<int, size_t> m_current;  // lists: the current row, when there is one
+  std::map<int, size_t> m_top;      // lists: the row scrolled to the top
+  bool m_modeless = false;          // opened by ShowModeless
+  int m_timerMs = 0;
   int m_focus = 0;
   size_t m_index = 0;  // this dialog's record
   bool m_ended = false;
@@ -343,6 +400,19 @@ ScriptedBackend::~ScriptedBackend() = default;
 ScriptedBackend& ScriptedBackend::When(int template_id, std::vector<Step> steps) {
   m_scripts.push_back(Script{template_id, std::move(steps)});
   return *this;
+}
+
+void ScriptedBackend::Drive(int template_id, const std::vector<Step>& steps) {
+  auto it = m_modeless.find(template_id);
+  if (it == m_modeless.end()) {
+    m_errors.push_back("template " + std::to_string(template_id) + " is not open beside");
+    return;
+  }
+  it->second->Drive(steps);
+}
+
+bool ScriptedBackend::IsOpenBeside(int template_id) const {
+  return m_modeless.count(template_id) != 0;
 }
 
 std::unique_ptr<ui::DialogWindow> ScriptedBackend::CreateDialogWindow(ui::Dialog& dialog) {

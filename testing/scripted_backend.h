@@ -33,7 +33,9 @@ struct Step {
     kTab,
     kKey,
     kTypeUtf8,
-    kResize
+    kResize,
+    kActivate,
+    kTimer
   };
   Kind kind;
   int id = 0;
@@ -66,6 +68,10 @@ Step TypeUtf8(int id, std::string utf8);
 // Drags the window's border until its client area is cx by cy dialog units: a growing
 // template's window takes the size (never below the template's), any other keeps its own.
 Step Resize(int cx, int cy);
+// The user comes back to the window (it becomes the active one).
+Step Activate();
+// The timer the dialog set fires once (nothing when it set none).
+Step Timer();
 
 // The state of a dialog's controls at one moment.
 struct ControlState {
@@ -86,6 +92,8 @@ struct DialogRecord {
   std::vector<std::pair<int, std::string>> system_menu;  // entries the dialog added
 };
 
+class ScriptedWindow;
+
 class ScriptedBackend : public ui::Backend {
  public:
   ScriptedBackend();
@@ -93,6 +101,10 @@ class ScriptedBackend : public ui::Backend {
 
   // Queues the script for the next dialog that opens, which must be built on `template_id`.
   ScriptedBackend& When(int template_id, std::vector<Step> steps);
+  // Runs `steps` on the open modeless window built on `template_id`, as the user would while
+  // other windows go on.
+  void Drive(int template_id, const std::vector<Step>& steps);
+  bool IsOpenBeside(int template_id) const;
   // Queues the answer to the next question (Confirm): true for OK.
   ScriptedBackend& Answer(bool ok);
 
@@ -134,6 +146,7 @@ class ScriptedBackend : public ui::Backend {
   std::deque<bool> m_answers;     // front is next
   std::vector<std::string> m_boxes, m_questions, m_shell, m_events, m_errors, m_refused;
   std::vector<DialogRecord> m_dialogs;
+  std::map<int, ScriptedWindow*> m_modeless;  // the windows open beside, by template
   bool m_shellFails = false;
 };
 

@@ -41,6 +41,14 @@ class DialogWindow {
   // Shows the window and runs a nested modal loop until EndModal; returns its result.
   virtual int RunModal() = 0;
   virtual void EndModal(int result) = 0;
+  // Shows the window beside the others and returns at once; the user goes on with every
+  // window. EndModal (or the user closing it) then closes it, and the backend tells the
+  // dialog (Dialog::HandleClosed). False when the backend has no such windows.
+  virtual bool ShowModeless() { return false; }
+  // Brings a modeless window to the front.
+  virtual void Activate() {}
+  // While the window is open, Dialog::HandleTimer every `ms` milliseconds; 0 stops it.
+  virtual void SetTimer(int ms) { (void)ms; }
 
   virtual std::string GetText(int id) const = 0;
   virtual void SetText(int id, const std::string& text) = 0;
@@ -77,6 +85,15 @@ class DialogWindow {
   virtual void SetListSelection(int id, const std::vector<size_t>& rows) {
     (void)id;
     (void)rows;
+  }
+  // The row shown at the top of the list, and scrolling the list so that `row` is there.
+  virtual size_t GetListTopRow(int id) const {
+    (void)id;
+    return 0;
+  }
+  virtual void SetListTopRow(int id, size_t row) {
+    (void)id;
+    (void)row;
   }
 };
 

@@ -14,7 +14,11 @@ const ControlTemplate* DialogTemplate::Find(int control_id) const {
 Dialog::Dialog(const DialogTemplate& tmpl, Backend& backend)
     : m_template(tmpl), m_backend(backend) {}
 
-Dialog::~Dialog() = default;
+Dialog::~Dialog() {
+  // A modeless window still open goes with its dialog.
+  if (m_modeless && m_window == m_modeless.get()) m_window = nullptr;
+  m_modeless.reset();
+}
 
 int Dialog::DoModal() {
   std::unique_ptr<DialogWindow> window = m_backend.CreateDialogWindow(*this);
@@ -25,6 +29,28 @@ int Dialog::DoModal() {
   int result = m_window->RunModal();
   m_window = outer;
   return result;
+}
+
+bool Dialog::Create() {
+  if (m_window) return false;
+  m_modeless = m_backend.CreateDialogWindow(*this);
+  if (!m_modeless) return false;
+  m_window = m_modeless.get();
+  if (m_icon) m_window->SetIcon(m_icon);
+  if (!m_window->ShowModeless()) {
+    m_window = nullptr;
+    m_modeless.reset();
+    return false;
+  }
+  return true;
+}
+
+void Dialog::HandleClosed() {
+  if (m_modeless && m_window == m_modeless.get()) m_window = nullptr;
+}
+
+void Dialog::Activate() {
+  if (m_modeless && m_window == m_modeless.get()) m_window->Activate();
 }
 
 void Dialog::EndDialog(int result) {

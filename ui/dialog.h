@@ -1,7 +1,9 @@
-// Dialog: a modal dialog built on a template, in the manner of the Windows dialog framework
-// the program was designed against. Subclasses hold their fields, exchange them with the
+// Dialog: a dialog built on a template, in the manner of the Windows dialog framework the
+// program was designed against. Subclasses hold their fields, exchange them with the
 // controls in DoDataExchange and override the handlers. DoModal asks the dialog's backend
-// for a window, which calls back HandleInitDialog and HandleCommand while it runs.
+// for a window, which calls back HandleInitDialog and HandleCommand while it runs; Create
+// opens the window beside the others (modeless): the dialog owns that window until it is
+// destroyed, and hears of its closing through HandleClosed.
 #pragma once
 
 #include <memory>
@@ -26,7 +28,12 @@ class Dialog {
   // Runs the dialog modally: IDOK, IDCANCEL, what EndDialog gave, or -1 when no window
   // could be made.
   int DoModal();
+  // Opens the window modeless and returns at once; false when the backend cannot (the
+  // caller may run the dialog modally instead) or no window could be made.
+  bool Create();
   void EndDialog(int result);
+  // Brings the open modeless window to the front.
+  void Activate();
 
   // Control exchange: false (load) puts the fields into the controls, true (save) takes
   // them back with validation. Returns false when a validation failed.
@@ -49,6 +56,11 @@ class Dialog {
   // Called by the backend for a button press or a menu command: IDOK runs OnOK, IDCANCEL
   // (also Esc and the close box) OnCancel, anything else OnCommand.
   void HandleCommand(int id);
+  // Called by the backend when a modeless window closed, when a window became the active one,
+  // and for the timer of SetTimer.
+  void HandleClosed();
+  void HandleActivate() { OnActivate(); }
+  void HandleTimer() { OnTimer(); }
   // Called by the backend for an entry of the system menu added by AppendSystemMenuItem.
   void HandleSysCommand(int id) { OnSysCommand(id); }
   // Called by the backend when control `id` sends `code`.
@@ -69,6 +81,10 @@ class Dialog {
   virtual bool OnCommand(int id);
   // System-menu entries the dialog added itself.
   virtual void OnSysCommand(int id) { (void)id; }
+  // The window became the active one; by default nothing happens.
+  virtual void OnActivate() {}
+  // The timer the dialog set on its window.
+  virtual void OnTimer() {}
   // Keys of the controls; by default none is taken.
   virtual bool OnKey(int id, Key key) {
     (void)id;
@@ -94,6 +110,7 @@ class Dialog {
   const DialogTemplate& m_template;
   Backend& m_backend;
   DialogWindow* m_window = nullptr;
+  std::unique_ptr<DialogWindow> m_modeless;  // the window Create made, open or closed
   const IconResource* m_icon = nullptr;
 };
 

@@ -1353,7 +1353,7 @@ TEST(QtBackend, RememberedPlaceOffTheScreenOrTooLargeOpensOnTheScreen) {
       const QSize want = c.expected.isEmpty() ? screen.size() : c.expected;
       // The platform may apply the size a moment after the window shows, more so on a busy
       // machine.
-      QTest::qWaitFor([&] { return w->size() == want; }, 2000);
+      (void)QTest::qWaitFor([&] { return w->size() == want; }, 2000);
       EXPECT_EQ(w->size(), want);
       EXPECT_TRUE(screen.contains(QRect(w->pos(), w->size()))) << w->x() << "," << w->y();
       dialog.EndDialog(IDCANCEL);

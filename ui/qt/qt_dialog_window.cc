@@ -165,6 +165,14 @@ class DialogWidget : public QDialog {
     m_window.Dispatch(IDCANCEL);
   }
 
+  bool event(QEvent* event) override {
+    // A window beside the chat window hears when the user comes back to it.
+    if (event->type() == QEvent::WindowActivate && m_window.m_modeless && !m_window.m_ended) {
+      m_window.m_dialog.HandleActivate();
+    }
+    return QDialog::event(event);
+  }
+
   void keyPressEvent(QKeyEvent* event) override {
     if (m_window.m_grows && ZoomOf(event) != kNoZoom) {
       m_window.Zoom(ZoomOf(event));
@@ -844,7 +852,55 @@ void QtDialogWindow::EndModal(int result) {
   m_ended = true;
   m_result = result;
   if (m_grows) RememberPlace();
+  if (m_timer) m_timer->stop();
   if (m_widget->isVisible()) m_widget->done(result);
+  if (m_modeless) m_dialog.HandleClosed();
+}
+
+bool QtDialogWindow::ShowModeless() {
+  m_modeless = true;
+  bool focus_first = m_dialog.HandleInitDialog();
+  if (m_ended) return true;  // it closed itself while it opened
+  if (focus_first) FocusFirstTabStop();
+  if (m_grows) RestorePlace();
+  m_widget->setModal(false);
+  m_widget->show();
+  Activate();
+  return true;
+}
+
+void QtDialogWindow::Activate() {
+  m_widget->raise();
+  m_widget->activateWindow();
+}
+
+void QtDialogWindow::SetTimer(int ms) {
+  if (!m_timer) {
+    m_timer = std::make_unique<QTimer>();
+    QObject::connect(m_timer.get(), &QTimer::timeout, [this] {
+      if (!m_ended) m_dialog.HandleTimer();
+    });
+  }
+  if (ms <= 0) {
+    m_timer->stop();
+  } else {
+    m_timer->start(ms);
+  }
+}
+
+size_t QtDialogWindow::GetListTopRow(int id) const {
+  const Control* c = Find(id);
+  auto* view = c ? qobject_cast<QAbstractItemView*>(c->widget) : nullptr;
+  if (!view) return 0;
+  QModelIndex top = view->indexAt(QPoint(1, 1));
+  return top.isValid() ? static_cast<size_t>(top.row()) : 0;
+}
+
+void QtDialogWindow::SetListTopRow(int id, size_t row) {
+  Control* c = Find(id);
+  auto* view = c ? qobject_cast<QAbstractItemView*>(c->widget) : nullptr;
+  if (!view || !view->model() || static_cast<int>(row) >= view->model()->rowCount()) return;
+  view->scrollTo(view->model()->index(static_cast<int>(row), 0), QAbstractItemView::PositionAtTop);
 }
 
 QtDialogWindow::Control* QtDialogWindow::Find(int id) {

@@ -26,6 +26,8 @@ class QDialog;
 class QMenu;
 class QWidget;
 
+class QTimer;
+
 namespace ui::qt {
 
 class QtBackend;
@@ -53,6 +55,11 @@ class QtDialogWindow : public DialogWindow {
 
   int RunModal() override;
   void EndModal(int result) override;
+  bool ShowModeless() override;
+  void Activate() override;
+  void SetTimer(int ms) override;
+  size_t GetListTopRow(int id) const override;
+  void SetListTopRow(int id, size_t row) override;
   std::string GetText(int id) const override;
   void SetText(int id, const std::string& text) override;
   bool IsChecked(int id) const override;
@@ -127,6 +134,8 @@ class QtDialogWindow : public DialogWindow {
   bool m_settingText = false;
   bool m_settingSelection = false;  // the program, not the user, changes a list's selection
   bool m_ended = false;
+  bool m_modeless = false;  // shown by ShowModeless: the dialog hears when it closes
+  std::unique_ptr<QTimer> m_timer;
   int m_result = 0;
   bool m_grows = false;
   QSize m_baseClient;                 // the template's client size in pixels
