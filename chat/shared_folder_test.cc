@@ -58,6 +58,26 @@ class SharedFolderTest : public WorkFolderTest {
     WorkFolderTest::SetUp();
     WriteFile("memory.dat", Stored({"hi%+%1", "hi%+%2", "hi%+%3", "hi%+%4"}));
   }
+  // The persona's first rename (a rewrite put in place, under the folder's lock) sets
+  // at_rename and waits there until the test sets go.
+  void HoldFirstRename() {
+    persona.folder().SetFaultHook([this](Call call, const std::string&) {
+      if (call == Call::kRename && !at_rename) {
+        at_rename = true;
+        WaitFor(go);
+      }
+      return 0;
+    });
+  }
+  // Lets the held writer go once the other has had time to reach the folder's lock.
+  std::thread ReleaseSoon() {
+    return std::thread([this] {
+      WaitFor(at_rename);
+      Sleep(100);
+      go = true;
+    });
+  }
+  std::atomic<bool> at_rename = false, go = false;
   // A second persona on the same folder: to the lock, another program.
   core::Persona other{folder, 7};
 };
@@ -106,14 +126,7 @@ TEST_F(SharedFolderTest, TwoPersonasOnTwoFoldersKeepTheirOwnRecordsAndLogs) {
 // The memory book has checked the file and is about to rename its copy over it; another
 // program teaches a record meanwhile. The record is kept.
 TEST_F(SharedFolderTest, BookChangeAndTeachingAtOnceLoseNothing) {
-  std::atomic<bool> at_rename = false, go = false;
-  persona.folder().SetFaultHook([&](Call call, const std::string&) {
-    if (call == Call::kRename && !at_rename) {
-      at_rename = true;
-      WaitFor(go);
-    }
-    return 0;
-  });
+  HoldFirstRename();
   int taught = 0;
   std::thread teacher([&] {
     WaitFor(at_rename);
@@ -121,11 +134,7 @@ TEST_F(SharedFolderTest, BookChangeAndTeachingAtOnceLoseNothing) {
   });
   MemoryBook book(persona.folder());
   ASSERT_EQ(book.Open().result, MemoryBook::Result::kDone);
-  std::thread releaser([&] {
-    WaitFor(at_rename);
-    Sleep(100);  // the teacher is waiting for the folder by now
-    go = true;
-  });
+  std::thread releaser = ReleaseSoon();
   EXPECT_EQ(book.Delete({0}).result, MemoryBook::Result::kDone);  // the newest, hi%+%4
   releaser.join();
   teacher.join();
@@ -135,24 +144,13 @@ TEST_F(SharedFolderTest, BookChangeAndTeachingAtOnceLoseNothing) {
 
 // Two forgets at once: each removes its own record, and both say so truthfully.
 TEST_F(SharedFolderTest, TwoForgetsAtOnceEachRemoveTheirRecord) {
-  std::atomic<bool> at_rename = false, go = false;
-  persona.folder().SetFaultHook([&](Call call, const std::string&) {
-    if (call == Call::kRename && !at_rename) {
-      at_rename = true;
-      WaitFor(go);
-    }
-    return 0;
-  });
+  HoldFirstRename();
   int second = -1;
   std::thread other_forget([&] {
     WaitFor(at_rename);
     second = Forget(other, "hi", "3");
   });
-  std::thread releaser([&] {
-    WaitFor(at_rename);
-    Sleep(100);
-    go = true;
-  });
+  std::thread releaser = ReleaseSoon();
   EXPECT_EQ(Forget(persona, "hi", "1"), 1);
   releaser.join();
   other_forget.join();
@@ -172,14 +170,7 @@ TEST_F(SharedFolderTest, TwoForgetsAtOnceEachRemoveTheirRecord) {
 TEST_F(SharedFolderTest, ATurnLeavesAnotherProgramsForgetAlone) {
   for (const char* f : {"boke.dat", "no.dat"}) WriteFile(f, Stored({"ふーん"}));
   WriteFile("set.ini", "YourName:Taro\r\nRinuName:Mio\r\n0\r\n");
-  std::atomic<bool> at_rename = false, go = false;
-  persona.folder().SetFaultHook([&](Call call, const std::string&) {
-    if (call == Call::kRename && !at_rename) {
-      at_rename = true;
-      WaitFor(go);
-    }
-    return 0;
-  });
+  HoldFirstRename();
   int forgot = -1;
   std::thread forget([&] { forgot = Forget(persona, "hi", "2"); });
   WaitFor(at_rename);
