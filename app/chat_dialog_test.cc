@@ -318,3 +318,17 @@ TEST_F(ChatDialogTest, TheMemoryBookBesideTheChatKeepsWhatTheChatTaught) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChatAppTest, AFolderThatCannotBeOpenedIsNamed) {
+  EXPECT_EQ(CannotOpenFolderMessage("/no/such/folder", ENOENT),
+            "作業フォルダー「/no/such/folder」を開けません。\nファイルがありません (ENOENT)\n"
+            "フォルダーがあって、読み書きできるか確認してください。");
+  // A name Shift-JIS cannot hold is still shown, with "?" for what it lacks.
+  EXPECT_EQ(
+      CannotOpenFolderMessage("/tmp/\xea\xb0\x80", EACCES).rfind("作業フォルダー「/tmp/???」", 0),
+      0u);
+}
+
+}  // namespace
