@@ -38,6 +38,8 @@ class ChatDialog : public ui::Dialog {
   void OnForget();  // the forget dialogs; the outcome is not looked at
   // The memory book: every record, to search, correct and prune.
   void OnMemoryBook();
+  // The duet window: this persona talks with the persona of another folder.
+  void OnDuet();
   void OnHelpPage();  // help.html of the working folder
   void OnHomePage();
   void OnRinuPage();

@@ -30,6 +30,12 @@ Step Resize(int cx, int cy) {
   return step;
 }
 
+Step Timer(int times) {
+  Step step{Step::kTimer};
+  step.id = times;
+  return step;
+}
+
 class ScriptedWindow : public ui::DialogWindow {
  public:
   ScriptedWindow(ScriptedBackend& backend, ui::Dialog& dialog, std::vector<Step> steps)
@@ -75,6 +81,7 @@ class ScriptedWindow : public ui::DialogWindow {
                                    ": script ended with the dialog open");
       m_result = ui::IDCANCEL;
     }
+    if (m_timer) StopTimer();
     m_backend.m_dialogs[index].result = m_result;
     m_backend.m_events.push_back("end:" + std::to_string(t.id) + "=" + std::to_string(m_result));
     return m_result;
@@ -113,6 +120,17 @@ class ScriptedWindow : public ui::DialogWindow {
   bool AppendSystemMenuItem(int id, const std::string& caption) override {
     m_backend.m_dialogs[m_index].system_menu.emplace_back(id, caption);
     return true;
+  }
+
+  bool StartTimer(int ms) override {
+    m_timer = true;
+    m_backend.m_timerRunning = true;
+    m_backend.m_timerMs = ms;
+    return true;
+  }
+  void StopTimer() override {
+    m_timer = false;
+    m_backend.m_timerRunning = false;
   }
 
   void SetListModel(int id, const ui::ListModel* model) override {
@@ -159,6 +177,13 @@ class ScriptedWindow : public ui::DialogWindow {
     }
     if (step.kind == Step::kKey) {
       PressKey(step.key);
+      return;
+    }
+    if (step.kind == Step::kTimer) {
+      for (int i = 0; i < step.id && m_timer && !m_ended; ++i) {
+        m_backend.m_events.push_back("timer");
+        m_dialog.HandleTimer();
+      }
       return;
     }
     if (step.kind == Step::kResize) {
@@ -247,6 +272,7 @@ class ScriptedWindow : public ui::DialogWindow {
       case Step::kSysCommand:
       case Step::kKey:
       case Step::kResize:
+      case Step::kTimer:
         break;
     }
   }
@@ -335,6 +361,7 @@ class ScriptedWindow : public ui::DialogWindow {
   size_t m_index = 0;  // this dialog's record
   bool m_ended = false;
   int m_result = 0;
+  bool m_timer = false;  // the window's timer runs
 };
 
 ScriptedBackend::ScriptedBackend() = default;
@@ -392,6 +419,25 @@ bool ScriptedBackend::Confirm(const std::string& text) {
   }
   m_events.push_back("confirm:" + text + "=" + (ok ? "1" : "0"));
   return ok;
+}
+
+ScriptedBackend& ScriptedBackend::ChooseFolderAnswer(std::string folder) {
+  m_folders.push_back(std::move(folder));
+  return *this;
+}
+
+bool ScriptedBackend::ChooseFolder(const std::string& title, std::string* folder) {
+  std::string chosen;
+  if (m_folders.empty()) {
+    m_errors.push_back("a folder choice without an answer: " + title);
+  } else {
+    chosen = std::move(m_folders.front());
+    m_folders.pop_front();
+  }
+  m_events.push_back("folder:" + title + "=" + chosen);
+  if (chosen.empty()) return false;
+  *folder = chosen;
+  return true;
 }
 
 namespace {

@@ -56,6 +56,13 @@ class Dialog {
   // Called by the backend for `key` pressed while control `id` has the focus, before the
   // control or the window acts on it; true when the dialog took the key.
   bool HandleKey(int id, Key key) { return OnKey(id, key); }
+  // Called by the backend when the window's timer fires.
+  void HandleTimer() { OnTimer(); }
+
+  // The window's timer (DialogWindow::StartTimer): OnTimer every `ms` milliseconds until
+  // StopTimer. False when there is no window or its backend has no timer.
+  bool StartTimer(int ms);
+  void StopTimer();
 
  protected:
   // Default: loads the fields into the controls; true gives the focus to the first tab stop.
@@ -75,6 +82,8 @@ class Dialog {
     (void)key;
     return false;
   }
+  // The window's timer fired; by default nothing happens.
+  virtual void OnTimer() {}
   // Notifications of the controls; by default none is looked at.
   virtual void OnNotify(int id, Notify code) {
     (void)id;

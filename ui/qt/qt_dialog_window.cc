@@ -839,9 +839,25 @@ int QtDialogWindow::RunModal() {
   return m_result;
 }
 
+bool QtDialogWindow::StartTimer(int ms) {
+  if (!m_timer) {
+    m_timer = new QTimer(m_widget.get());
+    QObject::connect(m_timer, &QTimer::timeout, m_widget.get(), [this] {
+      if (!m_ended) m_dialog.HandleTimer();
+    });
+  }
+  m_timer->start(std::max(0, ms));
+  return true;
+}
+
+void QtDialogWindow::StopTimer() {
+  if (m_timer) m_timer->stop();
+}
+
 void QtDialogWindow::EndModal(int result) {
   if (m_ended) return;
   m_ended = true;
+  StopTimer();
   m_result = result;
   if (m_grows) RememberPlace();
   if (m_widget->isVisible()) m_widget->done(result);

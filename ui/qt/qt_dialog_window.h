@@ -24,6 +24,7 @@
 class QButtonGroup;
 class QDialog;
 class QMenu;
+class QTimer;
 class QWidget;
 
 namespace ui::qt {
@@ -65,6 +66,9 @@ class QtDialogWindow : public DialogWindow {
   void ListChanged(int id) override;
   std::vector<size_t> GetListSelection(int id) const override;
   void SetListSelection(int id, const std::vector<size_t>& rows) override;
+  // A QTimer of the window: it fires only while the window is open.
+  bool StartTimer(int ms) override;
+  void StopTimer() override;
 
   // A command from the user: refused with a message while an edit the user changed holds
   // a character code page 932 lacks (except IDCANCEL, which saves nothing), else handed to
@@ -124,6 +128,7 @@ class QtDialogWindow : public DialogWindow {
   DialogUnits m_units;
   std::vector<Control> m_controls;  // template order
   QMenu* m_windowMenu = nullptr;    // owned by m_widget; made by the first system-menu entry
+  QTimer* m_timer = nullptr;        // owned by m_widget; made by the first StartTimer
   bool m_settingText = false;
   bool m_settingSelection = false;  // the program, not the user, changes a list's selection
   bool m_ended = false;
