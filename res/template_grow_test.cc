@@ -113,7 +113,7 @@ TEST(GrowingTemplates, DuetWindowGivesTheRoomToTheTranscript) {
   const std::vector<Case> cases = {
       {IDC_DUET_TRANSCRIPT, {7, 62, 386, 240}}, {IDC_DUET_FOLDER, {72, 7, 268, 12}},
       {IDC_DUET_BROWSE, {343, 6, 50, 14}},      {IDC_DUET_FIRST, {72, 43, 321, 12}},
-      {IDC_DUET_EXCHANGES, {72, 25, 36, 12}},   {IDC_DUET_START, {7, 309, 50, 14}},
+      {IDC_DUET_EXCHANGES, {72, 25, 30, 12}},   {IDC_DUET_START, {7, 309, 50, 14}},
       {IDC_DUET_STOP, {62, 309, 50, 14}},       {ui::IDCANCEL, {343, 309, 50, 14}},
   };
   for (const Case& c : cases) EXPECT_EQ(PlaceOf(t, grown, c.id), c.expected) << c.id;
