@@ -30,7 +30,7 @@ constexpr int kMaxExchanges = 1000;
 
 constexpr const char* kUsage =
     "usage: rinu-duet FOLDER_A FOLDER_B [--exchanges N] [--first LINE] [--seed S]\n"
-    "  --exchanges N  lines to say, 1 to 1000 (default 20)\n"
+    "  --exchanges N  lines said in answer, 1 to 1000 (default 20)\n"
     "  --first LINE   B's opening line (UTF-8); without it A opens\n"
     "  --seed S       seeds A's random source with S and B's with S+1\n";
 
