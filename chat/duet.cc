@@ -93,18 +93,12 @@ bool Duet::Step(std::string* speaker, std::string* line) {
     Fail(m_next, kReadStop);
     return false;
   }
-  if (outcome.write_failed) {
-    // What was written before the failure stands, and so does the reply, which is said: the
-    // user sees the last line that its log could not keep.
-    Say(self.Nickname(), outcome.reply);
-    *speaker = self.Nickname();
-    *line = outcome.reply;
-    Fail(m_next, kWriteStop);
-    return true;
-  }
+  // A reply whose entry or pair could not be written is still said, so the user sees the
+  // line its folder could not keep; the duet stops after it.
   Say(self.Nickname(), outcome.reply);
   *speaker = self.Nickname();
   *line = outcome.reply;
+  if (outcome.write_failed) Fail(m_next, kWriteStop);
   m_next = 1 - m_next;
   return true;
 }
