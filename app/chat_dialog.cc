@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/about_dialog.h"
+#include "app/duet_dialog.h"
 #include "core/text_file.h"
 #include "memory/memory_book_dialog.h"
 #include "res/links.h"
@@ -111,6 +112,7 @@ bool ChatDialog::OnCommand(int id) {
       {ID_LEARN, &ChatDialog::OnLearn},
       {ID_FORGET, &ChatDialog::OnForget},
       {ID_MEMORY_BOOK, &ChatDialog::OnMemoryBook},
+      {ID_DUET, &ChatDialog::OnDuet},
       {ID_HOME_PAGE, &ChatDialog::OnHomePage},
       {ID_RINU_PAGE, &ChatDialog::OnRinuPage},
       {ID_MAIL_WEX, &ChatDialog::OnMailToWex},
@@ -174,6 +176,11 @@ void ChatDialog::OnMemoryBook() {
     m_book->DoModal();
     m_book.reset();
   }
+}
+
+void ChatDialog::OnDuet() {
+  DuetDialog duet(m_persona, backend());
+  duet.DoModal();
 }
 
 void ChatDialog::Open(const char* target) {

@@ -42,6 +42,8 @@ class ChatDialog : public ui::Dialog {
   // The memory book: every record, to search, correct and prune; it stays open beside the
   // chat window (the command brings it to the front when it is).
   void OnMemoryBook();
+  // The duet window: this persona talks with the persona of another folder.
+  void OnDuet();
   void OnHelpPage();  // help.html of the working folder
   void OnHomePage();
   void OnRinuPage();

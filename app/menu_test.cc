@@ -151,15 +151,17 @@ TEST_F(MenuTest, MenuCaptionsNameTheSitesTheirCommandsOpen) {
     ASSERT_NE(amp, std::string::npos);
     EXPECT_EQ(captions.at(ids[i])[amp + 1], keys[i]);
   }
-  EXPECT_EQ(captions.size(), 14u);
+  EXPECT_EQ(captions.size(), 15u);
 }
 
-TEST_F(MenuTest, MemoryBookIsTheLastMemoryItemBelowASeparatorAndDeletesFromTheChat) {
+TEST_F(MenuTest, MemoryBookFollowsASeparatorBeforeTheDuetAndDeletesFromTheChat) {
   const ui::MenuItem& memory = res::ChatMenu().items.at(1);
-  ASSERT_GE(memory.children.size(), 2u);
-  EXPECT_TRUE(memory.children.rbegin()[1].IsSeparator());
-  EXPECT_EQ(memory.children.back().caption, "メモリー帳を開く(&B)...");
-  EXPECT_EQ(memory.children.back().id, ID_MEMORY_BOOK);
+  ASSERT_GE(memory.children.size(), 3u);
+  EXPECT_TRUE(memory.children.rbegin()[2].IsSeparator());
+  EXPECT_EQ(memory.children.rbegin()[1].caption, "メモリー帳を開く(&B)...");
+  EXPECT_EQ(memory.children.rbegin()[1].id, ID_MEMORY_BOOK);
+  EXPECT_EQ(memory.children.back().caption, "ふたりで会話させる(&W)...");
+  EXPECT_EQ(memory.children.back().id, ID_DUET);
   backend.Answer(true);
   RunChat({Press(ID_MEMORY_BOOK)},
           {{IDD_MEMORY_BOOK, {Select(IDC_BOOK_LIST, {0}), Press(IDC_BOOK_DELETE), Close()}}});

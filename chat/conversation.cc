@@ -31,6 +31,20 @@ bool Conversation::Start() {
   return m_settings.Load() && m_engine.CheckDataFiles();
 }
 
+bool Conversation::StartChecked() {
+  m_checkedSettings = true;
+  return m_settings.LoadChecked();
+}
+
+bool Conversation::BeginWith(const std::string& partner) {
+  m_transcript.clear();
+  return m_log.WriteStartEntry(m_settings, partner + kGreeting) != LogResult::kWriteFailed;
+}
+
+bool Conversation::EndWith() {
+  return m_log.WriteEndEntry(m_settings, res::kFarewell) != LogResult::kWriteFailed;
+}
+
 std::string Conversation::Begin() {
   std::string greeting = m_settings.GetName(1) + ">" + m_settings.GetName(0) + kGreeting;
   m_log.WriteStartEntry(m_settings, m_settings.GetName(0) + kGreeting);
@@ -38,7 +52,10 @@ std::string Conversation::Begin() {
   return greeting;
 }
 
-bool Conversation::LoadSettings(SettingsStore& settings) { return settings.Load() != 0; }
+bool Conversation::LoadSettings(SettingsStore& settings) {
+  if (m_checkedSettings) return settings.LoadChecked();
+  return settings.Load() != 0;
+}
 
 Outcome Conversation::Take(const std::string& input) {
   Outcome outcome;
@@ -93,7 +110,8 @@ Outcome Conversation::Answer(const std::string& line, const std::string& partner
     return outcome;
   }
   InsertName(turn.reply, partner);
-  m_log.WriteExchangeWith(turn_settings, partner, line, turn.reply);
+  const LogResult logged = m_log.WriteExchangeWith(turn_settings, partner, line, turn.reply);
+  outcome.write_failed = turn.write_failed || logged == LogResult::kWriteFailed;
   m_transcript =
       m_settings.GetName(1) + ">" + turn.reply + "\n" + partner + ">" + line + "\n" + m_transcript;
   outcome.reply = std::move(turn.reply);

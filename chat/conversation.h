@@ -27,6 +27,9 @@ struct Outcome {
   std::string reply;  // as shown, "NAME" put in
   int command = 0;
   int exit_status = 0;
+  // A file of the persona's folder could not be written this turn (the user was told); the
+  // reply still stands, nothing of the failed entry or pair stayed in the file.
+  bool write_failed = false;
 };
 
 class Conversation {
@@ -40,6 +43,11 @@ class Conversation {
   // first-run setup comes up when it is missing) and checks the data files. False when the
   // program must end with status 1 (the user has been told why).
   bool Start();
+  // Start for a persona whose user is not at hand (the partner of a duet, a folder named on
+  // the command line): set.ini is read as SettingsStore::LoadChecked reads it, now and at
+  // every later turn, so no setup dialog ever comes up and nothing is repaired. False when it
+  // is not valid. The data files are the caller's to check.
+  bool StartChecked();
   // The greeting ("nickname>name君こんにちは。"), which begins the transcript; writes the log's
   // start entry.
   std::string Begin();
@@ -49,6 +57,11 @@ class Conversation {
   // teaching or forgetting word, "NAME" becomes `partner`, and the log shows `partner` where
   // it shows the user.
   Outcome Answer(const std::string& line, const std::string& partner);
+  // The start and end entries of a conversation with another persona whose nickname is
+  // `partner`: the greeting goes to `partner`. False when the entry could not be written
+  // (the user was told).
+  bool BeginWith(const std::string& partner);
+  bool EndWith();
   // The farewell: the log's end entry. False when set.ini could not be read: the program
   // must end with status 1.
   bool End();
@@ -81,6 +94,7 @@ class Conversation {
   ConversationLog m_log;
   ReplyEngine m_engine;
   std::string m_transcript;
+  bool m_checkedSettings = false;  // StartChecked: set.ini is only ever read
 };
 
 // Replaces the first "NAME" in `reply` by `name`.

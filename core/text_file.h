@@ -27,6 +27,7 @@ class TextReader {
   TextReader(const TextReader&) = delete;
   TextReader& operator=(const TextReader&) = delete;
 
+  // `folder` is borrowed and must outlive the reader (or its Close).
   // False when the file cannot be opened for reading (missing, no permission, a folder);
   // open_error() then says why (ENOENT when it is missing). With `ctrl_z_ends_file` false a
   // Ctrl-Z byte is an ordinary byte, for files the program writes and reads back itself.

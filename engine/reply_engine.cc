@@ -135,7 +135,7 @@ ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& 
   if (m_pairPending) {
     m_pairPending = false;
     // A chat word that acted takes the place of the answer: the pair is dropped.
-    if (status == WordNone) AppendConversationPair(line);
+    if (status == WordNone) turn.write_failed = !AppendConversationPair(line);
   }
   if (fixed_reply) {
     turn.reply = fixed_reply;
@@ -287,17 +287,15 @@ int32_t ReplyEngine::CountLines(const char* file_name) {
   return count;
 }
 
-void ReplyEngine::AppendConversationPair(const std::string& line) {
+bool ReplyEngine::AppendConversationPair(const std::string& line) {
   std::string record = m_rememberedReply;
   record += kRecordSeparator;
   record += line;
   // Learning from the conversation happens unasked, so a pair that the file cannot hold
   // (it would read back as another record, or as none) is left out without a box.
-  if (CheckStorable(record) != StoreProblem::kNone) return;
+  if (CheckStorable(record) != StoreProblem::kNone) return true;
   core::AppendResult result = core::AppendLine(m_persona.folder(), kMemoryFile, StoredLine(record));
-  if (result == core::AppendResult::kBusy) {
-    m_backend.MessageBox(res::kFolderBusy);
-  } else if (result != core::AppendResult::kOk) {
-    m_backend.MessageBox(kMemoryNotWritable);
-  }
+  if (result == core::AppendResult::kOk) return true;
+  m_backend.MessageBox(result == core::AppendResult::kBusy ? res::kFolderBusy : kMemoryNotWritable);
+  return false;
 }

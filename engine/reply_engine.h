@@ -32,8 +32,9 @@ class ReplyEngine {
 
   // What a turn gives the chat window: the reply, or the end of the program.
   struct Turn {
-    std::string reply;     // as made: "NAME" is left for the window
-    int exit_status = -1;  // 0 or 1: end the program now with this status, no reply
+    std::string reply;          // as made: "NAME" is left for the window
+    int exit_status = -1;       // 0 or 1: end the program now with this status, no reply
+    bool write_failed = false;  // a conversation pair could not be kept (the user was told)
     bool ends() const { return exit_status >= 0; }
   };
 
@@ -80,8 +81,8 @@ class ReplyEngine {
   int32_t CountLines(const char* file_name);
   // Appends the remembered reply "%+%" `line` to memory.dat. A record that would not read
   // back as itself is dropped without a word; a failed write leaves the file as it was and
-  // shows the write-error box.
-  void AppendConversationPair(const std::string& line);
+  // shows the write-error box. False only when the write failed.
+  bool AppendConversationPair(const std::string& line);
 
  private:
   struct ChatWord;

@@ -88,7 +88,7 @@ bool MemoryBookDialog::OnInitDialog() {
   if (ui::DialogWindow* window = Window()) {
     window->SetListModel(IDC_BOOK_LIST, m_rows.get());
     // Beside the chat window the file changes while the book is open: it looks every second.
-    window->SetTimer(kRefreshMs);
+    StartTimer(kRefreshMs);
   }
   Show(outcome, {});
   return true;

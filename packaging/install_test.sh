@@ -53,6 +53,7 @@ if [ "$with_tool" = ON ]; then
   "$prefix/$bindir/rinu-data" decode "$prefix/$datadir/rinu/no.dat" >/dev/null ||
     fail "the installed rinu-data cannot decode the installed no.dat"
 fi
+expect_program "$bindir/rinu-duet"
 for f in memory.dat boke.dat no.dat help.html; do
   expect_same "$datadir/rinu/$f" "$src/data/$f"
 done
@@ -61,7 +62,7 @@ for size in 16 24 32 48 64 128 256; do
 done
 expect_same "$datadir/icons/hicolor/scalable/apps/rinu.svg" "$src/res/icons/rinu.svg"
 # The manual pages, compressed without a name or time in them (the same bytes every build).
-pages=(rinu)
+pages=(rinu rinu-duet)
 [ "$with_tool" = ON ] && pages+=(rinu-data)
 for page in "${pages[@]}"; do
   gz="$prefix/$datadir/man/man1/$page.1.gz"

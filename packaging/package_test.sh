@@ -37,12 +37,12 @@ done
 case "$(field Recommends)" in *qt6-translations-l10n*) ;; *) fail "qt6-translations-l10n is not recommended" ;; esac
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's#^\./#/#' >"$tmp/files"
-for f in /usr/bin/rinu /usr/bin/rinu-data /usr/libexec/rinu/rinu /usr/share/rinu/memory.dat \
+for f in /usr/bin/rinu /usr/bin/rinu-data /usr/bin/rinu-duet /usr/libexec/rinu/rinu /usr/share/rinu/memory.dat \
   /usr/share/rinu/boke.dat /usr/share/rinu/no.dat /usr/share/rinu/help.html \
   /usr/share/applications/rinu.desktop "/usr/share/metainfo/$appstream_id.metainfo.xml" \
   /usr/share/icons/hicolor/scalable/apps/rinu.svg /usr/share/doc/rinu/copyright \
   /usr/share/doc/rinu/changelog.gz /usr/share/man/man1/rinu.1.gz \
-  /usr/share/man/man1/rinu-data.1.gz; do
+  /usr/share/man/man1/rinu-data.1.gz /usr/share/man/man1/rinu-duet.1.gz; do
   grep -qxF "$f" "$tmp/files" || fail "the package lacks $f"
 done
 for size in 16 24 32 48 64 128 256; do
@@ -73,7 +73,7 @@ head -1 "$copyright" | grep -qxF "Format: https://www.debian.org/doc/packaging-m
   fail "the copyright file is not in the machine-readable format"
 grep -qxF "License: MIT" "$copyright" || fail "the copyright file names no MIT licence"
 # The manual pages are well-formed: man reports no warning.
-for page in rinu rinu-data; do
+for page in rinu rinu-data rinu-duet; do
   warnings="$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
     man --warnings -E UTF-8 -l -Tutf8 -Z "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)"
   [ -z "$warnings" ] || fail "man warns on $page.1: $warnings"

@@ -11,6 +11,7 @@ constexpr int IDD_FORGET_KEYWORD = 137;
 constexpr int IDD_FORGET_CHOICE = 138;
 constexpr int IDD_MEMORY_BOOK = 139;
 constexpr int IDD_BOOK_EDIT = 140;
+constexpr int IDD_DUET = 141;
 
 // Menu, icons, strings.
 constexpr int IDR_CHAT_MENU = 132;
@@ -57,6 +58,16 @@ constexpr int IDC_BOOK_REDO = 1046;
 constexpr int IDC_BOOK_KEYWORD = 1047;
 constexpr int IDC_BOOK_REPLY = 1048;
 
+// Controls of the duet window (141).
+constexpr int IDC_DUET_FOLDER = 1050;
+constexpr int IDC_DUET_BROWSE = 1051;
+constexpr int IDC_DUET_EXCHANGES = 1052;
+constexpr int IDC_DUET_PAUSE = 1053;
+constexpr int IDC_DUET_FIRST = 1054;
+constexpr int IDC_DUET_TRANSCRIPT = 1055;
+constexpr int IDC_DUET_START = 1056;
+constexpr int IDC_DUET_STOP = 1057;
+
 // Menu commands (menu 132).
 constexpr int ID_SHOW_LOG = 32771;
 constexpr int ID_SETTINGS = 32772;
@@ -72,4 +83,5 @@ constexpr int ID_THANKS_SITE_3 = 32782;
 constexpr int ID_ABOUT_THANKS = 32783;
 constexpr int ID_HELP_PAGE = 32785;
 constexpr int ID_MEMORY_BOOK = 32786;
+constexpr int ID_DUET = 32787;
 constexpr int ID_HELP = 57670;  // the framework's standard help command

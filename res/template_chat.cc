@@ -29,6 +29,7 @@ const MenuTemplate& ChatMenu() {
                {"忘れさせる(&F)", ID_FORGET, {}},
                {},
                {"メモリー帳を開く(&B)...", ID_MEMORY_BOOK, {}},
+               {"ふたりで会話させる(&W)...", ID_DUET, {}},
            }},
           {"その他(&S)",
            0,

@@ -100,6 +100,25 @@ TEST(GrowingTemplates, MemoryBookGivesTheRoomToTheList) {
   for (const Case& c : cases) EXPECT_EQ(PlaceOf(t, grown, c.id), c.expected) << c.id;
 }
 
+TEST(GrowingTemplates, DuetWindowGivesTheRoomToTheTranscript) {
+  const ui::DialogTemplate& t = res::DuetTemplate();
+  ASSERT_TRUE(t.Grows());
+  const DialogRecord r = ResizeTo(t, {{400, 330}, {280, 400}, {600, 230}});
+  ExpectTidy(t, r);
+  const ControlState& grown = r.states[1];  // 120 wider, 100 taller
+  struct Case {
+    int id;
+    Rect expected;
+  };
+  const std::vector<Case> cases = {
+      {IDC_DUET_TRANSCRIPT, {7, 62, 386, 240}}, {IDC_DUET_FOLDER, {72, 7, 268, 12}},
+      {IDC_DUET_BROWSE, {343, 6, 50, 14}},      {IDC_DUET_FIRST, {72, 43, 321, 12}},
+      {IDC_DUET_EXCHANGES, {72, 25, 30, 12}},   {IDC_DUET_START, {7, 309, 50, 14}},
+      {IDC_DUET_STOP, {62, 309, 50, 14}},       {ui::IDCANCEL, {343, 309, 50, 14}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PlaceOf(t, grown, c.id), c.expected) << c.id;
+}
+
 TEST(GrowingTemplates, EveryOtherWindowKeepsItsTemplatesSize) {
   const std::vector<const ui::DialogTemplate*> fixed = {
       &res::AboutTemplate(),    &res::SetupTemplate(),         &res::SettingsTemplate(),

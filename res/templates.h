@@ -15,6 +15,7 @@ const ui::DialogTemplate& ForgetKeywordTemplate();  // 137
 const ui::DialogTemplate& ForgetChoiceTemplate();   // 138
 const ui::DialogTemplate& MemoryBookTemplate();     // 139
 const ui::DialogTemplate& BookEditTemplate();       // 140
+const ui::DialogTemplate& DuetTemplate();           // 141
 const ui::MenuTemplate& ChatMenu();                 // 132
 
 const ui::IconResource& AboutIcon();  // 128

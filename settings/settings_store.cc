@@ -149,6 +149,23 @@ int SettingsStore::Load() {
   return 1;
 }
 
+bool SettingsStore::LoadChecked() {
+  core::TextReader file;
+  if (!file.Open(m_persona->folder(), kFileName)) return false;
+  std::string line1, line2, line3;
+  std::string userName, nickname;
+  bool valid = ReadLine(file, &line1) && ValueAfterColon(line1, &userName) &&
+               ReadLine(file, &line2) && ValueAfterColon(line2, &nickname) &&
+               ReadLine(file, &line3);
+  if (!valid || file.failed()) return false;
+  const int mode = LeadingNumber(line3);
+  if (mode < NOLOG || mode > TEXT) return false;
+  m_userName = std::move(userName);
+  m_nickname = std::move(nickname);
+  m_logMode = mode;
+  return true;
+}
+
 int SettingsStore::RunSetup() {
   SetupDialog dialog(*m_backend);
   dialog.m_nLogMode = HTML;

@@ -39,6 +39,10 @@ class SettingsStore {
   // rewritten at once. 0, after a message, when set.ini cannot be written or read back: the
   // program must then end with status 1.
   int Load();
+  // Reads set.ini as Load does, but repairs, writes and shows nothing: true when the file
+  // exists, passes the five checks and gives a log mode that writes or keeps nothing (0 to
+  // 2); the values are then taken in. For a folder whose own user is not at hand.
+  bool LoadChecked();
   // Asks for the settings in the setup dialog and writes them; returns 1. 0, after a
   // message, when the file cannot be written: the program must then end with status 1.
   int RunSetup();

@@ -25,10 +25,15 @@ Step Tab(int id) { return Step{Step::kTab, id, {}, {}}; }
 Step Key(ui::Key key) { return Step{Step::kKey, 0, {}, {}, {}, key}; }
 Step TypeUtf8(int id, std::string utf8) { return Step{Step::kTypeUtf8, id, std::move(utf8), {}}; }
 Step Activate() { return Step{Step::kActivate, 0, {}, {}}; }
-Step Timer() { return Step{Step::kTimer, 0, {}, {}}; }
 Step Resize(int cx, int cy) {
   Step step{Step::kResize, 0, {}, {}};
   step.size = ui::Size{cx, cy};
+  return step;
+}
+
+Step Timer(int times) {
+  Step step{Step::kTimer, 0, {}, {}};
+  step.id = times;
   return step;
 }
 
@@ -77,6 +82,7 @@ class ScriptedWindow : public ui::DialogWindow {
                                    ": script ended with the dialog open");
       m_result = ui::IDCANCEL;
     }
+    if (m_timer) StopTimer();
     m_backend.m_dialogs[index].result = m_result;
     m_backend.m_events.push_back("end:" + std::to_string(t.id) + "=" + std::to_string(m_result));
     return m_result;
@@ -123,7 +129,6 @@ class ScriptedWindow : public ui::DialogWindow {
     if (it != m_backend.m_modeless.end() && it->second == this) m_backend.m_modeless.erase(it);
   }
 
-  void SetTimer(int ms) override { m_timerMs = ms; }
   size_t GetListTopRow(int id) const override {
     auto it = m_top.find(id);
     return it == m_top.end() ? 0 : it->second;
@@ -157,6 +162,17 @@ class ScriptedWindow : public ui::DialogWindow {
   bool AppendSystemMenuItem(int id, const std::string& caption) override {
     m_backend.m_dialogs[m_index].system_menu.emplace_back(id, caption);
     return true;
+  }
+
+  bool StartTimer(int ms) override {
+    m_timer = true;
+    m_backend.m_timerRunning = true;
+    m_backend.m_timerMs = ms;
+    return true;
+  }
+  void StopTimer() override {
+    m_timer = false;
+    m_backend.m_timerRunning = false;
   }
 
   void SetListModel(int id, const ui::ListModel* model) override {
@@ -195,10 +211,6 @@ class ScriptedWindow : public ui::DialogWindow {
       m_dialog.HandleActivate();
       return;
     }
-    if (step.kind == Step::kTimer) {
-      if (m_timerMs > 0) m_dialog.HandleTimer();
-      return;
-    }
     if (step.kind == Step::kSysCommand) {
       bool added = false;
       for (const auto& item : m_backend.m_dialogs[m_index].system_menu)
@@ -211,6 +223,13 @@ class ScriptedWindow : public ui::DialogWindow {
     }
     if (step.kind == Step::kKey) {
       PressKey(step.key);
+      return;
+    }
+    if (step.kind == Step::kTimer) {
+      for (int i = 0; i < step.id && m_timer && !m_ended; ++i) {
+        m_backend.m_events.push_back("timer");
+        m_dialog.HandleTimer();
+      }
       return;
     }
     if (step.kind == Step::kResize) {
@@ -387,11 +406,11 @@ class ScriptedWindow : public ui::DialogWindow {
   std::map<int, size_t> m_current;  // lists: the current row, when there is one
   std::map<int, size_t> m_top;      // lists: the row scrolled to the top
   bool m_modeless = false;          // opened by ShowModeless
-  int m_timerMs = 0;
   int m_focus = 0;
   size_t m_index = 0;  // this dialog's record
   bool m_ended = false;
   int m_result = 0;
+  bool m_timer = false;  // the window's timer runs
 };
 
 ScriptedBackend::ScriptedBackend() = default;
@@ -462,6 +481,25 @@ bool ScriptedBackend::Confirm(const std::string& text) {
   }
   m_events.push_back("confirm:" + text + "=" + (ok ? "1" : "0"));
   return ok;
+}
+
+ScriptedBackend& ScriptedBackend::ChooseFolderAnswer(std::string folder) {
+  m_folders.push_back(std::move(folder));
+  return *this;
+}
+
+bool ScriptedBackend::ChooseFolder(const std::string& title, std::string* folder) {
+  std::string chosen;
+  if (m_folders.empty()) {
+    m_errors.push_back("a folder choice without an answer: " + title);
+  } else {
+    chosen = std::move(m_folders.front());
+    m_folders.pop_front();
+  }
+  m_events.push_back("folder:" + title + "=" + chosen);
+  if (chosen.empty()) return false;
+  *folder = chosen;
+  return true;
 }
 
 namespace {

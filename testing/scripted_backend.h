@@ -70,8 +70,10 @@ Step TypeUtf8(int id, std::string utf8);
 Step Resize(int cx, int cy);
 // The user comes back to the window (it becomes the active one).
 Step Activate();
-// The timer the dialog set fires once (nothing when it set none).
-Step Timer();
+// Lets the window's timer fire up to `times` times, as the event loop would while the user
+// waits; it stops early once the dialog stops its timer. A timer that is not running fires
+// nothing.
+Step Timer(int times = 1);
 
 // The state of a dialog's controls at one moment.
 struct ControlState {
@@ -107,11 +109,15 @@ class ScriptedBackend : public ui::Backend {
   bool IsOpenBeside(int template_id) const;
   // Queues the answer to the next question (Confirm): true for OK.
   ScriptedBackend& Answer(bool ok);
+  // Queues the folder the user chooses at the next ChooseFolder; an empty one cancels.
+  ScriptedBackend& ChooseFolderAnswer(std::string folder);
 
   std::unique_ptr<ui::DialogWindow> CreateDialogWindow(ui::Dialog& dialog) override;
   void MessageBox(const std::string& text) override;
   // Takes the next queued answer; a question nobody answered is an error and gets Cancel.
   bool Confirm(const std::string& text) override;
+  // Takes the next queued folder; a choice nobody answered is an error and cancels.
+  bool ChooseFolder(const std::string& title, std::string* folder) override;
   // Records the target (a file of the test's working folder by its bare name, see
   // SetFolderOfFiles); false while SetShellOpenFails(true) stands.
   bool ShellOpen(const std::string& target) override;
@@ -127,14 +133,18 @@ class ScriptedBackend : public ui::Backend {
   const std::vector<std::string>& refused() const { return m_refused; }
   const std::vector<DialogRecord>& dialogs() const { return m_dialogs; }
   // Every box, question, dialog opening and end, in order: "box:TEXT", "confirm:TEXT=1",
-  // "open:133", "end:133=1".
+  // "open:133", "end:133=1"; a folder chosen "folder:TITLE=PATH" (empty when cancelled);
+  // each firing of a window's timer "timer".
   const std::vector<std::string>& events() const { return m_events; }
   // Problems with the script itself: a dialog without a script, steps left over, a dialog
   // still open when its steps ran out, a step on a control that does not exist, a question
   // without an answer, answers left over.
   const std::vector<std::string>& errors() const { return m_errors; }
   size_t scripts_left() const { return m_scripts.size(); }
-  size_t answers_left() const { return m_answers.size(); }
+  size_t answers_left() const { return m_answers.size() + m_folders.size(); }
+  // Whether the open window's timer runs, and its last interval.
+  bool timer_running() const { return m_timerRunning; }
+  int timer_ms() const { return m_timerMs; }
 
  private:
   friend class ScriptedWindow;
@@ -144,6 +154,9 @@ class ScriptedBackend : public ui::Backend {
   };
   std::vector<Script> m_scripts;  // front is next
   std::deque<bool> m_answers;     // front is next
+  std::deque<std::string> m_folders;
+  bool m_timerRunning = false;
+  int m_timerMs = 0;
   std::vector<std::string> m_boxes, m_questions, m_shell, m_events, m_errors, m_refused;
   std::vector<DialogRecord> m_dialogs;
   std::map<int, ScriptedWindow*> m_modeless;  // the windows open beside, by template

@@ -418,8 +418,8 @@ TEST(DataFileTest, CommittedDataFilesReadWholeByTheProgram) {
   for (const char* name : {"memory", "boke", "no"}) {
     SCOPED_TRACE(name);
     std::istringstream source(ReadSourceFile(std::string("data/src/") + name + ".txt"));
+    core::Folder data(std::string(RINU_SOURCE_DIR) + "/data");  // outlives the reader
     core::TextReader reader;
-    core::Folder data(std::string(RINU_SOURCE_DIR) + "/data");
     ASSERT_TRUE(reader.Open(data, std::string(name) + ".dat"));
     core::TextReader::Piece piece;
     std::string expected;

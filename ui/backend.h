@@ -47,8 +47,6 @@ class DialogWindow {
   virtual bool ShowModeless() { return false; }
   // Brings a modeless window to the front.
   virtual void Activate() {}
-  // While the window is open, Dialog::HandleTimer every `ms` milliseconds; 0 stops it.
-  virtual void SetTimer(int ms) { (void)ms; }
 
   virtual std::string GetText(int id) const = 0;
   virtual void SetText(int id, const std::string& text) = 0;
@@ -95,6 +93,16 @@ class DialogWindow {
     (void)id;
     (void)row;
   }
+
+  // The window's timer: Dialog::HandleTimer runs every `ms` milliseconds (0: whenever the
+  // window has nothing else to do) from the window's own event loop, so the window stays
+  // usable in between, until StopTimer or the end of the window. Starting it again restarts
+  // it. False when the backend has no timer: the dialog must do its work at once.
+  virtual bool StartTimer(int ms) {
+    (void)ms;
+    return false;
+  }
+  virtual void StopTimer() {}
 };
 
 class Backend {
@@ -113,6 +121,14 @@ class Backend {
   // Opens a file of the working folder or an address with the desktop's default program;
   // false when nothing could open it.
   virtual bool ShellOpen(const std::string& target) = 0;
+  // Asks the user for a folder, starting at `*folder` when it is not empty; the chosen path
+  // (in the system's encoding of file names) goes to `*folder`. `title` is Shift-JIS. False
+  // when the user cancelled, or when the backend cannot ask.
+  virtual bool ChooseFolder(const std::string& title, std::string* folder) {
+    (void)title;
+    (void)folder;
+    return false;
+  }
 };
 
 }  // namespace ui

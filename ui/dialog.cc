@@ -74,6 +74,12 @@ void Dialog::SetDlgItemText(int id, const std::string& text) {
   if (m_window) m_window->SetText(id, text);
 }
 
+bool Dialog::StartTimer(int ms) { return m_window && m_window->StartTimer(ms); }
+
+void Dialog::StopTimer() {
+  if (m_window) m_window->StopTimer();
+}
+
 void Dialog::SetIcon(const IconResource* icon) {
   m_icon = icon;
   if (m_window) m_window->SetIcon(icon);

@@ -57,10 +57,9 @@ class Dialog {
   // (also Esc and the close box) OnCancel, anything else OnCommand.
   void HandleCommand(int id);
   // Called by the backend when a modeless window closed, when a window became the active one,
-  // and for the timer of SetTimer.
+  // and for the timer of StartTimer.
   void HandleClosed();
   void HandleActivate() { OnActivate(); }
-  void HandleTimer() { OnTimer(); }
   // Called by the backend for an entry of the system menu added by AppendSystemMenuItem.
   void HandleSysCommand(int id) { OnSysCommand(id); }
   // Called by the backend when control `id` sends `code`.
@@ -68,6 +67,13 @@ class Dialog {
   // Called by the backend for `key` pressed while control `id` has the focus, before the
   // control or the window acts on it; true when the dialog took the key.
   bool HandleKey(int id, Key key) { return OnKey(id, key); }
+  // Called by the backend when the window's timer fires.
+  void HandleTimer() { OnTimer(); }
+
+  // The window's timer (DialogWindow::StartTimer): OnTimer every `ms` milliseconds until
+  // StopTimer. False when there is no window or its backend has no timer.
+  bool StartTimer(int ms);
+  void StopTimer();
 
  protected:
   // Default: loads the fields into the controls; true gives the focus to the first tab stop.
@@ -83,14 +89,14 @@ class Dialog {
   virtual void OnSysCommand(int id) { (void)id; }
   // The window became the active one; by default nothing happens.
   virtual void OnActivate() {}
-  // The timer the dialog set on its window.
-  virtual void OnTimer() {}
   // Keys of the controls; by default none is taken.
   virtual bool OnKey(int id, Key key) {
     (void)id;
     (void)key;
     return false;
   }
+  // The window's timer fired; by default nothing happens.
+  virtual void OnTimer() {}
   // Notifications of the controls; by default none is looked at.
   virtual void OnNotify(int id, Notify code) {
     (void)id;

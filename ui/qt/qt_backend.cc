@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -85,6 +86,18 @@ bool QtBackend::Confirm(const std::string& text) {
   const bool ok = box.exec() == QMessageBox::Ok;
   if (parent) parent->activateWindow();
   return ok;
+}
+
+bool QtBackend::ChooseFolder(const std::string& title, std::string* folder) {
+  QWidget* parent = QApplication::activeModalWidget();
+  if (!parent) parent = QApplication::activeWindow();
+  const QString chosen = QFileDialog::getExistingDirectory(
+      parent, FromSjis(title), QString::fromLocal8Bit(folder->data(), folder->size()));
+  if (parent) parent->activateWindow();
+  if (chosen.isEmpty()) return false;
+  const QByteArray path = chosen.toLocal8Bit();
+  *folder = std::string(path.constData(), path.size());
+  return true;
 }
 
 void QtBackend::SetConfirmHook(std::function<bool(const std::string&)> hook) {

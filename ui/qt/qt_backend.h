@@ -36,6 +36,8 @@ class QtBackend : public Backend {
   // that does not exist, and when the desktop has no program to open the target with; a
   // program that starts and then fails is not seen.
   bool ShellOpen(const std::string& target) override;
+  // The desktop's folder dialog; the path comes back in the local 8-bit encoding.
+  bool ChooseFolder(const std::string& title, std::string* folder) override;
 
   // The backend's own messages, which may name characters Shift-JIS cannot hold: UTF-8.
   void ShowMessageUtf8(const std::string& utf8_text);

@@ -260,6 +260,42 @@ TEST(QtBackend, WindowStaysOpenUntilTheDialogEndsIt) {
   EXPECT_EQ(result, 5);
 }
 
+TEST(QtBackend, WindowTimerFiresInTheWindowsLoopUntilStoppedOrEnded) {
+  // The timer fires while the window takes input; stopped, it fires no more; still running
+  // when the window ends, it never reaches the dialog afterwards.
+  struct Ticking : TestDialog {
+    int ticks = 0;
+    int stop_at = 3;
+    bool started = false;
+    bool OnInitDialog() override {
+      started = StartTimer(5);
+      return TestDialog::OnInitDialog();
+    }
+    void OnTimer() override {
+      if (++ticks == stop_at) StopTimer();
+    }
+  };
+  Ticking dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.ticks == 3; }, 2000));
+    QTest::keyClicks(Find<QLineEdit>(w, kName), "abc");  // the window takes input meanwhile
+    QTest::qWait(50);
+    EXPECT_EQ(dialog.ticks, 3);
+    dialog.EndDialog(IDOK);
+  });
+  EXPECT_TRUE(dialog.started);
+
+  Ticking endless;
+  endless.stop_at = -1;
+  RunWith(endless, [&](QDialog*) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return endless.ticks >= 2; }, 2000));
+    endless.EndDialog(IDOK);
+  });
+  const int ticks = endless.ticks;
+  QTest::qWait(50);
+  EXPECT_EQ(endless.ticks, ticks);
+}
+
 TEST(QtBackend, FocusSetWhileStartingIsKept) {
   struct NotesFirst : TestDialog {
     bool OnInitDialog() override {

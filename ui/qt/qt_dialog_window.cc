@@ -847,12 +847,27 @@ int QtDialogWindow::RunModal() {
   return m_result;
 }
 
+bool QtDialogWindow::StartTimer(int ms) {
+  if (!m_timer) {
+    m_timer = new QTimer(m_widget.get());
+    QObject::connect(m_timer, &QTimer::timeout, m_widget.get(), [this] {
+      if (!m_ended) m_dialog.HandleTimer();
+    });
+  }
+  m_timer->start(std::max(0, ms));
+  return true;
+}
+
+void QtDialogWindow::StopTimer() {
+  if (m_timer) m_timer->stop();
+}
+
 void QtDialogWindow::EndModal(int result) {
   if (m_ended) return;
   m_ended = true;
+  StopTimer();
   m_result = result;
   if (m_grows) RememberPlace();
-  if (m_timer) m_timer->stop();
   if (m_widget->isVisible()) m_widget->done(result);
   if (m_modeless) m_dialog.HandleClosed();
 }
@@ -872,20 +887,6 @@ bool QtDialogWindow::ShowModeless() {
 void QtDialogWindow::Activate() {
   m_widget->raise();
   m_widget->activateWindow();
-}
-
-void QtDialogWindow::SetTimer(int ms) {
-  if (!m_timer) {
-    m_timer = std::make_unique<QTimer>();
-    QObject::connect(m_timer.get(), &QTimer::timeout, [this] {
-      if (!m_ended) m_dialog.HandleTimer();
-    });
-  }
-  if (ms <= 0) {
-    m_timer->stop();
-  } else {
-    m_timer->start(ms);
-  }
 }
 
 size_t QtDialogWindow::GetListTopRow(int id) const {

@@ -24,9 +24,8 @@
 class QButtonGroup;
 class QDialog;
 class QMenu;
-class QWidget;
-
 class QTimer;
+class QWidget;
 
 namespace ui::qt {
 
@@ -57,7 +56,6 @@ class QtDialogWindow : public DialogWindow {
   void EndModal(int result) override;
   bool ShowModeless() override;
   void Activate() override;
-  void SetTimer(int ms) override;
   size_t GetListTopRow(int id) const override;
   void SetListTopRow(int id, size_t row) override;
   std::string GetText(int id) const override;
@@ -72,6 +70,9 @@ class QtDialogWindow : public DialogWindow {
   void ListChanged(int id) override;
   std::vector<size_t> GetListSelection(int id) const override;
   void SetListSelection(int id, const std::vector<size_t>& rows) override;
+  // A QTimer of the window: it fires only while the window is open.
+  bool StartTimer(int ms) override;
+  void StopTimer() override;
 
   // A command from the user: refused with a message while an edit the user changed holds
   // a character code page 932 lacks (except IDCANCEL, which saves nothing), else handed to
@@ -131,11 +132,11 @@ class QtDialogWindow : public DialogWindow {
   DialogUnits m_units;
   std::vector<Control> m_controls;  // template order
   QMenu* m_windowMenu = nullptr;    // owned by m_widget; made by the first system-menu entry
+  QTimer* m_timer = nullptr;        // owned by m_widget; made by the first StartTimer
   bool m_settingText = false;
   bool m_settingSelection = false;  // the program, not the user, changes a list's selection
   bool m_ended = false;
   bool m_modeless = false;  // shown by ShowModeless: the dialog hears when it closes
-  std::unique_ptr<QTimer> m_timer;
   int m_result = 0;
   bool m_grows = false;
   QSize m_baseClient;                 // the template's client size in pixels

@@ -1,0 +1,158 @@
+#include "app/duet_dialog.h"
+
+#include "core/text_codec.h"
+#include "core/text_file.h"
+#include "res/resource.h"
+#include "res/templates.h"
+#include "ui/data_exchange.h"
+
+namespace {
+constexpr const char* kChooseTitle = "相手のRinu++のフォルダを選んでください";
+constexpr const char* kNoFolder = "相手のRinu++のフォルダを選んでください。";
+constexpr const char* kUnshownFolder =
+    "このフォルダの名前には表示できない文字があります。\n別の名前のフォルダを選んでください。";
+// As in the chat window: only the newest part of a long transcript is shown.
+constexpr size_t kShownTranscriptBytes = 64 * 1024;
+}  // namespace
+
+DuetDialog::DuetDialog(core::Persona& persona, ui::Backend& backend, PartnerMaker make_partner)
+    : ui::Dialog(res::DuetTemplate(), backend),
+      m_persona(persona),
+      m_makePartner(std::move(make_partner)) {
+  if (!m_makePartner) {
+    m_makePartner = [](const std::string& path) { return std::make_unique<core::Persona>(path); };
+  }
+}
+
+DuetDialog::~DuetDialog() = default;
+
+void DuetDialog::DoDataExchange(ui::DataExchange& dx) {
+  ui::Dialog::DoDataExchange(dx);
+  ui::DDX_Text(dx, IDC_DUET_FOLDER, m_strFolder);
+  ui::DDX_Text(dx, IDC_DUET_EXCHANGES, m_nExchanges);
+  ui::DDV_MinMaxInt(dx, m_nExchanges, 1, kMaxExchanges);
+  ui::DDX_Text(dx, IDC_DUET_PAUSE, m_nPause);
+  ui::DDV_MinMaxInt(dx, m_nPause, 0, kMaxPause);
+  ui::DDX_Text(dx, IDC_DUET_FIRST, m_strFirst);
+}
+
+bool DuetDialog::ReadsText(int command, int control) const {
+  // Only 開始 reads the fields; the transcript holds whatever the personas said.
+  return (command == IDC_DUET_START || command == ui::IDOK) && control != IDC_DUET_TRANSCRIPT;
+}
+
+bool DuetDialog::OnInitDialog() {
+  ui::Dialog::OnInitDialog();
+  return true;
+}
+
+// Enter presses the default button, 開始.
+void DuetDialog::OnOK() { OnStart(); }
+
+void DuetDialog::OnCancel() {
+  if (m_running) Finish();
+  ui::Dialog::OnCancel();
+}
+
+bool DuetDialog::OnCommand(int id) {
+  switch (id) {
+    case IDC_DUET_BROWSE:
+      OnBrowse();
+      return true;
+    case IDC_DUET_START:
+      OnStart();
+      return true;
+    case IDC_DUET_STOP:
+      // Lines are made between firings of the timer, so the line being made is done.
+      if (m_running) Finish();
+      return true;
+  }
+  return false;
+}
+
+void DuetDialog::OnBrowse() {
+  // The field shows Shift-JIS; file names are UTF-8.
+  core::CodecResult start = core::SjisToUtf8(GetDlgItemText(IDC_DUET_FOLDER));
+  std::string folder = start.ok ? start.text : std::string();
+  if (backend().ChooseFolder(kChooseTitle, &folder)) {
+    core::CodecResult shown = core::Utf8ToSjisExact(folder);
+    if (shown.ok)
+      SetDlgItemText(IDC_DUET_FOLDER, shown.text);
+    else
+      backend().MessageBox(kUnshownFolder);
+  }
+  GotoDlgCtrl(IDC_DUET_FOLDER);
+}
+
+void DuetDialog::OnStart() {
+  if (m_running) return;  // one duet at a time
+  if (!UpdateData(true)) return;
+  if (m_strFolder.empty()) {
+    backend().MessageBox(kNoFolder);
+    GotoDlgCtrl(IDC_DUET_FOLDER);
+    return;
+  }
+  m_duet.reset();
+  core::CodecResult path = core::SjisToUtf8(m_strFolder);
+  m_partner = m_makePartner(path.ok ? path.text : m_strFolder);
+  m_duet = std::make_unique<chat::Duet>(m_persona, *m_partner, backend());
+  const std::string refused = m_duet->Open();
+  if (!refused.empty()) {
+    m_duet.reset();
+    backend().MessageBox(refused);
+    GotoDlgCtrl(IDC_DUET_FOLDER);
+    return;
+  }
+  m_said = 0;
+  m_running = true;
+  const bool begun = m_duet->Begin(m_strFirst);
+  ShowTranscript();
+  if (!begun) {
+    Finish();
+    return;
+  }
+  if (StartTimer(m_nPause)) return;
+  // No timer: the whole duet at once.
+  while (SayNext()) {
+  }
+  Finish();
+}
+
+bool DuetDialog::SayNext() {
+  if (!m_duet || m_said >= m_nExchanges || m_duet->stopped()) return false;
+  std::string speaker, line;
+  if (!m_duet->Step(&speaker, &line)) return false;
+  ++m_said;
+  ShowTranscript();
+  return m_said < m_nExchanges && !m_duet->stopped();
+}
+
+void DuetDialog::OnTimer() {
+  if (!m_running) return;
+  // The timer waits while the line is made (a message box may open meanwhile), so the
+  // pause runs from the end of one line to the start of the next.
+  StopTimer();
+  if (SayNext()) {
+    StartTimer(m_nPause);
+  } else {
+    Finish();
+  }
+}
+
+void DuetDialog::Finish() {
+  StopTimer();
+  m_running = false;
+  if (!m_duet) return;
+  m_duet->End();
+  if (!m_duet->failure().empty()) backend().MessageBox(m_duet->failure());
+}
+
+void DuetDialog::ShowTranscript() {
+  std::string_view shown = m_duet ? m_duet->transcript() : std::string_view();
+  if (shown.size() > kShownTranscriptBytes) {
+    shown = shown.substr(0, kShownTranscriptBytes);
+    size_t last_break = shown.rfind('\n');
+    if (last_break != std::string_view::npos) shown = shown.substr(0, last_break + 1);
+  }
+  SetDlgItemText(IDC_DUET_TRANSCRIPT, core::ToCrLf(shown));
+}
