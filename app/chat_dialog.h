@@ -80,3 +80,6 @@ class ChatDialog : public ui::Dialog {
   chat::Conversation m_conversation;
   int m_exitStatus = 0;
 };
+
+// The note of the special thanks menu entry, which every front end shows as a message.
+const char* SpecialThanksNote();
