@@ -9,7 +9,6 @@
 #include "chat/conversation.h"
 #include "res/links.h"
 #include "res/resource.h"
-#include "res/strings.h"
 #include "res/templates.h"
 #include "ui/text/text_menu.h"
 
@@ -81,9 +80,9 @@ class TtyChat {
     m_backend.Print(listing);
   }
 
-  void Open(const std::string& target) {
-    if (!m_backend.ShellOpen(target)) m_backend.MessageBox(res::CannotOpenMessage(target));
-  }
+  // The backend opens it with the desktop's program or, without a desktop, prints where it
+  // is: either way the user has been shown what there is to show.
+  void Open(const std::string& target) { m_backend.ShellOpen(target); }
 
   // The window's commands (ChatDialog::OnCommand), shown as lines. False when the program
   // must end with status 1.
@@ -113,9 +112,7 @@ class TtyChat {
         return true;
       case ID_HELP_PAGE:
       case ID_HELP:
-        // A file of the persona's folder: the backend finds it there.
-        if (!m_backend.ShellOpen(res::kHelpPage))
-          m_backend.MessageBox(res::CannotOpenMessage(res::kHelpPage));
+        Open(res::kHelpPage);  // a file of the persona's folder: the backend finds it there
         return true;
       case ID_HOME_PAGE:
         Open(res::kMakerHomePage);
