@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -163,14 +164,22 @@ class Terminal {
     if (write(m_fd, utf8.data(), utf8.size()) != static_cast<ssize_t>(utf8.size()))
       ADD_FAILURE() << "cannot type";
   }
-  // Waits for the program to end; its exit status, or -1.
+  // Waits up to five seconds for the program to end; its exit status, or -1 (it is killed).
   int Wait() {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (ReadSome(deadline)) {
+    for (;;) {
+      int status = 0;
+      if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        return m_status;
+      }
+      if (!ReadSome(std::min(deadline,
+                             std::chrono::steady_clock::now() + std::chrono::milliseconds(50))) &&
+          std::chrono::steady_clock::now() >= deadline) {
+        ADD_FAILURE() << "the program did not end; the terminal shows:\n" << m_seen.substr(m_from);
+        return -1;
+      }
     }
-    int status = 0;
-    if (waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status)) m_status = WEXITSTATUS(status);
-    return m_status;
   }
   const std::string& seen() const { return m_seen; }
   // How often `utf8` has shown so far.
@@ -249,10 +258,10 @@ TEST_F(TextFrontTest, TerminalChatWritesTheFilesTheWindowWrites) {
   t.Type(std::string("abc") + kEmoji + "\r");
   const std::string refused = std::string(Utf8("「")) + kEmoji + Utf8("」はこのプログラムでは");
   ASSERT_TRUE(t.WaitFor(refused));
-  ASSERT_TRUE(t.WaitFor("Jiro>"));
+  ASSERT_TRUE(t.WaitFor(std::string("Jiro>abc") + kEmoji));
   t.Type("\r");
   ASSERT_TRUE(t.WaitFor(refused));
-  ASSERT_TRUE(t.WaitFor("Jiro>"));
+  ASSERT_TRUE(t.WaitFor(std::string("Jiro>abc") + kEmoji));
   t.Type("\x15\x04");  // clear the line, Ctrl+D
   EXPECT_EQ(t.Wait(), 0) << t.seen();
   EXPECT_EQ(t.Count(refused), 2);
