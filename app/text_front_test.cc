@@ -289,6 +289,34 @@ TEST_F(TextFrontTest, TerminalChatWritesTheFilesTheWindowWrites) {
   RemoveFolder(tty_folder);
 }
 
+TEST_F(TextFrontTest, CtrlCAtThePromptSaysGoodbyeAndEndsWithZero) {
+  WriteData(folder, {"abc%+%xyz"});
+  Terminal t(folder);
+  ASSERT_TRUE(t.WaitFor("Taro>"));
+  t.Type("abc\r");
+  ASSERT_TRUE(t.WaitFor("Taro>"));
+  t.Type("\x03");
+  EXPECT_EQ(t.Wait(), 0) << t.seen();
+  std::string log = ReadFile("log.txt");
+  EXPECT_NE(log.find("Taro>abc\r\nMio>xyz\r\nMio>ばいばーい\r\n"), std::string::npos) << log;
+}
+
+TEST_F(TextFrontTest, OptionsThatMakeNoSenseEndWithTwo) {
+  WriteData(folder, {"abc%+%xyz"});
+  const std::vector<std::string> cases[] = {
+      {"--tty", "--pipe", folder},        {"--encoding", "cp932", folder},
+      {"--pipe", "--encoding", "euc-jp"}, {"--pipe", folder, folder},
+      {"--pipe", "--verbose", folder},    {"--pipe", "--encoding"},
+  };
+  for (const auto& args : cases) {
+    Ran run = RunProgram(args, "abc\n");
+    EXPECT_EQ(run.status, 2) << args[1];
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("usage: rinu"), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(Exists("log.txt"));
+}
+
 TEST_F(TextFrontTest, PipeAnswersEveryLineWithOneLine) {
   // A line break in a stored reply is a CR (an LF would end the record).
   WriteData(folder, {"abc%+%xyz", "break%+%one\rtwo\rthree"});
