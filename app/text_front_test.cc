@@ -290,15 +290,17 @@ TEST_F(TextFrontTest, TerminalChatWritesTheFilesTheWindowWrites) {
 }
 
 TEST_F(TextFrontTest, CtrlCAtThePromptSaysGoodbyeAndEndsWithZero) {
-  WriteData(folder, {"abc%+%xyz"});
+  // A reply's lines broken by a CR alone come out as lines, not over each other.
+  WriteData(folder, {"brk%+%one\rtwo"});
   Terminal t(folder);
   ASSERT_TRUE(t.WaitFor("Taro>"));
-  t.Type("abc\r");
+  t.Type("brk\r");
+  ASSERT_TRUE(t.WaitFor("Mio>one\r\ntwo\r\n"));
   ASSERT_TRUE(t.WaitFor("Taro>"));
   t.Type("\x03");
   EXPECT_EQ(t.Wait(), 0) << t.seen();
   std::string log = ReadFile("log.txt");
-  EXPECT_NE(log.find("Taro>abc\r\nMio>xyz\r\nMio>ばいばーい\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Taro>brk\r\nMio>one\rtwo\r\nMio>ばいばーい\r\n"), std::string::npos) << log;
 }
 
 TEST_F(TextFrontTest, OptionsThatMakeNoSenseEndWithTwo) {

@@ -18,6 +18,18 @@ constexpr const char* kHelpLine = "「/」でメニュー一覧、「/番号」�
 constexpr const char* kBookNeedsWindow =
     "メモリー帳はウィンドウでしか開けません。オプションなしの rinu で開いてください。";
 
+// A stored reply may break its lines with a CR alone, which would send a terminal's cursor
+// back over the line: every CR LF, CR or LF becomes LF.
+std::string LineBreaksAsLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i] == '\r' ? '\n' : text[i];
+  }
+  return out;
+}
+
 class TtyChat {
  public:
   TtyChat(core::Persona& persona, ui::text::TextBackend& backend)
@@ -53,7 +65,7 @@ class TtyChat {
           if (!RunCommand(outcome.command)) return 1;
           break;
         case chat::Outcome::Kind::kReply:
-          m_backend.Print(m_conversation.Nickname() + ">" + outcome.reply);
+          m_backend.Print(m_conversation.Nickname() + ">" + LineBreaksAsLf(outcome.reply));
           break;
       }
     }
