@@ -12,14 +12,13 @@
 #include "res/templates.h"
 #include "ui/data_exchange.h"
 
-namespace {
-constexpr const char* kThanksNote =
-    "スペシャルサンクスはRinuにコメントをつけてくださった方のHPにリンクを張っています。\n"
-    "もし、「こんなところにリンクしないでくれ！」という方がいらっしゃいましたら、\n"
-    "お手数ですが連絡ください。確認ししだい修正します。\n"
-    "\n"
-    "また、ＨＰのアドレスが変わったらすぐ連絡くださいね。\n";
-}  // namespace
+const char* SpecialThanksNote() {
+  return "スペシャルサンクスはRinuにコメントをつけてくださった方のHPにリンクを張っています。\n"
+         "もし、「こんなところにリンクしないでくれ！」という方がいらっしゃいましたら、\n"
+         "お手数ですが連絡ください。確認ししだい修正します。\n"
+         "\n"
+         "また、ＨＰのアドレスが変わったらすぐ連絡くださいね。\n";
+}
 
 ChatDialog::ChatDialog(core::Persona& persona, ui::Backend& backend)
     : ui::Dialog(res::ChatTemplate(), backend),
@@ -199,7 +198,7 @@ void ChatDialog::OnThanksSite1() { Open(res::kThanksSites[0].address); }
 void ChatDialog::OnThanksSite2() { Open(res::kThanksSites[1].address); }
 void ChatDialog::OnThanksSite3() { Open(res::kThanksSites[2].address); }
 
-void ChatDialog::OnAboutThanks() { backend().MessageBox(kThanksNote); }
+void ChatDialog::OnAboutThanks() { backend().MessageBox(SpecialThanksNote()); }
 
 void ChatDialog::InsertUserName(std::string& reply) {
   chat::InsertName(reply, m_conversation.UserName());

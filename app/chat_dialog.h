@@ -87,3 +87,6 @@ class ChatDialog : public ui::Dialog {
   std::unique_ptr<MemoryBookDialog> m_book;  // open beside the chat window, or closed
   int m_exitStatus = 0;
 };
+
+// The note of the special thanks menu entry, which every front end shows as a message.
+const char* SpecialThanksNote();

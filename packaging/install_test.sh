@@ -175,6 +175,20 @@ wait_for 30 has_default_files "$tmp/home3/.local/share/rinu" ||
   fail "a relative XDG_DATA_HOME was not ignored"
 stop
 
+# 4. The terminal's filter needs no display. Without a folder it works in the per-user folder
+#    (here the one of case 2); a folder given, relative to the current folder, is used instead.
+out=$(cd "$tmp" && env -i PATH="$PATH" HOME="$tmp/home2" ASAN_OPTIONS=detect_leaks=0 \
+  "$prefix/$bindir/rinu" --pipe --encoding cp932 </dev/null 2>&1) ||
+  fail "rinu --pipe without a folder failed: $out"
+[ "$(grep -ac 'Mio>Taro' "$work/log.txt")" -ge 2 ] || fail "rinu --pipe did not use $work"
+mkdir -p "$tmp/own"
+cp "$src/data/memory.dat" "$src/data/boke.dat" "$src/data/no.dat" "$tmp/own/"
+printf 'YourName:Jiro\r\nRinuName:Ren\r\n2\r\n' >"$tmp/own/set.ini"
+out=$(cd "$tmp" && printf 'exit\n' | env -i PATH="$PATH" HOME="$tmp/home2" \
+  ASAN_OPTIONS=detect_leaks=0 "$prefix/$bindir/rinu" --pipe own 2>&1) ||
+  fail "rinu --pipe own failed: $out"
+grep -qa 'Ren>Jiro' "$tmp/own/log.txt" 2>/dev/null || fail "rinu --pipe own did not work in own"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)" >&2
   exit 1

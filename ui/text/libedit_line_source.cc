@@ -1,6 +1,7 @@
 #include "ui/text/libedit_line_source.h"
 
 #include <editline/readline.h>
+#include <signal.h>
 
 #include <cerrno>
 #include <clocale>
@@ -16,7 +17,10 @@ namespace {
 // would be cleared by libedit when it starts the line. libedit takes each value this
 // function returns as one wide character, so the terminal's bytes are decoded here too.
 std::deque<wchar_t> g_prefill;
-bool g_closed = false;  // the input gave an end or an error
+bool g_closed = false;                    // the input gave an end or an error
+volatile sig_atomic_t g_interrupted = 0;  // Ctrl+C came (EndLineOnInterrupt)
+
+void OnInterrupt(int) { g_interrupted = 1; }
 
 int ReadChar(FILE* in) {
   if (!g_prefill.empty()) {
@@ -26,9 +30,13 @@ int ReadChar(FILE* in) {
   }
   std::mbstate_t state{};
   for (;;) {
+    if (g_interrupted) {  // Ctrl+C: the line ends, the input stays open
+      g_interrupted = 0;
+      return -1;
+    }
     int byte = std::fgetc(in);
     if (byte == EOF) {
-      if (std::ferror(in) && errno == EINTR) {  // a signal (a resized window): read on
+      if (std::ferror(in) && errno == EINTR) {  // a signal (a resized window, Ctrl+C)
         std::clearerr(in);
         continue;
       }
@@ -82,6 +90,15 @@ LibeditLineSource::~LibeditLineSource() {
 }
 
 bool LibeditLineSource::Closed() const { return g_closed; }
+
+void LibeditLineSource::EndLineOnInterrupt() {
+  // No SA_RESTART: the read in ReadChar returns with EINTR and sees the flag.
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;
+  sigaction(SIGINT, &action, nullptr);
+}
 
 std::optional<std::string> LibeditLineSource::ReadLine(const std::string& prompt,
                                                        const std::string& initial_text) {

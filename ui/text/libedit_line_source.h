@@ -25,6 +25,11 @@ class LibeditLineSource : public LineSource {
   // Ctrl+D on an empty line ends that line only; the input is closed when standard input
   // reads nothing more (the terminal went away).
   bool Closed() const override;
+
+  // From now on Ctrl+C (SIGINT) does not end the program: it ends the line being read as
+  // Ctrl+D on an empty line does (ReadLine gives nullopt, the input stays open), and an
+  // interrupt while no line is read ends the next read at once.
+  void EndLineOnInterrupt();
 };
 
 }  // namespace ui::text
