@@ -12,19 +12,6 @@ namespace {
 
 using ui::text::TerminalEncoding;
 
-class CancelledWindow : public ui::DialogWindow {
- public:
-  int RunModal() override { return ui::IDCANCEL; }
-  void EndModal(int) override {}
-  std::string GetText(int) const override { return ""; }
-  void SetText(int, const std::string&) override {}
-  bool IsChecked(int) const override { return false; }
-  void SetChecked(int, bool) override {}
-  void SetLimitBytes(int, int) override {}
-  void SetFocus(int) override {}
-  void SetIcon(const ui::IconResource*) override {}
-};
-
 }  // namespace
 
 std::string JoinLines(const std::string& text) {
@@ -45,7 +32,7 @@ void PipeBackend::Notice(const std::string& sjis) {
 std::unique_ptr<ui::DialogWindow> PipeBackend::CreateDialogWindow(ui::Dialog& dialog) {
   Notice("「" + dialog.Template().caption +
          "」はウィンドウか --tty でしか開けないので、キャンセルしました。");
-  return std::make_unique<CancelledWindow>();
+  return std::make_unique<ui::CancelledWindow>();
 }
 
 void PipeBackend::MessageBox(const std::string& text) { Notice(text); }

@@ -52,6 +52,13 @@ std::string Conversation::Begin() {
   return greeting;
 }
 
+Outcome Conversation::Ending(int status) {
+  Outcome outcome;
+  outcome.kind = Outcome::Kind::kEnd;
+  outcome.exit_status = status;
+  return outcome;
+}
+
 bool Conversation::LoadSettings(SettingsStore& settings) {
   if (m_checkedSettings) return settings.LoadChecked();
   return settings.Load() != 0;
@@ -62,11 +69,7 @@ Outcome Conversation::Take(const std::string& input) {
   // Reloading the settings repairs a damaged set.ini before anything else of the turn; the
   // turn's log entries follow what it read.
   SettingsStore turn_settings(m_persona, m_backend);
-  if (!LoadSettings(turn_settings)) {
-    outcome.kind = Outcome::Kind::kEnd;
-    outcome.exit_status = 1;
-    return outcome;
-  }
+  if (!LoadSettings(turn_settings)) return Ending(1);
   // Whole and case-sensitive: "LOG" or "log " is an ordinary line for the engine.
   int command = input == "log"   ? ID_SHOW_LOG
                 : input == "ver" ? ID_VERSION
@@ -78,11 +81,7 @@ Outcome Conversation::Take(const std::string& input) {
     return outcome;
   }
   ReplyEngine::Turn turn = m_engine.MakeReply(input, turn_settings);
-  if (turn.ends()) {
-    outcome.kind = Outcome::Kind::kEnd;
-    outcome.exit_status = turn.exit_status;
-    return outcome;
-  }
+  if (turn.ends()) return Ending(turn.exit_status);
   // "NAME" is put in once for the log and once more for the transcript, so a reply holding
   // it twice shows the user's name twice.
   InsertName(turn.reply, m_settings.GetName(0));
@@ -97,18 +96,10 @@ Outcome Conversation::Take(const std::string& input) {
 Outcome Conversation::Answer(const std::string& line, const std::string& partner) {
   Outcome outcome;
   SettingsStore turn_settings(m_persona, m_backend);
-  if (!LoadSettings(turn_settings)) {
-    outcome.kind = Outcome::Kind::kEnd;
-    outcome.exit_status = 1;
-    return outcome;
-  }
+  if (!LoadSettings(turn_settings)) return Ending(1);
   ReplyEngine::Turn turn =
       m_engine.MakeReply(line, turn_settings, ReplyEngine::Words::kEmptyLineOnly);
-  if (turn.ends()) {
-    outcome.kind = Outcome::Kind::kEnd;
-    outcome.exit_status = turn.exit_status;
-    return outcome;
-  }
+  if (turn.ends()) return Ending(turn.exit_status);
   InsertName(turn.reply, partner);
   const LogResult logged = m_log.WriteExchangeWith(turn_settings, partner, line, turn.reply);
   outcome.write_failed = turn.write_failed || logged == LogResult::kWriteFailed;

@@ -84,7 +84,8 @@ class Conversation {
   ReplyEngine& engine() { return m_engine; }
 
  private:
-  Outcome Reply(const std::string& line, const std::string& speaker, bool from_user);
+  // The outcome that ends the program with `status`.
+  static Outcome Ending(int status);
   // Loads set.ini into `settings`; false when the program must end with status 1.
   bool LoadSettings(SettingsStore& settings);
 

@@ -441,19 +441,7 @@ std::unique_ptr<ui::DialogWindow> ScriptedBackend::CreateDialogWindow(ui::Dialog
     m_events.push_back("open:" + std::to_string(id));
     m_dialogs.push_back(DialogRecord{id, {}, ui::IDCANCEL, 0, {}});
     m_events.push_back("end:" + std::to_string(id) + "=" + std::to_string(ui::IDCANCEL));
-    // A window that ends at once, untouched.
-    struct Unscripted : ui::DialogWindow {
-      int RunModal() override { return ui::IDCANCEL; }
-      void EndModal(int) override {}
-      std::string GetText(int) const override { return ""; }
-      void SetText(int, const std::string&) override {}
-      bool IsChecked(int) const override { return false; }
-      void SetChecked(int, bool) override {}
-      void SetLimitBytes(int, int) override {}
-      void SetFocus(int) override {}
-      void SetIcon(const ui::IconResource*) override {}
-    };
-    return std::make_unique<Unscripted>();
+    return std::make_unique<ui::CancelledWindow>();
   }
   std::vector<Step> steps = std::move(m_scripts.front().steps);
   m_scripts.erase(m_scripts.begin());

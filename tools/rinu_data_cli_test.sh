@@ -5,23 +5,7 @@
 set -uo pipefail
 tool="$1"
 src="$2"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-
-# expect_status WANT CMD...: runs CMD with stdout to $tmp/out and stderr to $tmp/err.
-expect_status() {
-  local want="$1"
-  shift
-  "$@" >"$tmp/out" 2>"$tmp/err"
-  local got=$?
-  [ "$got" -eq "$want" ] || fail "$* exited $got, wanted $want: $(cat "$tmp/err")"
-}
+source "$src/packaging/test_lib.sh"
 
 expect_err() {
   grep -qF -- "$1" "$tmp/err" || fail "stderr lacks '$1': $(cat "$tmp/err")"

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/dialog_template.h"
+
 namespace ui {
 
 class Dialog;
@@ -103,6 +105,21 @@ class DialogWindow {
     return false;
   }
   virtual void StopTimer() {}
+};
+
+// A window that ends at once with IDCANCEL, untouched: what a backend gives a dialog it
+// cannot show (a pipe, a script without a step for it).
+class CancelledWindow : public DialogWindow {
+ public:
+  int RunModal() override { return IDCANCEL; }
+  void EndModal(int) override {}
+  std::string GetText(int) const override { return ""; }
+  void SetText(int, const std::string&) override {}
+  bool IsChecked(int) const override { return false; }
+  void SetChecked(int, bool) override {}
+  void SetLimitBytes(int, int) override {}
+  void SetFocus(int) override {}
+  void SetIcon(const IconResource*) override {}
 };
 
 class Backend {

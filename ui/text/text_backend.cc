@@ -458,7 +458,7 @@ std::optional<std::string> TextBackend::ReadText(const std::string& prompt_sjis,
 
 void TextBackend::MessageBox(const std::string& text) {
   Print(text);
-  if (m_options.pause_after_message) Ask("Enterで続けます", "");
+  if (m_options.pause_after_message) Ask("（Enterで続けます）", "");
 }
 
 bool TextBackend::Confirm(const std::string& text) {

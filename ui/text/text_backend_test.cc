@@ -317,7 +317,7 @@ TEST(TextBackendTest, MessageBoxesAndQuestions) {
   pausing.pause_after_message = true;
   Terminal t("\n", pausing);
   t.backend.MessageBox("覚えました。\r\n次の行");
-  EXPECT_EQ(t.out.str(), U8(u8"覚えました。\n次の行\nEnterで続けます\n"));
+  EXPECT_EQ(t.out.str(), U8(u8"覚えました。\n次の行\n（Enterで続けます）\n"));
   EXPECT_FALSE(t.backend.at_end());
 
   Terminal quiet("");
