@@ -14,27 +14,18 @@
 #include <vector>
 
 #include "app/chat_dialog.h"
+#include "chat/duet_test_support.h"
 #include "res/resource.h"
 #include "testing/work_folder.h"
 
 namespace {
 
 using namespace testing_support;
+using namespace duet_test;
 using Strings = std::vector<std::string>;
-
-const std::string kStamp = "Wed Mar 06 09:05:07 2024\r\n";
-const std::string kRule = "---------------------------------------------------";
-std::time_t g_now = 1709715907;
 
 std::string Ini(const std::string& nick) {
   return "YourName:Taro\r\nRinuName:" + nick + "\r\n2\r\n";
-}
-std::string StartEntry(const std::string& nick, const std::string& partner) {
-  return kRule + "\r\nここからはじめる\t" + kStamp + "\r\n\r\n" + nick + ">" + partner +
-         "君こんにちは。\r\n";
-}
-std::string EndEntry(const std::string& nick) {
-  return nick + ">ばいばーい\r\n\r\nここまで\t\t" + kStamp + "\r\n" + kRule + "\r\n\r\n\r\n";
 }
 
 class DuetDialogTest : public WorkFolderTest {

@@ -17,26 +17,17 @@
 #include <string>
 #include <vector>
 
+#include "chat/duet_test_support.h"
 #include "testing/work_folder.h"
 
 namespace {
 
 using namespace testing_support;
+using namespace duet_test;
 using Strings = std::vector<std::string>;
-
-const std::string kStamp = "Wed Mar 06 09:05:07 2024\r\n";
-const std::string kRule = "---------------------------------------------------";
-std::time_t g_now = 1709715907;
 
 std::string Ini(const std::string& user, const std::string& nick, const std::string& mode) {
   return "YourName:" + user + "\r\nRinuName:" + nick + "\r\n" + mode + "\r\n";
-}
-std::string StartEntry(const std::string& nick, const std::string& partner) {
-  return kRule + "\r\nここからはじめる\t" + kStamp + "\r\n\r\n" + nick + ">" + partner +
-         "君こんにちは。\r\n";
-}
-std::string EndEntry(const std::string& nick) {
-  return nick + ">ばいばーい\r\n\r\nここまで\t\t" + kStamp + "\r\n" + kRule + "\r\n\r\n\r\n";
 }
 
 // Every file of a folder, by name, as bytes.
