@@ -31,6 +31,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -258,6 +259,34 @@ TEST(QtBackend, WindowStaysOpenUntilTheDialogEndsIt) {
     dialog.EndDialog(5);
   });
   EXPECT_EQ(result, 5);
+}
+
+TEST(QtBackend, WindowBesideOutlivesTheWindowItWasOpenedOver) {
+  // The memory book beside the chat window: opened over the modal window, still open when
+  // that window closes and goes, and destroyed with its own dialog afterwards (the order of
+  // a program's end). It is closed with its owner and deleted once, by its own dialog.
+  auto beside = std::make_unique<TestDialog>();
+  TestDialog owner;
+  int result = RunWith(owner, [&](QDialog* w) {
+    ASSERT_TRUE(beside->Create());
+    EXPECT_TRUE(beside->IsOpen());
+    owner.EndDialog(IDCANCEL);
+    EXPECT_EQ(w->findChildren<QDialog*>().size(), 1);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_FALSE(beside->IsOpen());
+  beside.reset();
+  // A second time round, closed by its own Esc before its owner goes.
+  beside = std::make_unique<TestDialog>();
+  RunWith(owner, [&](QDialog* w) {
+    ASSERT_TRUE(beside->Create());
+    QList<QDialog*> shown = w->findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(shown.size(), 1);
+    QTest::keyClick(Find<QLineEdit>(shown[0], kName), Qt::Key_Escape);
+    EXPECT_FALSE(beside->IsOpen());
+    owner.EndDialog(IDOK);
+  });
+  EXPECT_EQ(beside->m_cancelRuns, 1);
 }
 
 TEST(QtBackend, WindowTimerFiresInTheWindowsLoopUntilStoppedOrEnded) {

@@ -154,6 +154,7 @@ class DialogWidget : public QDialog {
 
   void reject() override { m_window.Dispatch(IDCANCEL); }
   void accept() override { m_window.Dispatch(IDOK); }
+  QtDialogWindow& owner() const { return m_window; }
 
  protected:
   void closeEvent(QCloseEvent* event) override {
@@ -419,7 +420,16 @@ QtDialogWindow::QtDialogWindow(QtBackend& backend, Dialog& dialog, QWidget* pare
   Build(parent);
 }
 
-QtDialogWindow::~QtDialogWindow() = default;
+QtDialogWindow::~QtDialogWindow() {
+  // Each window's widgets belong to its QtDialogWindow alone. A window opened beside this one
+  // (the memory book beside the chat window) is a Qt child of this one only so that it stays
+  // above it; before this window's widgets go, such a window is closed and taken out of Qt's
+  // tree, so that its own QtDialogWindow deletes it when its dialog goes, and Qt never does.
+  for (DialogWidget* beside : m_widget->findChildren<DialogWidget*>(Qt::FindDirectChildrenOnly)) {
+    beside->owner().EndModal(IDCANCEL);
+    beside->setParent(nullptr, beside->windowFlags());
+  }
+}
 
 void QtDialogWindow::Build(QWidget* parent) {
   const DialogTemplate& t = m_dialog.Template();
