@@ -9,6 +9,7 @@
 #include "chat/conversation.h"
 #include "res/links.h"
 #include "res/resource.h"
+#include "res/strings.h"
 #include "res/templates.h"
 #include "ui/text/text_menu.h"
 
@@ -94,9 +95,11 @@ class TtyChat {
     m_backend.Print(listing);
   }
 
-  // The backend opens it with the desktop's program or, without a desktop, prints where it
-  // is: either way the user has been shown what there is to show.
-  void Open(const std::string& target) { m_backend.ShellOpen(target); }
+  // The backend opens it with the desktop's program or prints where it is; only a file that
+  // is not there (a help page removed from the folder) is said to be missing.
+  void Open(const std::string& target) {
+    if (!m_backend.ShellOpen(target)) m_backend.MessageBox(res::CannotOpenMessage(target));
+  }
 
   // The window's commands (ChatDialog::OnCommand), shown as lines. False when the program
   // must end with status 1.

@@ -85,7 +85,8 @@ Outcome Conversation::Take(const std::string& input) {
   // "NAME" is put in once for the log and once more for the transcript, so a reply holding
   // it twice shows the user's name twice.
   InsertName(turn.reply, m_settings.GetName(0));
-  m_log.WriteExchange(turn_settings, input, turn.reply);
+  const LogResult logged = m_log.WriteExchange(turn_settings, input, turn.reply);
+  outcome.write_failed = turn.write_failed || logged == LogResult::kWriteFailed;
   InsertName(turn.reply, m_settings.GetName(0));
   m_transcript = m_settings.GetName(1) + ">" + turn.reply + "\n" + m_settings.GetName(0) + ">" +
                  input + "\n" + m_transcript;

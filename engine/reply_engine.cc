@@ -176,7 +176,9 @@ bool ReplyEngine::HandleChatWord(const std::string& line, const SettingsStore& s
     if (!result && row.failed_box) m_backend.MessageBox(row.failed_box);
     *status = result ? row.done : row.failed;
     *fixed_reply = result ? row.done_reply : row.failed_reply;
-    m_log.WriteNote(settings, result ? row.done_note : row.failed_note);
+    if (m_log.WriteNote(settings, result ? row.done_note : row.failed_note) ==
+        LogResult::kWriteFailed)
+      turn->write_failed = true;
   }
   return false;
 }

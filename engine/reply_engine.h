@@ -34,7 +34,8 @@ class ReplyEngine {
   struct Turn {
     std::string reply;          // as made: "NAME" is left for the window
     int exit_status = -1;       // 0 or 1: end the program now with this status, no reply
-    bool write_failed = false;  // a conversation pair could not be kept (the user was told)
+    // A conversation pair or a chat word's log note could not be kept (the user was told).
+    bool write_failed = false;
     bool ends() const { return exit_status >= 0; }
   };
 

@@ -1,6 +1,7 @@
 #include "ui/text/text_backend.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -482,6 +483,9 @@ bool TextBackend::ShellOpen(const std::string& target) {
   std::string path = converted.text;
   if (!HasScheme(target) && !m_options.working_folder.empty() && path.front() != '/')
     path = m_options.working_folder + "/" + path;
+  // A file that is not there cannot be shown either way; the caller says so.
+  struct stat st;
+  if (!HasScheme(target) && stat(path.c_str(), &st) != 0) return false;
   const char* display = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   bool desktop = (display && *display) || (wayland && *wayland);
@@ -492,16 +496,16 @@ bool TextBackend::ShellOpen(const std::string& target) {
     pid_t pid = 0;
     if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0) {
       int status = 0;
-      while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return false;
+      pid_t waited;
+      while ((waited = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
       }
-      return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+      if (waited == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
     }
   }
-  // Nothing here can open it: the user is shown where it is. The path is printed as the
-  // system spells it, so the encoding does not apply.
+  // The terminal's own way of showing it: where it is, for the user to open. The path is
+  // printed as the system spells it, so the encoding does not apply.
   m_out << ToTerminal("開くには: ", m_options.encoding) << path << '\n' << std::flush;
-  return false;
+  return true;
 }
 
 }  // namespace ui::text

@@ -44,9 +44,9 @@ class TextBackend : public ui::Backend {
   void MessageBox(const std::string& text) override;
   // Asks y/n until answered; the end of input or Esc answers Cancel.
   bool Confirm(const std::string& text) override;
-  // With a desktop (see TextOptions::desktop_open): xdg-open's success. Without one the
-  // path or address is printed for the user to open, and the answer is false, as nothing
-  // was opened.
+  // With a desktop (see TextOptions::desktop_open) xdg-open opens it. Without one, or when
+  // xdg-open cannot, the path or address is printed for the user to open: the terminal's
+  // way of showing it, so the answer is true. False only for a file that is not there.
   bool ShellOpen(const std::string& target) override;
 
   // For front ends: prints a Shift-JIS text and a line end.

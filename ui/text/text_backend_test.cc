@@ -338,14 +338,20 @@ TEST(TextBackendTest, MessageBoxesAndQuestions) {
   EXPECT_EQ(q.out.str(), U8(u8"消しますか？\n(y/n): y\n"));
 }
 
-TEST(TextBackendTest, ShellOpenWithoutDesktopPrintsWhereAndSaysItOpenedNothing) {
+TEST(TextBackendTest, ShellOpenWithoutDesktopPrintsWhereAsItsWayOfShowing) {
+  char dir[] = "/tmp/rinu_open_XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string log = std::string(dir) + "/log.txt";
+  std::ofstream(log) << "x";
   TextOptions options = Terminal::Quiet();
-  options.working_folder = "/home/u/.local/share/rinu";
+  options.working_folder = dir;
   Terminal t("", options);
-  EXPECT_FALSE(t.backend.ShellOpen("log.txt"));
-  EXPECT_FALSE(t.backend.ShellOpen("mailto:a@example.org"));
-  EXPECT_EQ(t.out.str(), U8(u8"開くには: /home/u/.local/share/rinu/log.txt\n"
-                            u8"開くには: mailto:a@example.org\n"));
+  EXPECT_TRUE(t.backend.ShellOpen("log.txt"));
+  EXPECT_TRUE(t.backend.ShellOpen("mailto:a@example.org"));
+  EXPECT_FALSE(t.backend.ShellOpen("help.html"));  // not in the folder: nothing to show
+  EXPECT_EQ(t.out.str(), U8(u8"開くには: ") + log + "\n" + U8(u8"開くには: mailto:a@example.org\n"));
+  unlink(log.c_str());
+  rmdir(dir);
 }
 
 // Runs `body` with a stand-in xdg-open first on PATH and DISPLAY set; the stand-in notes
@@ -379,26 +385,31 @@ void WithDesktop(const std::function<void(const std::string& opened)>& body) {
   rmdir(dir.c_str());
 }
 
-TEST(TextBackendTest, ShellOpenWithDesktopAnswersWhatXdgOpenDid) {
+TEST(TextBackendTest, ShellOpenWithDesktopUsesXdgOpenAndPrintsWhereWhenItFails) {
   WithDesktop([](const std::string& opened) {
+    const std::string dir = opened.substr(0, opened.rfind('/'));
+    std::ofstream(dir + "/help.html") << "x";
+    std::ofstream(dir + "/missing") << "x";
     TextOptions options = Terminal::Quiet();
     options.desktop_open = true;
-    options.working_folder = "/w";
+    options.working_folder = dir;
     Terminal t("", options);
     EXPECT_TRUE(t.backend.ShellOpen("help.html"));
     EXPECT_TRUE(t.backend.ShellOpen("http://example.org/"));
-    EXPECT_FALSE(t.backend.ShellOpen("missing"));
+    EXPECT_TRUE(t.backend.ShellOpen("missing"));  // xdg-open failed: shown as a path
     std::ifstream in(opened);
     std::stringstream got;
     got << in.rdbuf();
-    EXPECT_EQ(got.str(), "/w/help.html\nhttp://example.org/\n/w/missing\n");
-    EXPECT_EQ(t.out.str(), "");
+    EXPECT_EQ(got.str(), dir + "/help.html\nhttp://example.org/\n" + dir + "/missing\n");
+    EXPECT_EQ(t.out.str(), U8(u8"開くには: ") + dir + "/missing\n");
 
     TextOptions never = options;
     never.desktop_open = false;
     Terminal off("", never);
-    EXPECT_FALSE(off.backend.ShellOpen("help.html"));
-    EXPECT_EQ(off.out.str(), U8(u8"開くには: /w/help.html\n"));
+    EXPECT_TRUE(off.backend.ShellOpen("help.html"));
+    EXPECT_EQ(off.out.str(), U8(u8"開くには: ") + dir + "/help.html\n");
+    unlink((dir + "/help.html").c_str());
+    unlink((dir + "/missing").c_str());
   });
 }
 
