@@ -1,8 +1,9 @@
 // rinu-duet: two personas talk, without a window. Each folder must be a working folder that
 // Rinu++ has been started in (its set.ini and data files): the persona of FOLDER_A answers
 // first. The duet is printed to standard output as UTF-8, one "nickname> line" a line; each
-// persona learns and logs as in the program's duet window. A refused folder, a message of
-// either persona (a file that could not be written) and a stop go to standard error.
+// persona learns and logs as in the program's duet window. A refused folder (by the path
+// given, with the reason, in one line), a message of either persona (a file that could not be
+// written) and a stop go to standard error.
 //
 //   rinu-duet FOLDER_A FOLDER_B [--exchanges N] [--first LINE] [--seed S]
 //
@@ -118,7 +119,9 @@ int main(int argc, char** argv) {
   chat::Duet duet(*a, *b, backend);
   const std::string refused = duet.Open();
   if (!refused.empty()) {
-    std::fprintf(stderr, "rinu-duet: %s\n", Utf8(refused).c_str());
+    // The folder by the path the user typed, in one line.
+    const std::string& path = folders[duet.refused_side() == 0 ? 0 : 1];
+    std::fprintf(stderr, "rinu-duet: %s: %s\n", path.c_str(), Utf8(duet.refused_reason()).c_str());
     return kExitRefused;
   }
   bool ok = duet.Begin(first);

@@ -103,21 +103,21 @@ cmp -s "$tmp/seed1.out" "$tmp/out" && fail "another seed gave the same duet"
 ln -s "$a" "$tmp/link-to-a"
 mkdir "$tmp/nodata" && persona "$tmp/nodata" Nod && cp "$b"/memory.dat "$b"/boke.dat "$tmp/nodata/"
 mkdir "$tmp/noini" && cp "$b"/*.dat "$tmp/noini/"
-same="相手のフォルダが自分のフォルダと同じです。"
-while IFS='|' read -r first second message; do
+while IFS='|' read -r first second refused reason; do
   before="$(contents "$a" "$b" "$tmp/nodata" "$tmp/noini")"
   expect_status 1 "$tool" "$first" "$second"
-  grep -qF -- "rinu-duet: $message" "$tmp/err" || fail "$second: stderr lacks '$message': $(cat "$tmp/err")"
+  printf 'rinu-duet: %s: %s\n' "$refused" "$reason" | cmp -s - "$tmp/err" ||
+    fail "$second: stderr is not '$refused: $reason': $(cat "$tmp/err")"
   [ ! -s "$tmp/out" ] || fail "$second: something was written to standard output"
   [ "$(contents "$a" "$b" "$tmp/nodata" "$tmp/noini")" = "$before" ] || fail "$second: a file changed"
 done <<EOF
-$a|$a|$same
-$a|$tmp/link-to-a|$same
-$a|$a/.|$same
-$a|$tmp/missing|相手のフォルダが見つかりません。
-$a|$tmp/nodata|相手のフォルダにファイルが足りません。
-$a|$tmp/noini|相手のフォルダのset.iniがないか、正しくありません。
-$tmp/noini|$a|自分のフォルダのset.iniがないか、正しくありません。
+$a|$a|$a|もうひとつのフォルダと同じフォルダです
+$a|$tmp/link-to-a|$tmp/link-to-a|もうひとつのフォルダと同じフォルダです
+$a|$a/.|$a/.|もうひとつのフォルダと同じフォルダです
+$a|$tmp/missing|$tmp/missing|見つかりません
+$a|$tmp/nodata|$tmp/nodata|ファイルが足りません: no.dat
+$a|$tmp/noini|$tmp/noini|set.iniがないか、正しくありません（そのフォルダでRinu++を一度起動して、名前とログモードを設定してください）
+$tmp/noini|$a|$tmp/noini|set.iniがないか、正しくありません（そのフォルダでRinu++を一度起動して、名前とログモードを設定してください）
 EOF
 
 # ---- A full disk in B's folder ------------------------------------------------------------

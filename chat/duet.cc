@@ -19,6 +19,14 @@ constexpr const char* kMissingFiles = "にファイルが足りません。\n足
 constexpr const char* kNoSettings =
     "のset.iniがないか、正しくありません。\nそのフォルダでRinu++を一度起動して、"
     "名前とログモード（ログなし、HTML、テキスト）を設定してください。";
+// The same reasons in one line each, for a front end that names the folder itself.
+constexpr const char* kNotFoundReason = "見つかりません";
+constexpr const char* kCannotOpenReason = "開けません: ";
+constexpr const char* kSameFolderReason = "もうひとつのフォルダと同じフォルダです";
+constexpr const char* kMissingFilesReason = "ファイルが足りません:";
+constexpr const char* kNoSettingsReason =
+    "set.iniがないか、正しくありません（そのフォルダでRinu++を一度起動して、名前とログモードを"
+    "設定してください）";
 constexpr const char* kWriteStop = "のフォルダに書き込めなかったので、会話を止めました。";
 constexpr const char* kReadStop =
     "のフォルダのファイル（set.ini、no.dat、boke.dat）が読めなくなったので、会話を止めました。";
@@ -28,33 +36,48 @@ constexpr const char* kReadStop =
 Duet::Duet(core::Persona& a, core::Persona& b, ui::Backend& backend)
     : m_personaA(a), m_personaB(b), m_a(a, backend), m_b(b, backend) {}
 
+std::string Duet::Refuse(int side, const std::string& message, const std::string& reason) {
+  m_refusedSide = side;
+  m_refusedReason = reason;
+  return message;
+}
+
 std::string Duet::Open() {
   core::Persona* personas[2] = {&m_personaA, &m_personaB};
   for (int side = 0; side < 2; ++side) {
     core::Folder& folder = personas[side]->folder();
     if (!folder.ok() && (folder.open_error() == ENOENT || folder.open_error() == ENOTDIR))
-      return kSide[side] + std::string(kNotFound);
+      return Refuse(side, kSide[side] + std::string(kNotFound), kNotFoundReason);
     if (!folder.ok())
-      return kSide[side] + std::string(kCannotOpen) + core::ErrorText(folder.open_error()) +
-             kCheckFolder;
+      return Refuse(side,
+                    kSide[side] + std::string(kCannotOpen) +
+                        core::ErrorText(folder.open_error()) + kCheckFolder,
+                    kCannotOpenReason + core::ErrorText(folder.open_error()));
   }
   // The same folder by another path (a link, "..", a bind mount) is still the same folder.
   struct stat st[2];
   for (int side = 0; side < 2; ++side) {
     if (personas[side]->folder().Stat(".", &st[side]) != 0)
-      return kSide[side] + std::string(kCannotOpen) + core::ErrorText(errno) + kCheckFolder;
+      return Refuse(side,
+                    kSide[side] + std::string(kCannotOpen) + core::ErrorText(errno) +
+                        kCheckFolder,
+                    kCannotOpenReason + core::ErrorText(errno));
   }
-  if (st[0].st_dev == st[1].st_dev && st[0].st_ino == st[1].st_ino) return kSameFolder;
+  if (st[0].st_dev == st[1].st_dev && st[0].st_ino == st[1].st_ino)
+    return Refuse(1, kSameFolder, kSameFolderReason);
   for (int side = 0; side < 2; ++side) {
     std::string missing;
     for (const char* name : {"memory.dat", "boke.dat", "no.dat"}) {
       if (!core::CanRead(personas[side]->folder(), name)) missing += std::string(" ") + name;
     }
-    if (!missing.empty()) return kSide[side] + std::string(kMissingFiles) + missing;
+    if (!missing.empty())
+      return Refuse(side, kSide[side] + std::string(kMissingFiles) + missing,
+                    kMissingFilesReason + missing);
   }
   Conversation* conversations[2] = {&m_a, &m_b};
   for (int side = 0; side < 2; ++side) {
-    if (!conversations[side]->StartChecked()) return kSide[side] + std::string(kNoSettings);
+    if (!conversations[side]->StartChecked())
+      return Refuse(side, kSide[side] + std::string(kNoSettings), kNoSettingsReason);
   }
   m_opened = true;
   return std::string();

@@ -29,8 +29,13 @@ class Duet {
   Duet& operator=(const Duet&) = delete;
 
   // Checks both folders and reads both set.ini; writes nothing. Empty when the duet may
-  // begin, otherwise why not (Shift-JIS, for a message box).
+  // begin, otherwise why not (Shift-JIS, for a message box: it names the folder as "自分の
+  // フォルダ" or "相手のフォルダ").
   std::string Open();
+  // After a refusal: the folder refused (0: A's, 1: B's) and why, in one line that does not
+  // name the folder, for a front end that names it by its path.
+  int refused_side() const { return m_refusedSide; }
+  const std::string& refused_reason() const { return m_refusedReason; }
   // Writes the start entries. `first_line` is B's opening line, which A answers first; when
   // it is empty A opens with its answer to an empty line (a line of its no.dat). False when
   // an entry could not be written: the duet is over (failure()).
@@ -55,6 +60,8 @@ class Duet {
   std::string NicknameB() const { return m_b.Nickname(); }
 
  private:
+  // Notes a refusal of Open and returns `message`.
+  std::string Refuse(int side, const std::string& message, const std::string& reason);
   // Says `line` as `speaker` into the transcript.
   void Say(const std::string& speaker, const std::string& line);
   // Stops the duet with a message about the persona `side` (0: A, 1: B).
@@ -74,6 +81,8 @@ class Duet {
   bool m_stopped = false;
   bool m_failed[2] = {false, false};
   std::string m_failure;
+  int m_refusedSide = -1;
+  std::string m_refusedReason;
 };
 
 }  // namespace chat
