@@ -84,8 +84,8 @@ class DuetDialogTest : public WorkFolderTest {
 };
 
 TEST_F(DuetDialogTest, ChosenPartnerTalksOneLinePerTimerFiringUntilTheLinesAreSaid) {
-  random.Push({0, 0, 1, 1});
-  randomB.Push({0, 0, 1, 1});
+  random.Push({0, 0, 1, 2});
+  randomB.Push({0, 0, 1, 2});
   backend.ChooseFolderAnswer(folderB);
   const DialogRecord& r = RunDuet({Press(IDC_DUET_BROWSE), Type(IDC_DUET_EXCHANGES, "4"),
                                    Type(IDC_DUET_PAUSE, "0"), Type(IDC_DUET_FIRST, "こんにちは"),
@@ -172,8 +172,8 @@ TEST_F(DuetDialogTest, RefusedFolderOrFieldIsToldAndNothingIsWritten) {
 }
 
 TEST_F(DuetDialogTest, AFolderThatCannotBeWrittenStopsTheDuetAndSaysSo) {
-  random.Push({1, 0, 1, 1});
-  randomB.Push({1, 0, 1, 1});
+  random.Push({1, 0, 1, 2});
+  randomB.Push({1, 0, 1, 2});
   WriteB("log.txt", "");
   std::string logB;
   const DialogRecord& r =

@@ -94,12 +94,12 @@ Outcome Conversation::Take(const std::string& input) {
   return outcome;
 }
 
-Outcome Conversation::Answer(const std::string& line, const std::string& partner) {
+Outcome Conversation::Answer(const std::string& line, const std::string& partner,
+                             const ReplyEngine::DuetLines& said) {
   Outcome outcome;
   SettingsStore turn_settings(m_persona, m_backend);
   if (!LoadSettings(turn_settings)) return Ending(1);
-  ReplyEngine::Turn turn =
-      m_engine.MakeReply(line, turn_settings, ReplyEngine::Words::kEmptyLineOnly);
+  ReplyEngine::Turn turn = m_engine.MakeReply(line, turn_settings, &said);
   if (turn.ends()) return Ending(turn.exit_status);
   InsertName(turn.reply, partner);
   const LogResult logged = m_log.WriteExchangeWith(turn_settings, partner, line, turn.reply);

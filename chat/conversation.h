@@ -53,10 +53,11 @@ class Conversation {
   std::string Begin();
   // One line of the user's.
   Outcome Take(const std::string& input);
-  // One line of another persona's, whose nickname is `partner`: no line is a command or a
-  // teaching or forgetting word, "NAME" becomes `partner`, and the log shows `partner` where
-  // it shows the user.
-  Outcome Answer(const std::string& line, const std::string& partner);
+  // One line of another persona's, whose nickname is `partner`, in a duet whose lines so far
+  // `said` knows: the turn follows the duet's rules (ReplyEngine::MakeReply), "NAME" becomes
+  // `partner`, and the log shows `partner` where it shows the user.
+  Outcome Answer(const std::string& line, const std::string& partner,
+                 const ReplyEngine::DuetLines& said);
   // The start and end entries of a conversation with another persona whose nickname is
   // `partner`: the greeting goes to `partner`. False when the entry could not be written
   // (the user was told).

@@ -34,7 +34,19 @@ constexpr const char* kReadStop =
 }  // namespace
 
 Duet::Duet(core::Persona& a, core::Persona& b, ui::Backend& backend)
-    : m_personaA(a), m_personaB(b), m_a(a, backend), m_b(b, backend) {}
+    : m_personaA(a),
+      m_personaB(b),
+      m_a(a, backend),
+      m_b(b, backend),
+      m_saidToB(*this, m_b),
+      m_saidToA(*this, m_a) {}
+
+int Duet::Said::Age(const std::string& reply) const {
+  std::string said = reply;
+  InsertName(said, m_partner.Nickname());
+  auto at = m_duet.m_lastSaid.find(said);
+  return at == m_duet.m_lastSaid.end() ? 0 : m_duet.m_lines - at->second + 1;
+}
 
 std::string Duet::Refuse(int side, const std::string& message, const std::string& reason) {
   m_refusedSide = side;
@@ -87,6 +99,7 @@ void Duet::Say(const std::string& speaker, const std::string& line) {
   m_transcript = speaker + ">" + line + (m_transcript.empty() ? "" : "\n") + m_transcript;
   m_lastLine = line;
   ++m_lines;
+  m_lastSaid[line] = m_lines;
 }
 
 void Duet::Fail(int side, const char* what) {
@@ -111,7 +124,7 @@ bool Duet::Step(std::string* speaker, std::string* line) {
   if (!m_begun || m_stopped || m_ended) return false;
   Conversation& self = m_next == 0 ? m_a : m_b;
   Conversation& other = m_next == 0 ? m_b : m_a;
-  Outcome outcome = self.Answer(m_lastLine, other.Nickname());
+  Outcome outcome = self.Answer(m_lastLine, other.Nickname(), m_next == 0 ? m_saidToB : m_saidToA);
   if (outcome.kind != Outcome::Kind::kReply) {
     Fail(m_next, kReadStop);
     return false;

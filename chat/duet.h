@@ -2,7 +2,9 @@
 // window (or the first folder named), B its partner. They take turns: each line one says is
 // the line the other answers through Conversation::Answer, so each learns its pairs, logs in
 // its own log and log mode and sees the other's nickname where it would see the user's. A
-// start entry and an end entry frame the duet in each log.
+// start entry and an end entry frame the duet in each log. The duet remembers every line said
+// in it, so that neither persona says again a line said lately (ReplyEngine::MakeReply says how
+// it chooses) and neither stores an echo or a pair it already holds.
 //
 // Open checks both folders before anything is written and refuses, with the reason as the
 // user reads it, a partner that is A's own folder (by any path), a folder that cannot be
@@ -15,6 +17,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 
 #include "chat/conversation.h"
 #include "core/persona.h"
@@ -60,6 +63,17 @@ class Duet {
   std::string NicknameB() const { return m_b.Nickname(); }
 
  private:
+  // The lines said so far as one persona sees them: "NAME" in its replies is its partner.
+  class Said : public ReplyEngine::DuetLines {
+   public:
+    Said(const Duet& duet, const Conversation& partner) : m_duet(duet), m_partner(partner) {}
+    int Age(const std::string& reply) const override;
+
+   private:
+    const Duet& m_duet;
+    const Conversation& m_partner;
+  };
+
   // Notes a refusal of Open and returns `message`.
   std::string Refuse(int side, const std::string& message, const std::string& reason);
   // Says `line` as `speaker` into the transcript.
@@ -71,6 +85,9 @@ class Duet {
   core::Persona& m_personaB;
   Conversation m_a;
   Conversation m_b;
+  Said m_saidToB;  // what A sees: its partner is B
+  Said m_saidToA;
+  std::unordered_map<std::string, int> m_lastSaid;  // each line said: when last (m_lines then)
   std::string m_transcript;
   std::string m_lastLine;  // the line the next speaker answers
   int m_next = 0;          // 0: A answers next, 1: B

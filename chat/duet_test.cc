@@ -13,11 +13,13 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "chat/duet_test_support.h"
+#include "core/record_format.h"
 #include "testing/work_folder.h"
 
 namespace {
@@ -87,9 +89,11 @@ class DuetTest : public WorkFolderTest {
 };
 
 TEST_F(DuetTest, SeededDuetGivesExactTranscriptLogsAndMemories) {
-  // Each turn draws the coin, then the pick: A remembers its first reply, B its first.
-  random.Push({0, 0, 1, 1});
-  randomB.Push({0, 0, 1, 1});
+  // Each turn draws the coin, then the pick: A remembers its first reply, B its first. With
+  // nothing in memory for their second lines, each draws from its lines that change the
+  // subject: no.dat's, "何か話し掛けてよ！", boke.dat's (the third).
+  random.Push({0, 0, 1, 2});
+  randomB.Push({0, 0, 1, 2});
   chat::Duet duet(persona, personaB, backend);
   Strings said = Run(duet, "こんにちは", 4);
   EXPECT_TRUE(duet.End());
@@ -115,8 +119,8 @@ TEST_F(DuetTest, SeededDuetGivesExactTranscriptLogsAndMemories) {
 }
 
 TEST_F(DuetTest, EmptyFirstLineLetsAOpenFromItsNoFile) {
-  random.Push({1});  // line 1 of no.dat
-  randomB.Push({1, 1});
+  random.Push({0});  // of no.dat's line and "何か話し掛けてよ！", the first
+  randomB.Push({1, 2});
   chat::Duet duet(persona, personaB, backend);
   EXPECT_EQ(Run(duet, "", 2), (Strings{"Mio>なあに？", "Ren>へえ"}));
   EXPECT_EQ(duet.transcript(), "Ren>へえ\nMio>なあに？");
@@ -130,8 +134,8 @@ TEST_F(DuetTest, WordsInAStoredReplyAreSaidAndAnsweredAsPlainText) {
     WriteFile("log.txt", "");
     WriteB("log.txt", "");
     const auto filesB = Snapshot(folderB);
-    random.Push({1, 0, 1, 1});  // A: the stored reply, then "ふーん" to B's answer
-    randomB.Push({1, 1});       // B: "へえ" from its boke.dat
+    random.Push({1, 0, 1, 2});  // A: the stored reply, then "ふーん" to B's answer
+    randomB.Push({1, 2});       // B: "へえ" from its boke.dat
     chat::Duet duet(persona, personaB, backend);
     EXPECT_EQ(Run(duet, "X", 3), (Strings{"Mio>" + word, "Ren>へえ", "Mio>ふーん"}));
     EXPECT_FALSE(duet.stopped());
@@ -235,8 +239,8 @@ TEST_F(DuetTest, AFolderThatCannotBeWrittenStopsTheDuetWithBothFilesWhole) {
     WriteFile("log.txt", "");
     WriteB("log.txt", "");
     personaB.folder().SetFaultHook(nullptr);
-    random.Push({1, 0, 1, 1});
-    randomB.Push({c.coinB, 0, 1, 1});
+    random.Push({1, 0, 1, 2});
+    randomB.Push({c.coinB, 0, 1, 2});
     chat::Duet duet(persona, personaB, backend);
     Strings said = Run(duet, "こんにちは", 2);
     std::string logB = ReadB("log.txt");
@@ -261,6 +265,128 @@ TEST_F(DuetTest, AFolderThatCannotBeWrittenStopsTheDuetWithBothFilesWhole) {
                                        "Ren>こんにちは\r\nMio>やあRen、元気？\r\n"
                                        "Ren>元気だよ\r\nMio>ふーん\r\n" +
                                        EndEntry("Mio"));
+  }
+}
+
+TEST_F(DuetTest, ALineSaidLatelyIsNotSaidAgainAndNoEchoIsStored) {
+  // Both know one line that holds its own keyword: said back, it would call itself up again.
+  WriteFile("memory.dat", Stored({"好き%+%わたしも好きだよ～♪"}));
+  WriteB("memory.dat", Stored({"好き%+%わたしも好きだよ～♪", "へえ%+%へえって何？"}));
+  random.Push({0, 0});   // A: the line, remembered
+  randomB.Push({1, 1});  // B: its candidate was just said: of うん, 何か話し掛けてよ！, へえ
+  random.Push({1, 0});   // A: nothing in memory for "何か話し掛けてよ！": なあに？
+  randomB.Push({1, 0});  // B: nothing new for "なあに？" either: うん
+  chat::Duet duet(persona, personaB, backend);
+  EXPECT_EQ(Run(duet, "好き", 4), (Strings{"Mio>わたしも好きだよ～♪", "Ren>何か話し掛けてよ！",
+                                         "Mio>なあに？", "Ren>うん"}));
+  // A's remembered line got B's answer as its pair; the echo B did not say is not stored.
+  EXPECT_EQ(ReadFile("memory.dat"),
+            Stored({"好き%+%わたしも好きだよ～♪", "わたしも好きだよ～♪%+%何か話し掛けてよ！"}));
+  EXPECT_EQ(random.left() + randomB.left(), 0u);
+
+  // A remembered line said back word for word is no pair. Between two personas only the last
+  // resort says a recent line, so a conversation is handed lines said nowhere before.
+  SetUp();
+  WriteFile("memory.dat", Stored({"好き%+%わたしも好きだよ～♪"}));
+  struct NothingSaid : ReplyEngine::DuetLines {
+    int Age(const std::string&) const override { return 0; }
+  } nothing_said;
+  chat::Conversation mio(persona, backend);
+  ASSERT_TRUE(mio.StartChecked());
+  random.Push({0, 0, 1, 0});
+  EXPECT_EQ(mio.Answer("好き", "Ren", nothing_said).reply, "わたしも好きだよ～♪");
+  EXPECT_EQ(mio.Answer("わたしも好きだよ～♪", "Ren", nothing_said).reply, "わたしも好きだよ～♪");
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"好き%+%わたしも好きだよ～♪"}));
+  EXPECT_EQ(random.left() + randomB.left(), 0u);
+}
+
+TEST_F(DuetTest, PairAlreadyHeldIsNotStoredEvenWhenAnotherProgramAppendsItMeanwhile) {
+  // A remembers "やあNAME、元気？", B answers "元気だよ"; the pair is already in A's memory.
+  WriteFile("memory.dat", Stored({"こんにちは%+%やあNAME、元気？", "やあNAME、元気？%+%元気だよ"}));
+  random.Push({0, 0, 1, 0});
+  randomB.Push({1, 0});
+  chat::Duet duet(persona, personaB, backend);
+  Run(duet, "こんにちは", 3);
+  EXPECT_EQ(ReadFile("memory.dat"),
+            Stored({"こんにちは%+%やあNAME、元気？", "やあNAME、元気？%+%元気だよ"}));
+
+  // Now another program appends the very pair while A waits for the folder's lock to store it.
+  SetUp();
+  random.Push({0, 0, 1, 0});
+  randomB.Push({1, 0});
+  const std::string pair = Stored({"やあNAME、元気？%+%元気だよ"});
+  chat::Duet raced(persona, personaB, backend);
+  EXPECT_EQ(raced.Open(), "");
+  EXPECT_TRUE(raced.Begin("こんにちは"));
+  std::string speaker, line;
+  ASSERT_TRUE(raced.Step(&speaker, &line));
+  ASSERT_TRUE(raced.Step(&speaker, &line));
+  bool appended = false;
+  persona.folder().SetFaultHook([&](core::Call call, const std::string&) {
+    if (call == core::Call::kLock && !appended) {
+      appended = true;
+      std::ofstream(folder + "/memory.dat", std::ios::binary | std::ios::app) << pair;
+    }
+    return 0;
+  });
+  ASSERT_TRUE(raced.Step(&speaker, &line));
+  persona.folder().SetFaultHook(nullptr);
+  EXPECT_TRUE(appended);
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"こんにちは%+%やあNAME、元気？"}) + pair);
+}
+
+TEST(DuetDefaultData, LongSeededDuetsKeepMovingAndStoreNoEchoOrCopy) {
+  // The personas a new user makes: two copies of the default data, 200 lines a seed.
+  for (uint32_t seed : {1u, 7u, 42u}) {
+    SCOPED_TRACE(seed);
+    std::string dirs[2] = {MakeTempFolder(), MakeTempFolder()};
+    std::string before[2];
+    for (int side = 0; side < 2; ++side) {
+      for (const char* name : {"memory.dat", "boke.dat", "no.dat"})
+        std::filesystem::copy_file(std::string(RINU_SOURCE_DIR) + "/data/" + name,
+                                   dirs[side] + "/" + name);
+      std::ofstream(dirs[side] + "/set.ini", std::ios::binary)
+          << Ini("You", side == 0 ? "Mio" : "Ren", "0");
+      before[side] = Snapshot(dirs[side])["memory.dat"];
+    }
+    Strings said;
+    {
+      ScriptedBackend quiet;
+      core::Persona a(dirs[0], seed), b(dirs[1], seed + 1);
+      chat::Duet duet(a, b, quiet);
+      ASSERT_EQ(duet.Open(), "");
+      ASSERT_TRUE(duet.Begin(""));
+      std::string speaker, line;
+      while (said.size() < 200 && duet.Step(&speaker, &line)) said.push_back(line);
+      duet.End();
+      EXPECT_TRUE(quiet.boxes().empty());
+    }
+    ASSERT_EQ(said.size(), 200u);
+    const std::string echo_close = "』って言われてもわかんないじゃない！!!";
+    auto puzzled = [&](const std::string& line) {
+      return line.starts_with("『") && line.ends_with(echo_close);
+    };
+    for (size_t i = 1; i < said.size(); ++i) {
+      // The default data always has something else to say: no line of the last 24 comes back.
+      for (size_t j = i >= 24 ? i - 24 : 0; j < i; ++j)
+        EXPECT_NE(said[i], said[j]) << "line " << i << " repeats line " << j;
+      EXPECT_FALSE(puzzled(said[i]) && puzzled(said[i - 1])) << "line " << i;
+    }
+    for (int side = 0; side < 2; ++side) {
+      const std::string after = Snapshot(dirs[side])["memory.dat"];
+      ASSERT_EQ(after.compare(0, before[side].size(), before[side]), 0);
+      std::set<std::string> held;
+      std::istringstream lines(after);
+      for (std::string stored; std::getline(lines, stored);) {
+        EXPECT_TRUE(held.insert(stored).second) << "stored twice";
+        std::string plain = stored.substr(0, stored.size() - 1);
+        ShiftLine(plain, ShiftRead);
+        const size_t at = plain.find("%+%");
+        if (at != std::string::npos)
+          EXPECT_NE(plain.substr(0, at), plain.substr(at + 3)) << "an echo pair";
+      }
+      RemoveFolder(dirs[side]);
+    }
   }
 }
 

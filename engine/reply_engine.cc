@@ -74,8 +74,9 @@ struct ReplyEngine::ChatWord {
 struct ReplyEngine::WordContext {
   const std::string& line;
   const SettingsStore& settings;
-  WordMemory* memory;  // one for all teaching and forgetting words of the turn
-  Turn* turn;          // for the words that answer the whole turn
+  WordMemory* memory;      // one for all teaching and forgetting words of the turn
+  Turn* turn;              // for the words that answer the whole turn
+  const DuetLines* duet;   // in a duet, the lines said in it
 };
 
 const ReplyEngine::ChatWord ReplyEngine::kChatWords[] = {
@@ -124,18 +125,20 @@ void ReplyEngine::ReportUnreadableDataFile() {
 }
 
 ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& settings,
-                                         Words words) {
+                                         const DuetLines* duet) {
   // The window's text is zero-terminated: nothing after a NUL belongs to the line.
   CutAtNul(line);
   Turn turn;
   WordStatus status = WordNone;
   const char* fixed_reply = nullptr;
-  if (HandleChatWord(line, settings, words, &turn, &status, &fixed_reply)) return turn;
+  if (HandleChatWord(line, settings, duet, &turn, &status, &fixed_reply)) return turn;
 
   if (m_pairPending) {
     m_pairPending = false;
     // A chat word that acted takes the place of the answer: the pair is dropped.
-    if (status == WordNone) turn.write_failed = !AppendConversationPair(line);
+    if (status == WordNone)
+      turn.write_failed =
+          !(duet ? AppendNewConversationPair(line) : AppendConversationPair(line));
   }
   if (fixed_reply) {
     turn.reply = fixed_reply;
@@ -143,7 +146,14 @@ ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& 
   }
   int matched = SearchMemory(line);
   int coin = m_persona.Rand() % 2;
-  if (matched > 0) {
+  if (duet) {
+    std::optional<std::string> reply = PickDuetReply(line, *duet);
+    if (!reply) {
+      turn.exit_status = 1;
+      return turn;
+    }
+    turn.reply = std::move(*reply);
+  } else if (matched > 0) {
     turn.reply = PickCandidateReply();
   } else if (std::optional<std::string> boke = PickBokeReply(line)) {
     turn.reply = std::move(*boke);
@@ -156,16 +166,16 @@ ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& 
 }
 
 bool ReplyEngine::HandleChatWord(const std::string& line, const SettingsStore& settings,
-                                 Words words, Turn* turn, WordStatus* status,
+                                 const DuetLines* duet, Turn* turn, WordStatus* status,
                                  const char** fixed_reply) {
   *status = WordNone;
   *fixed_reply = nullptr;
   // One WordMemory for the turn, once the line is known to be none of the words that answer
   // the whole turn.
   std::optional<WordMemory> memory;
-  WordContext word{line, settings, nullptr, turn};
+  WordContext word{line, settings, nullptr, turn, duet};
   for (const ChatWord& row : kChatWords) {
-    if (words == Words::kEmptyLineOnly && row.act != &ReplyEngine::AnswerEmptyLine) continue;
+    if (duet && row.act != &ReplyEngine::AnswerEmptyLine) continue;
     if (!row.answers_turn && !memory) {
       memory.emplace(m_persona, m_backend);
       word.memory = &*memory;
@@ -190,7 +200,8 @@ int ReplyEngine::SayGoodbye(WordContext& word) {
 }
 
 int ReplyEngine::AnswerEmptyLine(WordContext& word) {
-  std::optional<std::string> reply = PickNoInputReply();
+  std::optional<std::string> reply =
+      word.duet ? PickDuetNoInputReply(*word.duet) : PickNoInputReply();
   if (!reply) {
     word.turn->exit_status = 1;
     return 0;
@@ -300,4 +311,112 @@ bool ReplyEngine::AppendConversationPair(const std::string& line) {
   if (result == core::AppendResult::kOk) return true;
   m_backend.MessageBox(result == core::AppendResult::kBusy ? res::kFolderBusy : kMemoryNotWritable);
   return false;
+}
+
+bool ReplyEngine::AppendNewConversationPair(const std::string& line) {
+  if (line == m_rememberedReply) return true;  // the partner said it back: an echo
+  // Looked at and appended under one hold of the lock (it nests), against the file as it is.
+  core::FolderLock lock(m_persona.folder());
+  std::string record = m_rememberedReply;
+  record += kRecordSeparator;
+  record += line;
+  if (lock.held() && MemoryHolds(record)) return true;
+  return AppendConversationPair(line);
+}
+
+bool ReplyEngine::MemoryHolds(const std::string& record) {
+  std::string stored = StoredLine(record);
+  stored.resize(stored.size() - 2);  // its CR LF
+  core::TextReader reader;
+  if (!reader.Open(m_persona.folder(), kMemoryFile, false)) return false;
+  core::TextReader::Piece piece;
+  while (reader.NextLine(&piece)) {
+    if (piece.text == stored) return true;
+  }
+  return false;
+}
+
+std::optional<std::vector<std::string>> ReplyEngine::ReadDataLines(const char* file_name) {
+  core::TextReader reader;
+  if (!reader.Open(m_persona.folder(), file_name)) {
+    ReportUnreadableDataFile();
+    return std::nullopt;
+  }
+  std::vector<std::string> lines;
+  core::TextReader::Piece piece;
+  while (reader.Next(kReplyReadUnit, &piece)) {
+    std::string line(piece.text);
+    CutAtNul(line);
+    ShiftLine(line, ShiftRead);
+    CutAtNul(line);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+namespace {
+
+// The fallback that quotes what it did not understand.
+bool IsEcho(const std::string& line) {
+  const size_t open = std::char_traits<char>::length(kEchoOpen);
+  const size_t close = std::char_traits<char>::length(kEchoClose);
+  return line.size() >= open + close && line.starts_with(kEchoOpen) && line.ends_with(kEchoClose);
+}
+
+}  // namespace
+
+std::optional<std::string> ReplyEngine::DrawFresh(const std::vector<std::string>& options,
+                                                  const DuetLines& duet, bool any_but_last,
+                                                  const std::string* stale) {
+  std::vector<const std::string*> never, old, other;
+  for (const std::string& option : options) {
+    const int age = duet.Age(option);
+    if (age == 0 && &option != stale)
+      never.push_back(&option);
+    else if (age == 0 || age > kRecentLines)
+      old.push_back(&option);
+    else if (age > 1)
+      other.push_back(&option);
+  }
+  const std::vector<const std::string*>& pool =
+      !never.empty() ? never : !old.empty() || !any_but_last ? old : other;
+  if (pool.empty()) return std::nullopt;
+  return *pool[static_cast<size_t>(m_persona.Rand()) % pool.size()];
+}
+
+std::optional<std::string> ReplyEngine::PickDuetReply(const std::string& line,
+                                                      const DuetLines& duet) {
+  std::vector<std::string> found;
+  for (std::string& record : m_candidates) {
+    record.push_back('\n');
+    SplitRecord(record, RecordReply);
+    found.push_back(std::move(record));
+  }
+  m_candidates.clear();
+  if (std::optional<std::string> reply = DrawFresh(found, duet, false)) return reply;
+  // Nothing new to say on this: a line of no.dat changes the subject, or one of boke.dat
+  // answers, or the echo, which never quotes an echo.
+  std::optional<std::vector<std::string>> others = ReadDataLines(kNoFile);
+  std::optional<std::vector<std::string>> boke = ReadDataLines(kBokeFile);
+  if (!others || !boke) return std::nullopt;
+  others->push_back(kNoInputDefault);
+  for (std::string& reply : *boke) {
+    SplitRecord(reply, RecordReply);
+    others->push_back(std::move(reply));
+  }
+  const std::string* echo = nullptr;
+  if (!IsEcho(line)) {
+    others->push_back(kEchoOpen + line + kEchoClose);
+    echo = &others->back();
+  }
+  if (std::optional<std::string> reply = DrawFresh(*others, duet, true, echo)) return reply;
+  return others->empty() ? std::string(kNoInputDefault) : others->front();
+}
+
+std::optional<std::string> ReplyEngine::PickDuetNoInputReply(const DuetLines& duet) {
+  std::optional<std::vector<std::string>> lines = ReadDataLines(kNoFile);
+  if (!lines) return std::nullopt;
+  lines->push_back(kNoInputDefault);
+  if (std::optional<std::string> reply = DrawFresh(*lines, duet, true)) return reply;
+  return std::string(kNoInputDefault);
 }

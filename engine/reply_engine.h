@@ -39,9 +39,19 @@ class ReplyEngine {
     bool ends() const { return exit_status >= 0; }
   };
 
-  // Which chat words a turn knows: all of them, or (when two personas talk, and no line may
-  // end the program, teach or forget) only the empty line.
-  enum class Words { kAll, kEmptyLineOnly };
+  // What a duet (two personas talking) knows of the lines said in it, for the persona about
+  // to answer. Age: how many lines ago `reply` (as the engine makes it, "NAME" left in) was
+  // last said, 1 for the line being answered, 0 when it was never said in this duet.
+  class DuetLines {
+   public:
+    virtual int Age(const std::string& reply) const = 0;
+
+   protected:
+    ~DuetLines() = default;
+  };
+  // In a duet a line said within this many lines is recent: a persona does not say it again
+  // while it has another line to say.
+  static constexpr int kRecentLines = 24;
 
   // Reads nothing: CheckDataFiles is the start-up check.
   ReplyEngine(core::Persona& persona, ui::Backend& backend, ConversationLog& log);
@@ -56,7 +66,17 @@ class ReplyEngine {
   // One turn: the chat words first, then the pending pair, the search or the fallback, and
   // the coin that decides whether the reply is remembered. `settings` is what the window
   // loaded for this turn; the chat words' log notes follow its log mode.
-  Turn MakeReply(std::string line, const SettingsStore& settings, Words words = Words::kAll);
+  //
+  // With `duet`, the line is another persona's, and the turn follows the duet's own rules: the
+  // empty line is the only chat word (no line may end the program, teach or forget); of the
+  // lines it could say the persona draws among those not said lately, preferring ones never
+  // said in the duet; when every line found in memory was said lately, or none was found, it
+  // changes the subject with a line of its no.dat or answers from boke.dat, again avoiding
+  // recent lines, and it never answers a puzzled echo with another one. A pair whose reply is
+  // its keyword, or that memory.dat already holds, is not stored. The coin and the one draw of
+  // the pick come in the order of a chat turn.
+  Turn MakeReply(std::string line, const SettingsStore& settings,
+                 const DuetLines* duet = nullptr);
 
   // Keeps `reply` as the keyword of the next conversation pair, as the coin does.
   void RememberForPair(std::string reply);
@@ -84,6 +104,10 @@ class ReplyEngine {
   // back as itself is dropped without a word; a failed write leaves the file as it was and
   // shows the write-error box. False only when the write failed.
   bool AppendConversationPair(const std::string& line);
+  // As AppendConversationPair, between two personas: a pair whose reply is its keyword, or
+  // that memory.dat already holds byte for byte (looked at under the folder's lock, so a pair
+  // another program appends meanwhile counts), is left out, and that is no failure.
+  bool AppendNewConversationPair(const std::string& line);
 
  private:
   struct ChatWord;
@@ -93,8 +117,9 @@ class ReplyEngine {
   // The chat words of `line`. True when a word answered the whole turn (exit, the empty
   // line): `*turn` holds it. Otherwise `*status` and `*fixed_reply` tell what a teaching or
   // forgetting word did (WordNone when none acted).
-  bool HandleChatWord(const std::string& line, const SettingsStore& settings, Words words,
-                      Turn* turn, WordStatus* status, const char** fixed_reply);
+  bool HandleChatWord(const std::string& line, const SettingsStore& settings,
+                      const DuetLines* duet, Turn* turn, WordStatus* status,
+                      const char** fixed_reply);
   // The actions of the chat words; 1 for done, 0 for not done.
   int SayGoodbye(WordContext& word);
   int AnswerEmptyLine(WordContext& word);
@@ -106,6 +131,21 @@ class ReplyEngine {
   // The r-th line (1-based) of a data file as plain text, or empty when it has fewer;
   // nothing when the file cannot be opened (after the Err:0001 box).
   std::optional<std::string> ReadDataLine(const char* file_name, int r);
+  // Every line of a data file as plain text, each as ReadDataLine gives it; nothing as there.
+  std::optional<std::vector<std::string>> ReadDataLines(const char* file_name);
+  // A duet's reply to `line`, drawn from this turn's candidates or, when each was said
+  // lately, from the lines that change the subject; nothing when a data file cannot be read.
+  std::optional<std::string> PickDuetReply(const std::string& line, const DuetLines& duet);
+  // A duet's answer to an empty line: a line of no.dat or "何か話し掛けてよ！".
+  std::optional<std::string> PickDuetNoInputReply(const DuetLines& duet);
+  // One draw among `options`: those never said in the duet when there are any, else those not
+  // said lately (`stale`, e.g. a puzzled echo, counts as such); with `any_but_last`, else any
+  // but the line being answered. Nothing, and no draw, when none qualifies.
+  std::optional<std::string> DrawFresh(const std::vector<std::string>& options,
+                                       const DuetLines& duet, bool any_but_last,
+                                       const std::string* stale = nullptr);
+  // True when memory.dat holds `record` (plain) as one of its lines, byte for byte.
+  bool MemoryHolds(const std::string& record);
   void ReportUnreadableDataFile();
 
   core::Persona& m_persona;
