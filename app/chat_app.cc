@@ -1,6 +1,8 @@
 #include "app/chat_app.h"
 
 #include "app/chat_dialog.h"
+#include "app/default_data.h"
+#include "chat/new_persona.h"
 #include "core/text_codec.h"
 #include "core/text_file.h"
 
@@ -13,6 +15,13 @@ bool ChatApp::InitInstance() {
   dialog.DoModal();
   m_exitStatus = dialog.exit_status();
   return false;
+}
+
+bool OfferNewPersona(ui::Backend& backend, const std::string& folder) {
+  if (!backend.AskYesNo(chat::NewPersonaQuestion(folder))) return false;
+  const chat::NewPersona made = chat::MakeNewPersona(folder, DefaultDataPlaces());
+  if (!made.made()) backend.MessageBox(made.message);
+  return made.made();
 }
 
 std::string CannotOpenFolderMessage(const std::string& path, int error) {

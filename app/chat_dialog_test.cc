@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "app/chat_app.h"
+#include "chat/new_persona.h"
 #include "res/resource.h"
 #include "testing/work_folder.h"
 
@@ -329,6 +333,25 @@ TEST(ChatAppTest, AFolderThatCannotBeOpenedIsNamed) {
   EXPECT_EQ(
       CannotOpenFolderMessage("/tmp/\xea\xb0\x80", EACCES).rfind("作業フォルダー「/tmp/???」", 0),
       0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ChatDialogTest, NewPersonaIsOfferedForAMissingFolderAndMadeOnlyOnYes) {
+  const std::string fresh = folder + "/friend";
+  backend.Answer(false).Answer(true);
+  EXPECT_FALSE(OfferNewPersona(backend, fresh));
+  EXPECT_FALSE(std::filesystem::exists(fresh));
+  EXPECT_TRUE(OfferNewPersona(backend, fresh));
+  std::vector<std::string> made;
+  for (const auto& entry : std::filesystem::directory_iterator(fresh))
+    made.push_back(entry.path().filename().string());
+  std::sort(made.begin(), made.end());
+  EXPECT_EQ(made, (std::vector<std::string>{"boke.dat", "help.html", "memory.dat", "no.dat"}));
+  EXPECT_EQ(backend.questions(), std::vector<std::string>(2, chat::NewPersonaQuestion(fresh)));
+  EXPECT_TRUE(backend.boxes().empty());
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
 #include "app/duet_dialog.h"
 
+#include "app/default_data.h"
+#include "chat/new_persona.h"
 #include "core/text_codec.h"
 #include "core/text_file.h"
 #include "res/resource.h"
 #include "res/templates.h"
+#include "settings/settings_store.h"
 #include "ui/data_exchange.h"
 
 namespace {
 constexpr const char* kChooseTitle = "相手のRinu++のフォルダを選んでください";
+constexpr const char* kNewTitle = "新しい相手のフォルダを選んでください（空のフォルダ）";
 constexpr const char* kNoFolder = "相手のRinu++のフォルダを選んでください。";
 constexpr const char* kUnshownFolder =
     "このフォルダの名前には表示できない文字があります。\n別の名前のフォルダを選んでください。";
@@ -18,7 +22,8 @@ constexpr size_t kShownTranscriptBytes = 64 * 1024;
 DuetDialog::DuetDialog(core::Persona& persona, ui::Backend& backend, PartnerMaker make_partner)
     : ui::Dialog(res::DuetTemplate(), backend),
       m_persona(persona),
-      m_makePartner(std::move(make_partner)) {
+      m_makePartner(std::move(make_partner)),
+      m_defaultPlaces(DefaultDataPlaces()) {
   if (!m_makePartner) {
     m_makePartner = [](const std::string& path) { return std::make_unique<core::Persona>(path); };
   }
@@ -59,6 +64,9 @@ bool DuetDialog::OnCommand(int id) {
     case IDC_DUET_BROWSE:
       OnBrowse();
       return true;
+    case IDC_DUET_NEW:
+      if (!m_running) OnNewPartner();
+      return true;
     case IDC_DUET_START:
       OnStart();
       return true;
@@ -82,6 +90,30 @@ void DuetDialog::OnBrowse() {
       backend().MessageBox(kUnshownFolder);
   }
   GotoDlgCtrl(IDC_DUET_FOLDER);
+}
+
+void DuetDialog::OnNewPartner() {
+  // The chooser opens beside this persona's folder, where a new one can be made.
+  std::string folder = m_persona.folder().PathOf("..");
+  if (!backend().ChooseFolder(kNewTitle, &folder)) return;
+  core::CodecResult shown = core::Utf8ToSjisExact(folder);
+  if (!shown.ok) {
+    backend().MessageBox(kUnshownFolder);
+    return;
+  }
+  const bool copy = Window() && Window()->IsChecked(IDC_DUET_COPY_MEMORY);
+  const chat::NewPersona made =
+      chat::MakeNewPersona(folder, m_defaultPlaces, copy ? &m_persona.folder() : nullptr);
+  if (!made.made()) {
+    backend().MessageBox(made.message);
+    return;
+  }
+  // Its names and log mode, as at a first start; the store says why when it cannot keep them.
+  std::unique_ptr<core::Persona> partner = m_makePartner(folder);
+  SettingsStore settings(*partner, backend());
+  if (!settings.Load()) return;
+  SetDlgItemText(IDC_DUET_FOLDER, shown.text);
+  GotoDlgCtrl(IDC_DUET_START);
 }
 
 void DuetDialog::OnStart() {

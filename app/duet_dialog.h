@@ -6,13 +6,16 @@
 // firing, so the window stays usable while they talk; the transcript shows every line,
 // newest first, as the chat window does. 停止 stops after the line being made; 閉じる, Esc and
 // the close box stop first. A file that cannot be written stops the duet and says so. A
-// backend without a timer runs the whole duet at once. The persona and the backend are
-// borrowed.
+// backend without a timer runs the whole duet at once. 新しい相手を作る makes a partner in a
+// folder the user chooses (it must be empty): the default data, or a copy of this persona's
+// memory when この子の記憶をコピーする is ticked, then the first-run setup for its names; the
+// partner field then names it. The persona and the backend are borrowed.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "chat/duet.h"
 #include "core/persona.h"
@@ -39,6 +42,8 @@ class DuetDialog : public ui::Dialog {
   bool running() const { return m_running; }
   // Lines said in the running or last duet (the partner's first line included).
   int lines() const { return m_duet ? m_duet->lines() : 0; }
+  // Where a new partner's default files are looked for (DefaultDataPlaces unless set).
+  void set_default_places(std::vector<std::string> places) { m_defaultPlaces = std::move(places); }
 
  protected:
   void DoDataExchange(ui::DataExchange& dx) override;
@@ -51,6 +56,7 @@ class DuetDialog : public ui::Dialog {
 
  private:
   void OnBrowse();
+  void OnNewPartner();
   void OnStart();
   // Ends the running duet: its end entries, and the reason when it stopped by itself.
   void Finish();
@@ -60,6 +66,7 @@ class DuetDialog : public ui::Dialog {
 
   core::Persona& m_persona;
   PartnerMaker m_makePartner;
+  std::vector<std::string> m_defaultPlaces;
   std::unique_ptr<core::Persona> m_partner;
   std::unique_ptr<chat::Duet> m_duet;
   int m_said = 0;  // lines said by the duet's Step

@@ -59,15 +59,18 @@ class DuetDialogTest : public WorkFolderTest {
   }
 
   // Runs the duet window with `steps`; the partner gets the scripted random source.
-  const DialogRecord& RunDuet(std::vector<Step> steps) {
+  const DialogRecord& RunDuet(std::vector<Step> steps,
+                              const std::vector<std::string>& default_places = {}) {
     backend.When(IDD_DUET, std::move(steps));
     DuetDialog dialog(persona, backend, [this](const std::string& path) {
       auto made = std::make_unique<core::Persona>(path, randomB, clock);
       partner = made.get();
       return made;
     });
+    if (!default_places.empty()) dialog.set_default_places(default_places);
+    const size_t index = backend.dialogs().size();
     dialog.DoModal();
-    return backend.dialogs().back();
+    return backend.dialogs().at(index);
   }
   static std::string Transcript(const ControlState& state) {
     return state.text.at(IDC_DUET_TRANSCRIPT);
@@ -209,6 +212,71 @@ TEST_F(DuetDialogTest, MemoryMenuOpensTheDuetWindowOverTheChat) {
   for (const DialogRecord& d : backend.dialogs()) opened.push_back(d.template_id);
   EXPECT_EQ(opened, (std::vector<int>{IDD_CHAT_DIALOG, IDD_DUET}));
   EXPECT_TRUE(backend.errors().empty());
+}
+
+TEST_F(DuetDialogTest, NewPartnerIsMadeInAnEmptyFolderFromTheDefaultsOrACopy) {
+  auto slurp = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  };
+  const std::string data = std::string(RINU_SOURCE_DIR) + "/data/";
+  for (bool copy : {false, true}) {
+    SCOPED_TRACE(copy ? "a copy of this persona's memory" : "the default data");
+    const std::string made = folderB + (copy ? "/copy" : "/fresh");
+    std::filesystem::create_directory(made);
+    backend.ChooseFolderAnswer(made);
+    std::vector<Step> steps = {Press(IDC_DUET_NEW), Close()};
+    if (copy) steps.insert(steps.begin(), Choose(IDC_DUET_COPY_MEMORY));
+    backend.When(IDD_DUET, steps);
+    backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Taro"), Type(IDC_SETUP_RINU_NAME, "Sora"),
+                             Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
+    DuetDialog(persona, backend).DoModal();
+    ASSERT_EQ(backend.dialogs().size(), copy ? 4u : 2u);
+    EXPECT_EQ(backend.dialogs()[copy ? 2 : 0].states.back().text.at(IDC_DUET_FOLDER), made);
+    EXPECT_EQ(slurp(made + "/memory.dat"),
+              copy ? ReadFile("memory.dat") : slurp(data + "memory.dat"));
+    for (const char* name : {"boke.dat", "no.dat", "help.html"})
+      EXPECT_EQ(slurp(made + "/" + name), slurp(data + name)) << name;
+    EXPECT_EQ(slurp(made + "/set.ini"), "YourName:Taro\r\nRinuName:Sora\r\n2\r\n");
+    EXPECT_TRUE(backend.boxes().empty());
+  }
+
+  // A folder that holds anything, and defaults that are nowhere: told, and nothing written.
+  const std::string used = folderB + "/used", empty = folderB + "/empty";
+  std::filesystem::create_directory(used);
+  std::filesystem::create_directory(empty);
+  std::ofstream(used + "/notes.txt") << "mine";
+  struct Case {
+    std::string folder;
+    std::vector<std::string> places;
+    std::string box;
+  } refused[] = {
+      {used,
+       {},
+       "「" + used +
+           "」は空のフォルダではありません。\n新しいRinu++は、空のフォルダか、"
+           "まだないフォルダに作ります。\n何も書き込んでいません。"},
+      {empty,
+       {folderB + "/nowhere"},
+       "新しいRinu++の最初のファイル（memory.dat、boke.dat、no.dat）が"
+       "見つかりません。\n探した場所:\n" +
+           folderB +
+           "/nowhere\n"
+           "Rinu++をインストールし直してください。何も書き込んでいません。"},
+  };
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.folder);
+    const size_t dialogs = backend.dialogs().size();
+    backend.ChooseFolderAnswer(c.folder);
+    const DialogRecord& r = RunDuet({Press(IDC_DUET_NEW), Close()}, c.places);
+    EXPECT_EQ(backend.boxes().back(), c.box);
+    EXPECT_EQ(backend.dialogs().size(), dialogs + 1);  // no setup
+    EXPECT_EQ(r.states.back().text.at(IDC_DUET_FOLDER), "");
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(used), {}), 1);
+  EXPECT_TRUE(std::filesystem::is_empty(empty));
 }
 
 }  // namespace

@@ -1,15 +1,19 @@
 // rinu [FOLDER]: the chat window on the desktop, on the persona in FOLDER (the current folder
 // when none is given). rinu --tty [FOLDER]: the chat in the terminal. rinu --pipe [--encoding
 // cp932] [FOLDER]: one line in, one reply line out. The terminal and the pipe never start
-// the window system, so they run without a display.
+// the window system, so they run without a display. The window and the terminal offer to make
+// a new persona in a folder that is missing or empty; the pipe never writes into a folder that
+// is not a persona yet.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "app/chat_app.h"
 #include "app/pipe_front.h"
 #include "app/tty_front.h"
+#include "chat/new_persona.h"
 #include "core/persona.h"
 #include "ui/qt/qt_backend.h"
 #include "ui/text/libedit_line_source.h"
@@ -89,11 +93,23 @@ bool ParseTextOptions(int argc, char** argv, Options* options) {
 
 // The terminal or the pipe.
 int RunText(const Options& options) {
+  std::unique_ptr<ui::text::LibeditLineSource> source;
+  std::unique_ptr<ui::text::TextBackend> tty;
+  if (options.mode == Mode::kTty) {
+    source = std::make_unique<ui::text::LibeditLineSource>();
+    source->EndLineOnInterrupt();
+    ui::text::TextOptions text_options;
+    text_options.working_folder = options.folder;
+    tty = std::make_unique<ui::text::TextBackend>(*source, std::cout, text_options);
+    if (chat::IsUnusedFolder(options.folder) && !OfferNewPersona(*tty, options.folder)) return 1;
+  }
   core::Persona persona(options.folder);
   if (!persona.folder().ok()) {
     std::string message = CannotOpenFolderMessage(options.folder, persona.folder().open_error());
     std::fprintf(stderr, "rinu: %s\n",
                  ui::text::ToTerminal(message, ui::text::TerminalEncoding::kUtf8).c_str());
+    if (options.mode == Mode::kPipe)
+      std::fprintf(stderr, "%s", PipeSetupHint(options.folder).c_str());
     return 1;
   }
   int status = 0;
@@ -101,12 +117,7 @@ int RunText(const Options& options) {
     std::ios::sync_with_stdio(false);
     status = RunPipeChat(persona, std::cin, std::cout, std::cerr, options.encoding);
   } else {
-    ui::text::LibeditLineSource source;
-    source.EndLineOnInterrupt();
-    ui::text::TextOptions text_options;
-    text_options.working_folder = options.folder;
-    ui::text::TextBackend backend(source, std::cout, text_options);
-    status = RunTtyChat(persona, backend);
+    status = RunTtyChat(persona, *tty);
   }
   std::cout.flush();
   std::fflush(nullptr);
@@ -133,6 +144,7 @@ int main(int argc, char** argv) {
     }
     if (!arg.empty() && arg[0] != '-') folder = arg;
   }
+  if (chat::IsUnusedFolder(folder) && !OfferNewPersona(backend, folder)) return 1;
   core::Persona persona(folder);
   if (!persona.folder().ok()) {
     std::string message = CannotOpenFolderMessage(folder, persona.folder().open_error());

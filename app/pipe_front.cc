@@ -5,6 +5,7 @@
 
 #include "app/about_dialog.h"
 #include "chat/conversation.h"
+#include "core/text_file.h"
 #include "res/resource.h"
 #include "ui/dialog.h"
 
@@ -47,9 +48,31 @@ bool PipeBackend::ShellOpen(const std::string& target) {
   return false;
 }
 
+std::string PipeSetupHint(const std::string& folder) {
+  // The folder as the system spells it; the program's own words converted.
+  return "rinu: rinu --tty " + folder +
+         ui::text::ToTerminal(" で、ここにRinu++を用意してください。", TerminalEncoding::kUtf8) +
+         "\n";
+}
+
 int RunPipeChat(core::Persona& persona, std::istream& in, std::ostream& out, std::ostream& err,
                 TerminalEncoding encoding) {
   PipeBackend backend(err);
+  // Nobody is there to answer the first-run setup: a folder that is not a persona yet stays
+  // exactly as it is.
+  std::string missing;
+  for (const char* name : {"memory.dat", "boke.dat", "no.dat", "set.ini"}) {
+    if (!core::CanRead(persona.folder(), name)) missing += std::string(" ") + name;
+  }
+  if (!missing.empty()) {
+    err << "rinu: " << persona.folder().path()
+        << ui::text::ToTerminal(
+               " はまだRinu++のフォルダではありません（足りないファイル:" + missing + "）。",
+               TerminalEncoding::kUtf8)
+        << '\n'
+        << PipeSetupHint(persona.folder().path()) << std::flush;
+    return 1;
+  }
   chat::Conversation conversation(persona, backend);
   if (!conversation.Start()) return 1;
   conversation.Begin();  // the log's start entry; the greeting is not written

@@ -5,7 +5,9 @@
 // one space. A command word gets an empty line. Nothing can be asked here: every dialog
 // and question is answered Cancel, and messages and such notices go to the error stream as
 // one UTF-8 line each. A line that cannot be converted gets a notice and an empty line and
-// is neither answered nor stored. The end of input says farewell.
+// is neither answered nor stored. The end of input says farewell. A folder that is not a
+// persona yet (a data file or set.ini missing) is never written to: the pipe ends at once
+// with status 1, naming the command that sets it up.
 #pragma once
 
 #include <iosfwd>
@@ -34,6 +36,10 @@ class PipeBackend : public ui::Backend {
  private:
   std::ostream& m_err;
 };
+
+// The line that tells how to make `folder` a persona, for the pipe's refusals (UTF-8, with its
+// line break).
+std::string PipeSetupHint(const std::string& folder);
 
 // A text's lines joined by one space: each CR LF, CR or LF becomes " ".
 std::string JoinLines(const std::string& text);

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -392,18 +393,63 @@ TEST_F(TextFrontTest, PipeAnswersAThousandLinesWithAThousandLines) {
   EXPECT_NE(log.find("Mio>ばいばーい\r\n"), std::string::npos);
 }
 
-TEST_F(TextFrontTest, PipeWithoutSetIniCancelsTheSetupAndAFolderThatCannotOpenEndsWithOne) {
+TEST_F(TextFrontTest, PipeWritesNothingIntoAFolderThatIsNoPersonaYetAndEndsWithOne) {
   WriteData(folder, {"abc%+%xyz"});
   std::remove(Path("set.ini").c_str());
-  Ran run = RunProgram({"--pipe", folder}, "abc\n");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "xyz\n");
-  EXPECT_NE(run.err.find(Utf8("「Rinu Setup」")), std::string::npos) << run.err;
+  const std::string empty = MakeTempFolder();
+  const std::string hint = " " + Utf8("で、ここにRinu++を用意してください。");
+  struct Case {
+    std::string folder, missing;
+  } cases[] = {{folder, " set.ini"},
+               {empty, " memory.dat boke.dat no.dat set.ini"},
+               {folder + "/none", ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    const std::vector<std::string> before = ListFolder();
+    Ran run = RunProgram({"--pipe", c.folder}, "abc\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    if (!c.missing.empty()) {
+      EXPECT_NE(run.err.find(Utf8("（足りないファイル:") + c.missing + Utf8("）")),
+                std::string::npos)
+          << run.err;
+    }
+    EXPECT_NE(run.err.find("rinu: rinu --tty " + c.folder + hint), std::string::npos) << run.err;
+    EXPECT_EQ(ListFolder(), before);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(empty));
+  RemoveFolder(empty);
+}
 
-  Ran missing = RunProgram({"--pipe", folder + "/none"}, "abc\n");
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.out, "");
-  EXPECT_NE(missing.err.find(folder + "/none"), std::string::npos) << missing.err;
+TEST_F(TextFrontTest, TtyOnAMissingFolderOffersANewPersonaAndSetsItUp) {
+  const std::string fresh = folder + "/friend";
+  {
+    Terminal no(fresh);
+    ASSERT_TRUE(no.WaitFor(Utf8("ここに新しいRinu++を作りますか？")));
+    no.Type("n\r");
+    EXPECT_EQ(no.Wait(), 1) << no.seen();
+  }
+  EXPECT_FALSE(std::filesystem::exists(fresh));
+  Terminal t(fresh);
+  ASSERT_TRUE(t.WaitFor(Utf8("ここに新しいRinu++を作りますか？")));
+  t.Type("y\r");
+  ASSERT_TRUE(t.WaitFor(Utf8("あなたの名前(Y): ")));
+  t.Type("Taro\r");
+  ASSERT_TRUE(t.WaitFor(Utf8("Rinuのニックネーム")));
+  t.Type("Sora\r");
+  ASSERT_TRUE(t.WaitFor(Utf8("番号")));
+  t.Type("3\r");
+  ASSERT_TRUE(t.WaitFor(Utf8("ボタン")));
+  t.Type("\r");
+  ASSERT_TRUE(t.WaitFor(Utf8("Sora>Taro君こんにちは。")));
+  ASSERT_TRUE(t.WaitFor("Taro>"));
+  t.Type("\x04");
+  EXPECT_EQ(t.Wait(), 0) << t.seen();
+  const std::string data = std::string(RINU_SOURCE_DIR) + "/data/";
+  for (const char* name : {"memory.dat", "boke.dat", "no.dat", "help.html"})
+    EXPECT_EQ(Slurp(fresh + "/" + name), Slurp(data + name)) << name;
+  EXPECT_EQ(Slurp(fresh + "/set.ini"), "YourName:Taro\r\nRinuName:Sora\r\n2\r\n");
+  EXPECT_NE(Slurp(fresh + "/log.txt").find("Sora>ばいばーい"), std::string::npos);
 }
 
 TEST(JoinLinesTest, EachLineBreakBecomesOneSpace) {

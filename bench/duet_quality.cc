@@ -91,8 +91,7 @@ void CountPairs(const std::string& before, const std::string& after, Figures* f)
 }
 
 // One duet on fresh copies; its lines go to `said`.
-bool RunDuet(const std::string& root, uint32_t seed, std::vector<std::string>* said,
-             Figures* f) {
+bool RunDuet(const std::string& root, uint32_t seed, std::vector<std::string>* said, Figures* f) {
   std::filesystem::remove_all(root);
   MakePersona(root + "/a", "Mio");
   MakePersona(root + "/b", "Ren");

@@ -62,8 +62,8 @@ std::string Duet::Open() {
       return Refuse(side, kSide[side] + std::string(kNotFound), kNotFoundReason);
     if (!folder.ok())
       return Refuse(side,
-                    kSide[side] + std::string(kCannotOpen) +
-                        core::ErrorText(folder.open_error()) + kCheckFolder,
+                    kSide[side] + std::string(kCannotOpen) + core::ErrorText(folder.open_error()) +
+                        kCheckFolder,
                     kCannotOpenReason + core::ErrorText(folder.open_error()));
   }
   // The same folder by another path (a link, "..", a bind mount) is still the same folder.
@@ -71,8 +71,7 @@ std::string Duet::Open() {
   for (int side = 0; side < 2; ++side) {
     if (personas[side]->folder().Stat(".", &st[side]) != 0)
       return Refuse(side,
-                    kSide[side] + std::string(kCannotOpen) + core::ErrorText(errno) +
-                        kCheckFolder,
+                    kSide[side] + std::string(kCannotOpen) + core::ErrorText(errno) + kCheckFolder,
                     kCannotOpenReason + core::ErrorText(errno));
   }
   if (st[0].st_dev == st[1].st_dev && st[0].st_ino == st[1].st_ino)

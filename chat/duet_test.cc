@@ -272,13 +272,13 @@ TEST_F(DuetTest, ALineSaidLatelyIsNotSaidAgainAndNoEchoIsStored) {
   // Both know one line that holds its own keyword: said back, it would call itself up again.
   WriteFile("memory.dat", Stored({"好き%+%わたしも好きだよ～♪"}));
   WriteB("memory.dat", Stored({"好き%+%わたしも好きだよ～♪", "へえ%+%へえって何？"}));
-  random.Push({0, 0});   // A: the line, remembered
+  random.Push({0, 0});  // A: the line, remembered
   randomB.Push({1, 1});  // B: its candidate was just said: of うん, 何か話し掛けてよ！, へえ
   random.Push({1, 0});   // A: nothing in memory for "何か話し掛けてよ！": なあに？
   randomB.Push({1, 0});  // B: nothing new for "なあに？" either: うん
   chat::Duet duet(persona, personaB, backend);
   EXPECT_EQ(Run(duet, "好き", 4), (Strings{"Mio>わたしも好きだよ～♪", "Ren>何か話し掛けてよ！",
-                                         "Mio>なあに？", "Ren>うん"}));
+                                           "Mio>なあに？", "Ren>うん"}));
   // A's remembered line got B's answer as its pair; the echo B did not say is not stored.
   EXPECT_EQ(ReadFile("memory.dat"),
             Stored({"好き%+%わたしも好きだよ～♪", "わたしも好きだよ～♪%+%何か話し掛けてよ！"}));
@@ -382,8 +382,9 @@ TEST(DuetDefaultData, LongSeededDuetsKeepMovingAndStoreNoEchoOrCopy) {
         std::string plain = stored.substr(0, stored.size() - 1);
         ShiftLine(plain, ShiftRead);
         const size_t at = plain.find("%+%");
-        if (at != std::string::npos)
+        if (at != std::string::npos) {
           EXPECT_NE(plain.substr(0, at), plain.substr(at + 3)) << "an echo pair";
+        }
       }
       RemoveFolder(dirs[side]);
     }

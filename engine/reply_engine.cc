@@ -74,9 +74,9 @@ struct ReplyEngine::ChatWord {
 struct ReplyEngine::WordContext {
   const std::string& line;
   const SettingsStore& settings;
-  WordMemory* memory;      // one for all teaching and forgetting words of the turn
-  Turn* turn;              // for the words that answer the whole turn
-  const DuetLines* duet;   // in a duet, the lines said in it
+  WordMemory* memory;     // one for all teaching and forgetting words of the turn
+  Turn* turn;             // for the words that answer the whole turn
+  const DuetLines* duet;  // in a duet, the lines said in it
 };
 
 const ReplyEngine::ChatWord ReplyEngine::kChatWords[] = {
@@ -137,8 +137,7 @@ ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& 
     m_pairPending = false;
     // A chat word that acted takes the place of the answer: the pair is dropped.
     if (status == WordNone)
-      turn.write_failed =
-          !(duet ? AppendNewConversationPair(line) : AppendConversationPair(line));
+      turn.write_failed = !(duet ? AppendNewConversationPair(line) : AppendConversationPair(line));
   }
   if (fixed_reply) {
     turn.reply = fixed_reply;
@@ -378,8 +377,9 @@ std::optional<std::string> ReplyEngine::DrawFresh(const std::vector<std::string>
     else if (age > 1)
       other.push_back(&option);
   }
-  const std::vector<const std::string*>& pool =
-      !never.empty() ? never : !old.empty() || !any_but_last ? old : other;
+  const std::vector<const std::string*>& pool = !never.empty()                  ? never
+                                                : !old.empty() || !any_but_last ? old
+                                                                                : other;
   if (pool.empty()) return std::nullopt;
   return *pool[static_cast<size_t>(m_persona.Rand()) % pool.size()];
 }

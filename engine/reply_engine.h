@@ -32,8 +32,8 @@ class ReplyEngine {
 
   // What a turn gives the chat window: the reply, or the end of the program.
   struct Turn {
-    std::string reply;          // as made: "NAME" is left for the window
-    int exit_status = -1;       // 0 or 1: end the program now with this status, no reply
+    std::string reply;     // as made: "NAME" is left for the window
+    int exit_status = -1;  // 0 or 1: end the program now with this status, no reply
     // A conversation pair or a chat word's log note could not be kept (the user was told).
     bool write_failed = false;
     bool ends() const { return exit_status >= 0; }
@@ -75,8 +75,7 @@ class ReplyEngine {
   // recent lines, and it never answers a puzzled echo with another one. A pair whose reply is
   // its keyword, or that memory.dat already holds, is not stored. The coin and the one draw of
   // the pick come in the order of a chat turn.
-  Turn MakeReply(std::string line, const SettingsStore& settings,
-                 const DuetLines* duet = nullptr);
+  Turn MakeReply(std::string line, const SettingsStore& settings, const DuetLines* duet = nullptr);
 
   // Keeps `reply` as the keyword of the next conversation pair, as the coin does.
   void RememberForPair(std::string reply);
@@ -117,9 +116,8 @@ class ReplyEngine {
   // The chat words of `line`. True when a word answered the whole turn (exit, the empty
   // line): `*turn` holds it. Otherwise `*status` and `*fixed_reply` tell what a teaching or
   // forgetting word did (WordNone when none acted).
-  bool HandleChatWord(const std::string& line, const SettingsStore& settings,
-                      const DuetLines* duet, Turn* turn, WordStatus* status,
-                      const char** fixed_reply);
+  bool HandleChatWord(const std::string& line, const SettingsStore& settings, const DuetLines* duet,
+                      Turn* turn, WordStatus* status, const char** fixed_reply);
   // The actions of the chat words; 1 for done, 0 for not done.
   int SayGoodbye(WordContext& word);
   int AnswerEmptyLine(WordContext& word);

@@ -67,6 +67,8 @@ constexpr int IDC_DUET_FIRST = 1054;
 constexpr int IDC_DUET_TRANSCRIPT = 1055;
 constexpr int IDC_DUET_START = 1056;
 constexpr int IDC_DUET_STOP = 1057;
+constexpr int IDC_DUET_NEW = 1058;
+constexpr int IDC_DUET_COPY_MEMORY = 1059;
 
 // Menu commands (menu 132).
 constexpr int ID_SHOW_LOG = 32771;

@@ -44,7 +44,8 @@ class ScriptedWindow : public ui::DialogWindow {
     for (const ui::ControlTemplate& c : dialog.Template().controls) {
       if (c.id == ui::IDC_STATIC) continue;
       if (c.kind == ControlKind::kEdit) m_state.text[c.id] = "";
-      if (c.kind == ControlKind::kRadioButton) m_state.checked[c.id] = false;
+      if (c.kind == ControlKind::kRadioButton || c.kind == ControlKind::kCheckBox)
+        m_state.checked[c.id] = false;
     }
     // The window opens at the template's size, every control at its template place.
     const ui::DialogTemplate& t = dialog.Template();
@@ -297,7 +298,11 @@ class ScriptedWindow : public ui::DialogWindow {
         break;
       }
       case Step::kChoose:
-        // An automatic radio button clears the others of its group.
+        // An automatic radio button clears the others of its group; a check box toggles.
+        if (c->kind == ControlKind::kCheckBox) {
+          m_state.checked[step.id] = !m_state.checked[step.id];
+          break;
+        }
         for (int id : GroupOf(step.id)) m_state.checked[id] = (id == step.id);
         break;
       case Step::kPress:

@@ -47,7 +47,7 @@ struct Step {
 };
 // Replaces the control's text, as typed (byte limit kept); an edit tells its dialog.
 Step Type(int id, std::string text);
-Step Choose(int radio_id);           // clicks a radio button
+Step Choose(int radio_id);           // clicks a radio button or a check box
 Step Press(int button_id);           // presses a button (or chooses a menu command)
 Step Close();                        // the close box or Esc
 Step SysCommand(int id);             // chooses an entry the dialog added to its system menu

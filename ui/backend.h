@@ -135,6 +135,9 @@ class Backend {
     (void)text;
     return false;
   }
+  // A Yes/No question; true for Yes. By default it is asked as Confirm asks (a terminal's
+  // y/n line), and a backend that cannot ask answers No.
+  virtual bool AskYesNo(const std::string& text) { return Confirm(text); }
   // Opens a file of the working folder or an address with the desktop's default program;
   // false when nothing could open it.
   virtual bool ShellOpen(const std::string& target) = 0;

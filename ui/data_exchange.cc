@@ -80,6 +80,18 @@ void DDX_Text(DataExchange& dx, int id, int& value) {
   }
 }
 
+void DDX_Check(DataExchange& dx, int id, bool& value) {
+  if (dx.failed()) return;
+  dx.set_last_control(id);
+  DialogWindow* w = dx.dialog().Window();
+  if (!w) return;
+  if (dx.saving()) {
+    value = w->IsChecked(id);
+  } else {
+    w->SetChecked(id, value);
+  }
+}
+
 void DDX_Radio(DataExchange& dx, int first_id, int& value) {
   if (dx.failed()) return;
   dx.set_last_control(first_id);

@@ -35,6 +35,8 @@ void DDX_Text(DataExchange& dx, int id, std::string& value);
 void DDX_Text(DataExchange& dx, int id, int& value);
 // A radio group starting at `first_id`: the index of the checked button, -1 for none.
 void DDX_Radio(DataExchange& dx, int first_id, int& value);
+// A check box: ticked or not.
+void DDX_Check(DataExchange& dx, int id, bool& value);
 // At most `max_bytes` Shift-JIS bytes; the load direction also limits the control.
 void DDV_MaxChars(DataExchange& dx, const std::string& value, int max_bytes);
 void DDV_MinMaxInt(DataExchange& dx, int value, int min_value, int max_value);

@@ -25,6 +25,7 @@ enum class ControlKind {
   kEdit,
   kStatic,
   kRadioButton,  // automatic radio button
+  kCheckBox,     // automatic check box: a click ticks it or clears it
   kGroupBox,
   kIcon,
   kList,  // rows and columns from a ListModel, several rows selectable (ui/list_model.h)

@@ -88,6 +88,23 @@ bool QtBackend::Confirm(const std::string& text) {
   return ok;
 }
 
+bool QtBackend::AskYesNo(const std::string& text) {
+  const QString shown = FromSjis(text);
+  if (m_confirmHook) return m_confirmHook(shown.toStdString());
+  QWidget* parent = QApplication::activeModalWidget();
+  if (!parent) parent = QApplication::activeWindow();
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(u8"Rinu++"), shown,
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  box.button(QMessageBox::Yes)->setText(QString::fromUtf8(u8"はい(&Y)"));
+  box.button(QMessageBox::No)->setText(QString::fromUtf8(u8"いいえ(&N)"));
+  const bool yes = box.exec() == QMessageBox::Yes;
+  if (parent) parent->activateWindow();
+  return yes;
+}
+
 bool QtBackend::ChooseFolder(const std::string& title, std::string* folder) {
   QWidget* parent = QApplication::activeModalWidget();
   if (!parent) parent = QApplication::activeWindow();

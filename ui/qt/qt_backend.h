@@ -32,6 +32,8 @@ class QtBackend : public Backend {
   void MessageBox(const std::string& text) override;
   // `text` as for MessageBox; OK is the default button.
   bool Confirm(const std::string& text) override;
+  // はい and いいえ, はい the default; the confirm hook answers it in tests.
+  bool AskYesNo(const std::string& text) override;
   // A relative file name is looked for in the current working folder. False for a file
   // that does not exist, and when the desktop has no program to open the target with; a
   // program that starts and then fails is not seen.

@@ -197,6 +197,8 @@ class TextDialogWindow : public ui::DialogWindow {
                  (i == 0 || (c.style & ui::kGroup) ||
                   m_controls[i - 1].kind != ControlKind::kRadioButton)) {
         ok = AskRadio(i);
+      } else if (c.kind == ControlKind::kCheckBox) {
+        ok = AskCheck(c);
       } else if (c.kind == ControlKind::kList) {
         ok = AskList(c.id);
       }
@@ -228,6 +230,22 @@ class TextDialogWindow : public ui::DialogWindow {
         m_dialog.HandleNotify(c.id, ui::Notify::kEditChange);
       }
       return true;
+    }
+  }
+
+  // A check box as a yes-or-no question; Enter keeps it as it is.
+  bool AskCheck(const ControlTemplate& c) {
+    const std::string prompt = Caption(c) + " (y/n) [" + (IsChecked(c.id) ? "y" : "n") + "]: ";
+    for (;;) {
+      TextBackend::Answer a = m_backend.Ask(prompt, "");
+      if (a.kind != TextBackend::Answer::kText) return false;
+      const std::string typed = Trim(a.text);
+      if (typed.empty()) return true;
+      if (typed == "y" || typed == "Y" || typed == "n" || typed == "N") {
+        m_checked[c.id] = typed == "y" || typed == "Y";
+        return true;
+      }
+      Say("y か n で答えてください。");
     }
   }
 
