@@ -103,7 +103,7 @@ TEST(GrowingTemplates, MemoryBookGivesTheRoomToTheList) {
 TEST(GrowingTemplates, DuetWindowGivesTheRoomToTheTranscript) {
   const ui::DialogTemplate& t = res::DuetTemplate();
   ASSERT_TRUE(t.Grows());
-  const DialogRecord r = ResizeTo(t, {{400, 330}, {280, 400}, {600, 230}});
+  const DialogRecord r = ResizeTo(t, {{400, 348}, {280, 400}, {600, 248}});
   ExpectTidy(t, r);
   const ControlState& grown = r.states[1];  // 120 wider, 100 taller
   struct Case {
@@ -111,10 +111,11 @@ TEST(GrowingTemplates, DuetWindowGivesTheRoomToTheTranscript) {
     Rect expected;
   };
   const std::vector<Case> cases = {
-      {IDC_DUET_TRANSCRIPT, {7, 62, 386, 240}}, {IDC_DUET_FOLDER, {72, 7, 268, 12}},
-      {IDC_DUET_BROWSE, {343, 6, 50, 14}},      {IDC_DUET_FIRST, {72, 43, 321, 12}},
-      {IDC_DUET_EXCHANGES, {72, 25, 30, 12}},   {IDC_DUET_START, {7, 309, 50, 14}},
-      {IDC_DUET_STOP, {62, 309, 50, 14}},       {ui::IDCANCEL, {343, 309, 50, 14}},
+      {IDC_DUET_TRANSCRIPT, {7, 80, 386, 240}}, {IDC_DUET_FOLDER, {72, 7, 268, 12}},
+      {IDC_DUET_BROWSE, {343, 6, 50, 14}},      {IDC_DUET_FIRST, {72, 61, 321, 12}},
+      {IDC_DUET_EXCHANGES, {72, 43, 30, 12}},   {IDC_DUET_NEW, {72, 24, 86, 14}},
+      {IDC_DUET_START, {7, 327, 50, 14}},       {IDC_DUET_STOP, {62, 327, 50, 14}},
+      {ui::IDCANCEL, {343, 327, 50, 14}},
   };
   for (const Case& c : cases) EXPECT_EQ(PlaceOf(t, grown, c.id), c.expected) << c.id;
 }
