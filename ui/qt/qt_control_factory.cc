@@ -80,6 +80,17 @@ QString ToDisplayLines(const std::string& sjis) {
   return text;
 }
 
+QString AccessibleNameOf(const DialogTemplate& t, size_t index) {
+  const ControlTemplate& ct = t.controls[index];
+  if (!ct.name.empty()) return FromSjis(ct.name);
+  if (ct.kind != ControlKind::kEdit && ct.kind != ControlKind::kList) return QString();
+  if (index == 0) return QString();
+  const ControlTemplate& before = t.controls[index - 1];
+  if (before.kind != ControlKind::kStatic || before.text.empty()) return QString();
+  const QString label = FromSjis(before.text);
+  return (before.style & kNoPrefix) ? label : WithoutAccessKey(label);
+}
+
 void ApplyCaption(Control& c) {
   QString caption = FromSjis(c.text);
   switch (c.tmpl->kind) {

@@ -52,6 +52,12 @@ bool IsMultiline(const ControlTemplate& t);
 // The program's text (CR LF, CR or LF line breaks) as a multi-line edit shows it.
 QString ToDisplayLines(const std::string& sjis);
 
+// The name assistive technology gives control `index` of `t`: the name the template gives
+// it; else, for an edit or a list, the label right before it in the template, without its
+// access key; else empty (buttons, radio buttons, group boxes and labels are named by their
+// own captions).
+QString AccessibleNameOf(const DialogTemplate& t, size_t index);
+
 // Shows c.text on the control as its kind shows a caption (edits, icons and lists have none).
 void ApplyCaption(Control& c);
 

@@ -4,19 +4,27 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
 #include <QTest>
+#include <QTimer>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "res/resource.h"
+#include "res/templates.h"
 #include "ui/qt/qt_test_support.h"
 #include "ui/qt/qt_text.h"
 
@@ -204,6 +212,112 @@ TEST(QtControlFactory, RadioButtonsFollowTheirGroups) {
   });
   EXPECT_EQ(dialog.m_choice, 2);
   EXPECT_EQ(dialog.m_okRuns, 1);
+}
+
+// What a screen reader finds in a window, through Qt's accessibility interface: the controls
+// that take input or show text (edits, lists, buttons, radio buttons, group boxes) without a
+// name, each as "class objectName".
+void CollectUnnamed(QAccessibleInterface* node, QStringList* unnamed) {
+  static const std::set<QAccessible::Role> kControls = {
+      QAccessible::EditableText, QAccessible::Table,       QAccessible::List,
+      QAccessible::Tree,         QAccessible::ComboBox,    QAccessible::SpinBox,
+      QAccessible::CheckBox,     QAccessible::RadioButton, QAccessible::PushButton};
+  if (!node) return;
+  const bool control = kControls.count(node->role()) || (node->role() == QAccessible::Grouping &&
+                                                         qobject_cast<QGroupBox*>(node->object()));
+  if (control && node->text(QAccessible::Name).trimmed().isEmpty()) {
+    const QObject* object = node->object();
+    *unnamed << (object ? QString::fromLatin1(object->metaObject()->className()) + u' ' +
+                              object->objectName()
+                        : QString::number(node->role()));
+  }
+  for (int i = 0; i < node->childCount(); ++i) CollectUnnamed(node->child(i), unnamed);
+}
+
+std::string UnnamedControls(QWidget* window) {
+  QStringList unnamed;
+  CollectUnnamed(QAccessible::queryAccessibleInterface(window), &unnamed);
+  return unnamed.join(u',').toStdString();
+}
+
+// The name of control `id` as a screen reader hears it, in UTF-8.
+std::string AccessibleName(QDialog* w, int id) {
+  QAccessibleInterface* node = QAccessible::queryAccessibleInterface(Find<QWidget>(w, id));
+  return node ? node->text(QAccessible::Name).toStdString() : "no control";
+}
+
+std::string U8(const char8_t* utf8) { return reinterpret_cast<const char*>(utf8); }
+
+// The modal window that opens while `show` runs: its unnamed controls; it is closed again.
+std::string UnnamedInModal(const std::function<void()>& show) {
+  std::string unnamed = "no window";
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!box) return;
+    unnamed = UnnamedControls(box);
+    box->reject();
+  });
+  show();
+  return unnamed;
+}
+
+TEST(QtControlFactory, EveryControlThatTakesInputOrShowsTextHasAName) {
+  const std::vector<const DialogTemplate*> templates = {&res::AboutTemplate(),
+                                                        &res::ChatTemplate(),
+                                                        &res::SetupTemplate(),
+                                                        &res::SettingsTemplate(),
+                                                        &res::LearnTemplate(),
+                                                        &res::ForgetKeywordTemplate(),
+                                                        &res::ForgetChoiceTemplate(),
+                                                        &res::MemoryBookTemplate(),
+                                                        &res::BookEditTemplate(),
+                                                        &res::DuetTemplate(),
+                                                        &TestTemplate()};
+  for (const DialogTemplate* t : templates) {
+    SCOPED_TRACE(t->id);
+    Dialog dialog(*t, Backend());
+    std::string unnamed = "not run";
+    std::map<int, std::string> names;
+    RunWith(dialog, [&](QDialog* w) {
+      unnamed = UnnamedControls(w);
+      if (t == &res::ChatTemplate()) {
+        for (int id : {IDC_TRANSCRIPT, IDC_INPUT, IDC_YOUR_NAME, IDC_RINU_NAME, IDOK}) {
+          names[id] = AccessibleName(w, id);
+        }
+      } else if (t == &res::LearnTemplate() || t == &res::ForgetChoiceTemplate()) {
+        for (const ControlTemplate& c : t->controls) {
+          if (c.kind == ControlKind::kEdit) names[c.id] = AccessibleName(w, c.id);
+        }
+      }
+      dialog.EndDialog(IDCANCEL);
+    });
+    // The test template has no label before its multi-line edits, and no names for them.
+    EXPECT_EQ(unnamed,
+              t == &TestTemplate() ? "QPlainTextEdit 11,QPlainTextEdit 12,QPlainTextEdit 13" : "");
+    if (t == &res::ChatTemplate()) {
+      // Each field by the label on its left, the two without one by a name of their own;
+      // the buttons by their captions.
+      EXPECT_EQ(names, (std::map<int, std::string>{{IDC_TRANSCRIPT, U8(u8"会話")},
+                                                   {IDC_INPUT, U8(u8"入力")},
+                                                   {IDC_YOUR_NAME, "YourName:"},
+                                                   {IDC_RINU_NAME, "Rinu's Name:"},
+                                                   {IDOK, U8(u8"送信(O)")}}));
+    }
+    if (t == &res::LearnTemplate()) {
+      // The label's access key marker is not read out.
+      EXPECT_EQ(names, (std::map<int, std::string>{{IDC_LEARN_WORDS, U8(u8"あなたの言葉(Y)")},
+                                                   {IDC_LEARN_REPLY, U8(u8"Rinuの応答(H)")}}));
+    }
+    if (t == &res::ForgetChoiceTemplate()) {
+      // A label above the field names it as well as one beside it.
+      EXPECT_EQ(names, (std::map<int, std::string>{
+                           {IDC_FORGET_NUMBER, U8(u8"何番を忘れさせますか？選んでください。")},
+                           {IDC_FORGET_LIST, U8(u8"見つかった記録")}}));
+    }
+  }
+  // The message box and the question: their text and their buttons.
+  EXPECT_EQ(UnnamedInModal([] { Backend().MessageBox(S(u8"一行目\n二行目")); }), "");
+  EXPECT_EQ(UnnamedInModal([] { Backend().Confirm(S(u8"消しますか？")); }), "");
 }
 
 }  // namespace

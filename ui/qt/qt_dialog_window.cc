@@ -141,6 +141,9 @@ void QtDialogWindow::MakeControls() {
     c.text = ct.text;
     c.widget = factory.Make(c);
     if (ct.id != IDC_STATIC) c.widget->setObjectName(QString::number(ct.id));
+    // What a screen reader says of a field the label before it names only on the screen.
+    const QString name = AccessibleNameOf(t, i);
+    if (!name.isEmpty()) c.widget->setAccessibleName(name);
   }
 }
 
