@@ -59,11 +59,6 @@ TEST_F(FolderTest, CallsLandInTheFolderWhereverItIsMoved) {
   EXPECT_EQ(st.st_size, 3);
   EXPECT_EQ(folder.Stat("a", &st), -1);
   EXPECT_EQ(errno, ENOENT);
-  int fd = folder.Open("c", O_RDONLY | O_CLOEXEC);
-  char bytes[8] = {};
-  EXPECT_EQ(folder.Pread(fd, bytes, sizeof bytes, 1), 2);
-  EXPECT_EQ(std::string(bytes), "ne");
-  EXPECT_EQ(folder.Close(fd), 0);
   // Temporary files: new names of the prefix each time, private to the user.
   std::string first, second;
   int t1 = folder.MakeTemp("set.ini.", &first);

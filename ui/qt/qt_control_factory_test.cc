@@ -284,10 +284,6 @@ TEST(QtControlFactory, EveryControlThatTakesInputOrShowsTextHasAName) {
         for (int id : {IDC_TRANSCRIPT, IDC_INPUT, IDC_YOUR_NAME, IDC_RINU_NAME, IDOK}) {
           names[id] = AccessibleName(w, id);
         }
-      } else if (t == &res::LearnTemplate() || t == &res::ForgetChoiceTemplate()) {
-        for (const ControlTemplate& c : t->controls) {
-          if (c.kind == ControlKind::kEdit) names[c.id] = AccessibleName(w, c.id);
-        }
       }
       dialog.EndDialog(IDCANCEL);
     });
@@ -302,17 +298,6 @@ TEST(QtControlFactory, EveryControlThatTakesInputOrShowsTextHasAName) {
                                                    {IDC_YOUR_NAME, "YourName:"},
                                                    {IDC_RINU_NAME, "Rinu's Name:"},
                                                    {IDOK, U8(u8"送信(O)")}}));
-    }
-    if (t == &res::LearnTemplate()) {
-      // The label's access key marker is not read out.
-      EXPECT_EQ(names, (std::map<int, std::string>{{IDC_LEARN_WORDS, U8(u8"あなたの言葉(Y)")},
-                                                   {IDC_LEARN_REPLY, U8(u8"Rinuの応答(H)")}}));
-    }
-    if (t == &res::ForgetChoiceTemplate()) {
-      // A label above the field names it as well as one beside it.
-      EXPECT_EQ(names, (std::map<int, std::string>{
-                           {IDC_FORGET_NUMBER, U8(u8"何番を忘れさせますか？選んでください。")},
-                           {IDC_FORGET_LIST, U8(u8"見つかった記録")}}));
     }
   }
   // The message box and the question: their text and their buttons.
