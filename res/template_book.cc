@@ -43,7 +43,8 @@ const DialogTemplate& MemoryBookTemplate() {
            {7, 25, 316, 176},
            kBorder | kTabStop,
            nullptr,
-           kAnchorAll},
+           kAnchorAll,
+           "記録の一覧"},  // the count before it is no label: a name for screen readers
           {IDC_BOOK_EDIT,
            ControlKind::kDefPushButton,
            "編集(&E)...",

@@ -66,7 +66,9 @@ const DialogTemplate& ChatTemplate() {
       {
           // The window grows from the template's size: the transcript takes the room, the
           // input line widens, the buttons stay with the bottom edge (送信 at the left, 終了
-          // with the right edge, so they keep the template's spread), the names stay put.
+          // with the right edge, so they keep the template's spread), the names stay put. No
+          // label stands before the transcript or the input line: they carry names of their
+          // own for screen readers.
           {IDOK,
            ControlKind::kDefPushButton,
            "送信(&O)",
@@ -87,14 +89,16 @@ const DialogTemplate& ChatTemplate() {
            {6, 42, 238, 114},
            kMultiline | kVScroll | kHScroll | kWantReturn | kBorder,
            nullptr,
-           kAnchorAll},
+           kAnchorAll,
+           "会話"},
           {IDC_INPUT,
            ControlKind::kEdit,
            "",
            {6, 22, 238, 15},
            kAutoHScroll | kBorder | kTabStop,
            nullptr,
-           kAnchorLeft | kAnchorRight | kAnchorTop},
+           kAnchorLeft | kAnchorRight | kAnchorTop,
+           "入力"},
           {IDC_STATIC, ControlKind::kStatic, "YourName:", {27, 8, 32, 8}, 0, nullptr},
           {IDC_YOUR_NAME,
            ControlKind::kEdit,

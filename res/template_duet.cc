@@ -82,7 +82,8 @@ const DialogTemplate& DuetTemplate() {
            {7, 80, 266, 140},
            kMultiline | kVScroll | kHScroll | kReadOnly | kBorder,
            nullptr,
-           kAnchorAll},
+           kAnchorAll,
+           "会話"},  // no label before it: a name for screen readers
           {IDC_DUET_START,
            ControlKind::kDefPushButton,
            "開始(&S)",

@@ -62,12 +62,15 @@ const DialogTemplate& ForgetChoiceTemplate() {
            {26, 235, 29, 14},
            kSunken | kAutoHScroll | kTabStop,
            nullptr},
+          // No label before the list of records found: a name for screen readers.
           {IDC_FORGET_LIST,
            ControlKind::kEdit,
            "",
            {17, 29, 157, 203},
            kMultiline | kReadOnly | kVScroll | kHScroll | kWantReturn | kTabStop,
-           nullptr},
+           nullptr,
+           0,
+           "見つかった記録"},
           {IDOK, ControlKind::kDefPushButton, "OK(&O)", {30, 253, 50, 14}, kTabStop, nullptr},
           {IDCANCEL, ControlKind::kPushButton, "止める(&S)", {109, 253, 50, 14}, kTabStop, nullptr},
       }};

@@ -91,6 +91,10 @@ struct ControlTemplate {
   uint32_t style = 0;
   const IconResource* icon = nullptr;  // kIcon only
   uint32_t anchors = 0;                // kAnchor* bits
+  // What a screen reader calls the control, for one no label stands right before (the chat
+  // window's transcript); empty: an edit or a list takes the label's text, others their own.
+  // (Braces: templates that stop before it draw no missing-initializer warning.)
+  std::string name{};
 };
 
 struct MenuItem {

@@ -5,7 +5,7 @@ set(first_sizes "")
 foreach(locale C C.UTF-8 ja_JP.UTF-8)
   execute_process(
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen LANG=${locale} LC_ALL=${locale}
-            ${QT_TEST} --gtest_filter=QtBackend.WindowSizes
+            ${QT_TEST} --gtest_filter=QtDialogWindow.WindowSizes
     OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
   if(NOT status EQUAL 0 OR NOT out MATCHES "window sizes: ([^\n]*)")
     message(FATAL_ERROR "${locale}: the WindowSizes test failed (${status}):\n${out}\n${err}")

@@ -2,7 +2,8 @@
 // template font and run with a nested modal loop; presses, menu commands, Enter and Esc go to
 // the dialog as commands, edit changes and list events as notifications. A list is a view over
 // the dialog's ListModel. Widgets carry their id as object name ("1001") for tests; the Dialog,
-// its list models and the backend must outlive the window.
+// its list models and the backend must outlive the window. ControlFactory makes the controls
+// (qt_control_factory.h); DialogWidget is the Qt window and hears its keys (qt_dialog_widget.h).
 //
 // A template with anchors makes a window the user can resize, no smaller than the template:
 // the controls follow their edges, Ctrl+plus, Ctrl+minus and Ctrl+0 change the text size of
@@ -10,9 +11,10 @@
 // template id, in the backend's WindowMemory) for the next time it opens.
 #pragma once
 
+#include <QChar>
+#include <QRect>
 #include <QSize>
 #include <QString>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,9 +22,8 @@
 #include "ui/backend.h"
 #include "ui/dialog.h"
 #include "ui/dialog_template.h"
+#include "ui/qt/qt_control_factory.h"
 
-class QButtonGroup;
-class QDialog;
 class QMenu;
 class QTimer;
 class QWidget;
@@ -30,19 +31,7 @@ class QWidget;
 namespace ui::qt {
 
 class QtBackend;
-class SjisLineValidator;
 class DialogWidget;
-class ListItemModel;
-
-// Converts dialog units to pixels with a font's average character width and height, the
-// way the Windows dialog manager does.
-struct DialogUnits {
-  int base_x = 0;  // average character width in pixels
-  int base_y = 0;  // character height in pixels
-
-  int X(int du) const;
-  int Y(int du) const;
-};
 
 class QtDialogWindow : public DialogWindow {
  public:
@@ -89,28 +78,51 @@ class QtDialogWindow : public DialogWindow {
   bool SendKey(int id, Key key);
   // Typed or pasted text was refused for `character`: the user is told.
   void Refuse(const QString& character);
+  // A paste into a line was cut to what fits: the user is told.
+  void TellPasteCut();
+  // The text of edit `c` changed: unless the program set it, the user changed it and the
+  // dialog hears.
+  void EditChanged(Control& c);
+  // The selection of list `id` changed: unless the program changed it, the dialog hears.
+  void ListSelectionChanged(int id);
+  // The user came back to the window: a window shown beside another hears it.
+  void Activated();
   // Ctrl+plus (+1), Ctrl+minus (-1), Ctrl+0 (0) in a window that grows: the text size of its
   // multi-line edits and lists changes and is remembered.
   void Zoom(int step);
+  // A window that grows: the controls placed for the client's present size.
+  void LayOut();
+
+  bool ended() const { return m_ended; }
+  bool grows() const { return m_grows; }
+  // Whether a plain key outside an edit works as an access key (no Alt needed).
+  bool bare_access_keys() const;
+  // The widget that holds the controls, below the menu bar.
+  QWidget* client() const { return m_client; }
 
  private:
-  struct Control {
-    const ControlTemplate* tmpl = nullptr;
-    QWidget* widget = nullptr;
-    std::string text;           // edits: what the program last set; others: the caption
-    bool user_changed = false;  // edits: the user changed the text since
-    SjisLineValidator* validator = nullptr;  // editable single-line edits
-    QButtonGroup* group = nullptr;           // radio buttons
-    ListItemModel* list = nullptr;           // lists: the view's model, owned by the view
-  };
-
+  // Build: the window, its font and dialog units, the client area under the menu bar, the
+  // controls, the labels linked to what they name; for a window that grows, the places the
+  // anchors start from.
   void Build(QWidget* parent);
-  QWidget* MakeControl(Control& c, QWidget* client, std::vector<QButtonGroup*>& groups);
+  void MakeWidget(QWidget* parent);
+  void SetUpFont();
+  void MakeClient();
+  void MakeControls();
+  void LinkLabels();
+  void PrepareToGrow();
   void BuildMenu(QWidget* menu_or_bar, const std::vector<MenuItem>& items);
   // The window's context menu, which stands in for its system menu.
   void BuildWindowMenu();
-  void ApplyCaption(Control& c);
+  // A caption wider in our font than its place grows into the free room beside it.
   void FitCaption(Control& c);
+  // The room FitCaption may take for `c`: the client, within a group box around it.
+  QRect FitBounds(const Control& c) const;
+  // Whether `r` lies within `bounds` clear of every control but `c` and group boxes.
+  bool IsFree(const Control& c, const QRect& bounds, const QRect& r) const;
+  // A control moved or grown in a window that grows takes its place at the template's size
+  // along.
+  void MoveBasePlace(const Control& c, const QRect& now);
   bool CheckTexts(int command);
   void FocusFirstTabStop();
   void FocusControl(Control& c);
@@ -118,9 +130,8 @@ class QtDialogWindow : public DialogWindow {
   const Control* Find(int id) const;
   // The next control after `index` in template order that Tab reaches (wrapping), or null.
   Control* NextTabStop(size_t index);
-  // Windows that grow: the controls placed for the client's present size; the text size
-  // applied; the remembered place and size taken before showing and kept at the end.
-  void LayOut();
+  // Windows that grow: the text size applied; the remembered place and size taken before
+  // showing and kept at the end.
   void ApplyTextSize(int points);
   void RestorePlace();
   void RememberPlace();
@@ -142,8 +153,6 @@ class QtDialogWindow : public DialogWindow {
   QSize m_baseClient;                 // the template's client size in pixels
   std::vector<ui::Rect> m_baseRects;  // the controls' places at that size, template order
   int m_textSize = 0;                 // points, in a window that grows
-
-  friend class DialogWidget;
 };
 
 }  // namespace ui::qt
