@@ -1,6 +1,7 @@
 #include "ui/qt/qt_control_factory.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -72,6 +73,9 @@ QString WithoutAccessKey(const QString& caption) {
 
 bool IsEdit(const ControlTemplate& t) { return t.kind == ControlKind::kEdit; }
 bool IsMultiline(const ControlTemplate& t) { return IsEdit(t) && (t.style & kMultiline); }
+bool IsCheckable(const ControlTemplate& t) {
+  return t.kind == ControlKind::kRadioButton || t.kind == ControlKind::kCheckBox;
+}
 
 QString ToDisplayLines(const std::string& sjis) {
   QString text = FromSjis(sjis);
@@ -107,6 +111,7 @@ void ApplyCaption(Control& c) {
     case ControlKind::kPushButton:
     case ControlKind::kDefPushButton:
     case ControlKind::kRadioButton:
+    case ControlKind::kCheckBox:
       static_cast<QAbstractButton*>(c.widget)->setText(caption);
       break;
     case ControlKind::kGroupBox:
@@ -151,6 +156,8 @@ QWidget* ControlFactory::MakeWidget(Control& c, QRect* rect) {
       return MakeLabel(ct);
     case ControlKind::kRadioButton:
       return MakeRadioButton(c);
+    case ControlKind::kCheckBox:
+      return new QCheckBox(FromSjis(ct.text), m_client);
     case ControlKind::kGroupBox:
       return MakeGroupBox(ct);
     case ControlKind::kIcon:

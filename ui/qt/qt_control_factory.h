@@ -49,6 +49,8 @@ QChar AccessKey(const QString& caption);
 QString WithoutAccessKey(const QString& caption);
 bool IsEdit(const ControlTemplate& t);
 bool IsMultiline(const ControlTemplate& t);
+// A radio button or a check box.
+bool IsCheckable(const ControlTemplate& t);
 // The program's text (CR LF, CR or LF line breaks) as a multi-line edit shows it.
 QString ToDisplayLines(const std::string& sjis);
 

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QInputMethodEvent>
@@ -212,6 +213,30 @@ TEST(QtControlFactory, RadioButtonsFollowTheirGroups) {
   });
   EXPECT_EQ(dialog.m_choice, 2);
   EXPECT_EQ(dialog.m_okRuns, 1);
+}
+
+TEST(QtControlFactory, CheckBoxTicksWithItsAccessKeyAndIsReadBack) {
+  // The duet window's only check box, on its own template; Alt+K ticks it, a click clears it.
+  struct CheckDialog : Dialog {
+    CheckDialog() : Dialog(res::DuetTemplate(), test_support::Backend()) {}
+    bool copy = true;
+    void DoDataExchange(DataExchange& dx) override { DDX_Check(dx, IDC_DUET_COPY_MEMORY, copy); }
+  } dialog;
+  RunWith(dialog, [&](QDialog* w) {
+    auto* box = Find<QCheckBox>(w, IDC_DUET_COPY_MEMORY);
+    EXPECT_TRUE(box->isChecked());  // loaded from the field
+    box->click();
+    EXPECT_FALSE(box->isChecked());
+    QTest::keyClick(w, Qt::Key_K, Qt::AltModifier);
+    // An access key clicks the way a click looks: a moment later.
+    for (int i = 0; i < 100 && !box->isChecked(); ++i) QTest::qWait(10);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(dialog.Window()->IsChecked(IDC_DUET_COPY_MEMORY));
+    box->click();
+    dialog.UpdateData(true);
+    dialog.EndDialog(IDCANCEL);
+  });
+  EXPECT_FALSE(dialog.copy);
 }
 
 // What a screen reader finds in a window, through Qt's accessibility interface: the controls

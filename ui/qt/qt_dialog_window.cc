@@ -70,7 +70,7 @@ void QtDialogWindow::Build(QWidget* parent) {
   MakeControls();
   LinkLabels();
   for (Control& c : m_controls) {
-    if (c.tmpl->kind == ControlKind::kStatic || c.tmpl->kind == ControlKind::kRadioButton) {
+    if (c.tmpl->kind == ControlKind::kStatic || IsCheckable(*c.tmpl)) {
       FitCaption(c);
     }
   }
@@ -426,7 +426,7 @@ void QtDialogWindow::SetText(int id, const std::string& text) {
   c->text = text;
   if (!IsEdit(*c->tmpl)) {
     ApplyCaption(*c);
-    if (c->tmpl->kind == ControlKind::kStatic || c->tmpl->kind == ControlKind::kRadioButton) {
+    if (c->tmpl->kind == ControlKind::kStatic || IsCheckable(*c->tmpl)) {
       FitCaption(*c);
     }
     return;
@@ -448,15 +448,15 @@ void QtDialogWindow::SetText(int id, const std::string& text) {
 
 bool QtDialogWindow::IsChecked(int id) const {
   const Control* c = Find(id);
-  if (!c || c->tmpl->kind != ControlKind::kRadioButton) return false;
-  return static_cast<QRadioButton*>(c->widget)->isChecked();
+  if (!c || !IsCheckable(*c->tmpl)) return false;
+  return static_cast<QAbstractButton*>(c->widget)->isChecked();
 }
 
 void QtDialogWindow::SetChecked(int id, bool checked) {
   Control* c = Find(id);
-  if (!c || c->tmpl->kind != ControlKind::kRadioButton) return;
-  auto* radio = static_cast<QRadioButton*>(c->widget);
-  if (checked || !radio->isChecked()) {
+  if (!c || !IsCheckable(*c->tmpl)) return;
+  auto* radio = static_cast<QAbstractButton*>(c->widget);
+  if (checked || !radio->isChecked() || !c->group) {
     radio->setChecked(checked);
     return;
   }
@@ -697,8 +697,9 @@ bool QtDialogWindow::ActivateAccessKey(QChar key) {
         if (Control* next = NextTabStop(i)) FocusControl(*next);
         break;
       case ControlKind::kRadioButton:
+      case ControlKind::kCheckBox:
         c.widget->setFocus(Qt::ShortcutFocusReason);
-        static_cast<QRadioButton*>(c.widget)->click();
+        static_cast<QAbstractButton*>(c.widget)->click();
         break;
       default:
         static_cast<QPushButton*>(c.widget)->click();
