@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/chat_app.h"
+#include "app/text_lines.h"
 #include "chat/new_persona.h"
 #include "res/resource.h"
 #include "testing/work_folder.h"
@@ -148,7 +149,7 @@ TEST_F(ChatDialogTest, FirstStartAsksForTheSettingsBeforeTheWindow) {
 
 TEST_F(ChatDialogTest, LongTranscriptShowsOnlyItsNewestWholeLines) {
   random.Push({1, 0});
-  std::string long_input(ChatDialog::kShownTranscriptBytes, 'a');
+  std::string long_input(kShownTranscriptBytes, 'a');
   backend.When(IDD_CHAT_DIALOG, {Type(IDC_INPUT, long_input + "abc"), Press(ui::IDOK), Close()});
   ChatDialog dialog(persona, backend);
   ASSERT_EQ(dialog.Start(), 1);

@@ -6,6 +6,8 @@
 #include "core/text_file.h"
 #include "res/resource.h"
 #include "res/templates.h"
+#include "app/text_lines.h"
+#include "chat/conversation.h"
 #include "settings/settings_store.h"
 #include "ui/data_exchange.h"
 
@@ -15,13 +17,12 @@ constexpr const char* kNewTitle = "新しい相手のフォルダを選んでく
 constexpr const char* kNoFolder = "相手のRinu++のフォルダを選んでください。";
 constexpr const char* kUnshownFolder =
     "このフォルダの名前には表示できない文字があります。\n別の名前のフォルダを選んでください。";
-// As in the chat window: only the newest part of a long transcript is shown.
-constexpr size_t kShownTranscriptBytes = 64 * 1024;
 }  // namespace
 
 DuetDialog::DuetDialog(core::Persona& persona, ui::Backend& backend, PartnerMaker make_partner)
     : ui::Dialog(res::DuetTemplate(), backend),
       m_persona(persona),
+      m_user(backend),
       m_makePartner(std::move(make_partner)),
       m_defaultPlaces(DefaultDataPlaces()) {
   if (!m_makePartner) {
@@ -110,8 +111,8 @@ void DuetDialog::OnNewPartner() {
   }
   // Its names and log mode, as at a first start; the store says why when it cannot keep them.
   std::unique_ptr<core::Persona> partner = m_makePartner(folder);
-  SettingsStore settings(*partner, backend());
-  if (!settings.Load()) return;
+  SettingsStore settings(*partner);
+  if (!chat::LoadSettings(settings, m_user)) return;
   SetDlgItemText(IDC_DUET_FOLDER, shown.text);
   GotoDlgCtrl(IDC_DUET_START);
 }
@@ -127,7 +128,7 @@ void DuetDialog::OnStart() {
   m_duet.reset();
   core::CodecResult path = core::SjisToUtf8(m_strFolder);
   m_partner = m_makePartner(path.ok ? path.text : m_strFolder);
-  m_duet = std::make_unique<chat::Duet>(m_persona, *m_partner, backend());
+  m_duet = std::make_unique<chat::Duet>(m_persona, *m_partner, m_user);
   const std::string refused = m_duet->Open();
   if (!refused.empty()) {
     m_duet.reset();
@@ -180,11 +181,5 @@ void DuetDialog::Finish() {
 }
 
 void DuetDialog::ShowTranscript() {
-  std::string_view shown = m_duet ? m_duet->transcript() : std::string_view();
-  if (shown.size() > kShownTranscriptBytes) {
-    shown = shown.substr(0, kShownTranscriptBytes);
-    size_t last_break = shown.rfind('\n');
-    if (last_break != std::string_view::npos) shown = shown.substr(0, last_break + 1);
-  }
-  SetDlgItemText(IDC_DUET_TRANSCRIPT, core::ToCrLf(shown));
+  SetDlgItemText(IDC_DUET_TRANSCRIPT, ShownTranscript(m_duet ? m_duet->transcript() : ""));
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_user.h"
 #include "chat/duet.h"
 #include "core/persona.h"
 #include "ui/dialog.h"
@@ -65,6 +66,7 @@ class DuetDialog : public ui::Dialog {
   void ShowTranscript();
 
   core::Persona& m_persona;
+  DialogUser m_user;
   PartnerMaker m_makePartner;
   std::vector<std::string> m_defaultPlaces;
   std::unique_ptr<core::Persona> m_partner;

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 
+#include "app/dialog_user.h"
 #include "chat/duet.h"
 #include "core/persona.h"
 #include "core/text_codec.h"
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
   if (folder_count != 2) return Usage("two folders are needed");
 
   StderrBackend backend;
+  DialogUser user(backend);
   std::unique_ptr<core::Persona> a, b;
   if (seed) {
     a = std::make_unique<core::Persona>(folders[0], *seed);
@@ -116,7 +118,7 @@ int main(int argc, char** argv) {
     a = std::make_unique<core::Persona>(folders[0]);
     b = std::make_unique<core::Persona>(folders[1]);
   }
-  chat::Duet duet(*a, *b, backend);
+  chat::Duet duet(*a, *b, user);
   const std::string refused = duet.Open();
   if (!refused.empty()) {
     // The folder by the path the user typed, in one line.

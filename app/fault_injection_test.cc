@@ -13,7 +13,6 @@
 #include "engine/reply_engine.h"
 #include "log/conversation_log.h"
 #include "memory/word_memory.h"
-#include "res/resource.h"
 #include "settings/settings_store.h"
 #include "testing/work_folder.h"
 
@@ -94,42 +93,51 @@ class FaultInjectionTest : public WorkFolderTest {
   }
 };
 
+// What an operation had to say, shown as the window shows it; true when it was done.
+bool Shown(ScriptedBackend& b, const core::Outcome& outcome) {
+  for (const std::string& message : outcome.messages) b.MessageBox(message);
+  return outcome.done();
+}
+
 TEST_F(FaultInjectionTest, EveryFailingCallLeavesTheFileWholeAndIsReported) {
   const std::string memory = Stored({"// memory", "hi%+%one", "hi%+%two", "abc%+%xyz"});
   const Operation operations[] = {
       {"teach", Files,
        [this](ScriptedBackend& b) {
-         return WordMemory(persona, b).LearnFromLine("みかん===黄色") == 1;
+         return Shown(b, WordMemory(persona).LearnFromLine("みかん===黄色"));
        },
        "memory.dat", memory + Stored({"みかん%+%黄色"})},
       {"learn a pair", Files,
        [this](ScriptedBackend& b) {
-         ConversationLog log(persona, b);
-         ReplyEngine engine(persona, b, log);
+         ConversationLog log(persona);
+         ReplyEngine engine(persona, log);
          engine.RememberForPair("R");
          engine.AppendConversationPair("line");
+         for (const std::string& message : engine.TakeTold()) b.MessageBox(message);
          return b.boxes().empty();
        },
        "memory.dat", memory + Stored({"R%+%line"})},
       {"forget", Files,
        [this](ScriptedBackend& b) {
-         b.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "2"), Press(ui::IDOK)});
-         int result = WordMemory(persona, b).ForgetKeyword("hi");
-         return result == 1;
+         // The second of the records "hi" lists.
+         WordMemory memory(persona);
+         return Shown(b, memory.List("hi")) && Shown(b, memory.ForgetChosen(2));
        },
        "memory.dat", Stored({"// memory", "hi%+%one", "abc%+%xyz"})},
       {"save settings", Files,
        [this](ScriptedBackend& b) {
-         SettingsStore settings(persona, b);
+         SettingsStore settings(persona);
          settings.Assign("Jiro", "Ren", 0);
-         return settings.Save() == 1;
+         return Shown(b, settings.Save());
        },
        "set.ini", "YourName:Jiro\r\nRinuName:Ren\r\n0\r\n"},
       {"append to the log", Files,
        [this](ScriptedBackend& b) {
-         SettingsStore settings(persona, b);
+         SettingsStore settings(persona);
          settings.Assign("Taro", "Mio", TEXT);
-         return ConversationLog(persona, b).WriteNote(settings, "note") == LogResult::kWritten;
+         const LogOutcome logged = ConversationLog(persona).WriteNote(settings, "note");
+         if (!logged.message.empty()) b.MessageBox(logged.message);
+         return logged.result == LogResult::kWritten;
        },
        "log.txt", "earlier\r\nnote\r\n"},
   };

@@ -3,10 +3,12 @@
 #include <istream>
 #include <ostream>
 
-#include "app/about_dialog.h"
+#include "app/dialog_user.h"
+#include "app/text_front.h"
+#include "app/text_lines.h"
+#include "chat/commands.h"
 #include "chat/conversation.h"
 #include "core/text_file.h"
-#include "res/resource.h"
 #include "ui/dialog.h"
 
 namespace {
@@ -15,18 +17,9 @@ using ui::text::TerminalEncoding;
 
 }  // namespace
 
-std::string JoinLines(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
-  }
-  return out;
-}
-
 void PipeBackend::Notice(const std::string& sjis) {
-  m_err << "rinu: " << ui::text::ToTerminal(JoinLines(sjis), TerminalEncoding::kUtf8) << '\n'
+  m_err << "rinu: " << ui::text::ToTerminal(ReplaceLineBreaks(sjis, ' '), TerminalEncoding::kUtf8)
+        << '\n'
         << std::flush;
 }
 
@@ -44,7 +37,9 @@ bool PipeBackend::Confirm(const std::string& text) {
 }
 
 bool PipeBackend::ShellOpen(const std::string& target) {
-  Notice(target + " は --pipe では開けません。");
+  // A bare file name is one of the persona's folder.
+  const bool file = m_folder && target.find(':') == std::string::npos;
+  Notice((file ? m_folder->PathOf(target) : target) + " は --pipe では開けません。");
   return false;
 }
 
@@ -57,7 +52,7 @@ std::string PipeSetupHint(const std::string& folder) {
 
 int RunPipeChat(core::Persona& persona, std::istream& in, std::ostream& out, std::ostream& err,
                 TerminalEncoding encoding) {
-  PipeBackend backend(err);
+  PipeBackend backend(err, &persona.folder());
   // Nobody is there to answer the first-run setup: a folder that is not a persona yet stays
   // exactly as it is.
   std::string missing;
@@ -73,7 +68,8 @@ int RunPipeChat(core::Persona& persona, std::istream& in, std::ostream& out, std
         << PipeSetupHint(persona.folder().path()) << std::flush;
     return 1;
   }
-  chat::Conversation conversation(persona, backend);
+  DialogUser user(backend);
+  chat::Conversation conversation(persona, user);
   if (!conversation.Start()) return 1;
   conversation.Begin();  // the log's start entry; the greeting is not written
   std::string line;
@@ -93,18 +89,16 @@ int RunPipeChat(core::Persona& persona, std::istream& in, std::ostream& out, std
     switch (outcome.kind) {
       case chat::Outcome::Kind::kEnd:
         return outcome.exit_status;
-      case chat::Outcome::Kind::kCommand:
+      case chat::Outcome::Kind::kCommand: {
         // The command words' dialogs cannot open here; the log can only be named.
-        if (outcome.command == ID_SHOW_LOG && !conversation.ShowLog()) return 1;
-        if (outcome.command == ID_SETTINGS) {
-          bool names_changed = false;
-          if (!conversation.ChangeSettings(&names_changed)) return 1;
-        }
-        if (outcome.command == ID_VERSION) AboutDialog(backend).DoModal();
+        std::optional<chat::Command> command = chat::RunCommand(conversation, outcome.command);
+        if (command && !ShowAsText(*command, backend)) return 1;
         out << '\n' << std::flush;
         break;
+      }
       case chat::Outcome::Kind::kReply:
-        out << ui::text::ToTerminal(JoinLines(outcome.reply), encoding) << '\n' << std::flush;
+        out << ui::text::ToTerminal(ReplaceLineBreaks(outcome.reply, ' '), encoding) << '\n'
+            << std::flush;
         break;
     }
   }

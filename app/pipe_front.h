@@ -19,10 +19,12 @@
 #include "ui/text/terminal_text.h"
 
 // The backend of the pipe: dialogs are cancelled as soon as they open, message boxes are
-// lines on `err` (borrowed), nothing can be opened.
+// lines on `err` (borrowed), nothing can be opened (a bare file name is named as a file of
+// `folder`, when given).
 class PipeBackend : public ui::Backend {
  public:
-  explicit PipeBackend(std::ostream& err) : m_err(err) {}
+  explicit PipeBackend(std::ostream& err, core::Folder* folder = nullptr)
+      : m_err(err), m_folder(folder) {}
 
   // A window whose RunModal returns IDCANCEL at once, the dialog's handlers never run.
   std::unique_ptr<ui::DialogWindow> CreateDialogWindow(ui::Dialog& dialog) override;
@@ -35,14 +37,12 @@ class PipeBackend : public ui::Backend {
 
  private:
   std::ostream& m_err;
+  core::Folder* m_folder;
 };
 
 // The line that tells how to make `folder` a persona, for the pipe's refusals (UTF-8, with its
 // line break).
 std::string PipeSetupHint(const std::string& folder);
-
-// A text's lines joined by one space: each CR LF, CR or LF becomes " ".
-std::string JoinLines(const std::string& text);
 
 // Runs the chat on `persona` from `in` to `out`, both in `encoding`; returns the exit status.
 int RunPipeChat(core::Persona& persona, std::istream& in, std::ostream& out, std::ostream& err,

@@ -20,6 +20,7 @@
 
 #include "app/chat_app.h"
 #include "app/pipe_front.h"
+#include "app/text_lines.h"
 #include "core/text_codec.h"
 #include "res/resource.h"
 #include "testing/work_folder.h"
@@ -452,7 +453,7 @@ TEST_F(TextFrontTest, TtyOnAMissingFolderOffersANewPersonaAndSetsItUp) {
   EXPECT_NE(Slurp(fresh + "/log.txt").find("Sora>ばいばーい"), std::string::npos);
 }
 
-TEST(JoinLinesTest, EachLineBreakBecomesOneSpace) {
+TEST(ReplaceLineBreaksTest, EachLineBreakBecomesOneSpace) {
   struct {
     std::string in, out;
   } cases[] = {{"a\r\nb", "a b"},
@@ -460,7 +461,7 @@ TEST(JoinLinesTest, EachLineBreakBecomesOneSpace) {
                {"a\r\n\r\nb", "a  b"},
                {"ab", "ab"},
                {"a\r\n", "a "}};
-  for (const auto& c : cases) EXPECT_EQ(JoinLines(c.in), c.out) << c.in;
+  for (const auto& c : cases) EXPECT_EQ(ReplaceLineBreaks(c.in, ' '), c.out) << c.in;
 }
 
 }  // namespace

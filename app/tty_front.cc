@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "app/about_dialog.h"
-#include "app/chat_dialog.h"
+#include "app/dialog_user.h"
+#include "app/text_front.h"
+#include "app/text_lines.h"
+#include "chat/commands.h"
 #include "chat/conversation.h"
-#include "res/links.h"
-#include "res/resource.h"
-#include "res/strings.h"
 #include "res/templates.h"
 #include "ui/text/text_menu.h"
 
@@ -21,23 +20,12 @@ constexpr const char* kBookNeedsWindow =
 constexpr const char* kDuetNeedsWindow =
     "ふたりで会話させるにはウィンドウが要ります。ターミナルでは rinu-duet を使ってください。";
 
-// A stored reply may break its lines with a CR alone, which would send a terminal's cursor
-// back over the line: every CR LF, CR or LF becomes LF.
-std::string LineBreaksAsLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i] == '\r' ? '\n' : text[i];
-  }
-  return out;
-}
-
 class TtyChat {
  public:
   TtyChat(core::Persona& persona, ui::text::TextBackend& backend)
       : m_backend(backend),
-        m_conversation(persona, backend),
+        m_user(backend),
+        m_conversation(persona, m_user),
         m_menu(ui::text::MenuCommands(res::ChatMenu())) {}
 
   int Run() {
@@ -68,7 +56,7 @@ class TtyChat {
           if (!RunCommand(outcome.command)) return 1;
           break;
         case chat::Outcome::Kind::kReply:
-          m_backend.Print(m_conversation.Nickname() + ">" + LineBreaksAsLf(outcome.reply));
+          m_backend.Print(m_conversation.Nickname() + ">" + ReplaceLineBreaks(outcome.reply, '\n'));
           break;
       }
     }
@@ -95,67 +83,30 @@ class TtyChat {
     m_backend.Print(listing);
   }
 
-  // The backend opens it with the desktop's program or prints where it is; only a file that
-  // is not there (a help page removed from the folder) is said to be missing.
-  void Open(const std::string& target) {
-    if (!m_backend.ShellOpen(target)) m_backend.MessageBox(res::CannotOpenMessage(target));
-  }
-
-  // The window's commands (ChatDialog::OnCommand), shown as lines. False when the program
-  // must end with status 1.
+  // A command as the terminal shows it: as text, with the window's own windows named. False
+  // when the program must end with status 1.
   bool RunCommand(int id) {
-    switch (id) {
-      case ID_SHOW_LOG:
-        return m_conversation.ShowLog();
-      case ID_SETTINGS: {
-        bool names_changed = false;
-        if (!m_conversation.ChangeSettings(&names_changed)) return false;
-        if (names_changed)
+    std::optional<chat::Command> command = chat::RunCommand(m_conversation, id);
+    if (!command) return true;
+    switch (command->kind) {
+      case chat::Command::Kind::kBook:
+        m_backend.Print(kBookNeedsWindow);
+        return true;
+      case chat::Command::Kind::kDuet:
+        m_backend.Print(kDuetNeedsWindow);
+        return true;
+      case chat::Command::Kind::kDone:
+        if (command->names_changed)
           m_backend.Print("あなたの名前: " + m_conversation.UserName() +
                           "  Rinuの名前: " + m_conversation.Nickname());
         return true;
-      }
-      case ID_VERSION:
-        AboutDialog(m_backend).DoModal();
-        return true;
-      case ID_LEARN:
-        m_conversation.Learn();
-        return true;
-      case ID_FORGET:
-        m_conversation.Forget();
-        return true;
-      case ID_MEMORY_BOOK:
-        m_backend.Print(kBookNeedsWindow);
-        return true;
-      case ID_DUET:
-        m_backend.Print(kDuetNeedsWindow);
-        return true;
-      case ID_HELP_PAGE:
-      case ID_HELP:
-        Open(res::kHelpPage);  // a file of the persona's folder: the backend finds it there
-        return true;
-      case ID_HOME_PAGE:
-        Open(res::kMakerHomePage);
-        return true;
-      case ID_RINU_PAGE:
-        Open(res::kRinuPage);
-        return true;
-      case ID_MAIL_WEX:
-        Open(res::kMailToWex);
-        return true;
-      case ID_THANKS_SITE_1:
-      case ID_THANKS_SITE_2:
-      case ID_THANKS_SITE_3:
-        Open(res::kThanksSites[id - ID_THANKS_SITE_1].address);
-        return true;
-      case ID_ABOUT_THANKS:
-        m_backend.MessageBox(SpecialThanksNote());
-        return true;
+      default:
+        return ShowAsText(*command, m_backend);
     }
-    return true;
   }
 
   ui::text::TextBackend& m_backend;
+  DialogUser m_user;
   chat::Conversation m_conversation;
   std::vector<ui::text::MenuCommand> m_menu;
 };

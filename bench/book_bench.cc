@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "core/record_format.h"
-#include "memory/memory_book_dialog.h"
+#include "app/memory_book_dialog.h"
 #include "res/resource.h"
 #include "ui/qt/qt_backend.h"
 

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_user.h"
 #include "chat/duet.h"
 #include "core/persona.h"
 #include "core/record_format.h"
@@ -77,7 +78,8 @@ int main() {
   MakeFolder(root + "/b", "Ren", 2);
   BenchBackend backend;
   core::Persona a(root + "/a", 7), b(root + "/b", 8);
-  chat::Duet duet(a, b, backend);
+  DialogUser user(backend);
+  chat::Duet duet(a, b, user);
   if (!duet.Open().empty()) {
     std::fprintf(stderr, "duet_bench: the folders were refused\n");
     return 1;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_user.h"
 #include "chat/duet.h"
 #include "core/persona.h"
 #include "core/record_format.h"
@@ -100,7 +101,8 @@ bool RunDuet(const std::string& root, uint32_t seed, std::vector<std::string>* s
   QuietBackend backend;
   {
     core::Persona a(root + "/a", seed), b(root + "/b", seed + 1);
-    chat::Duet duet(a, b, backend);
+    DialogUser user(backend);
+  chat::Duet duet(a, b, user);
     if (!duet.Open().empty() || !duet.Begin("")) return false;
     std::string speaker, line;
     while (static_cast<int>(said->size()) < kExchanges && duet.Step(&speaker, &line))

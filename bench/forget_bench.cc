@@ -3,7 +3,7 @@
 //
 // In a temporary folder it writes memory.dat, then runs five rounds. Each round puts the
 // same file back in place, forgets the one record that the keyword calls up (the listing,
-// the number dialog answered with 1 by a small backend, the rewrite and the rename), and
+// entry 1 chosen from it, the rewrite and the rename), and
 // times that as F; then it reads memory.dat whole and writes it whole to another file, and
 // times that as C. It prints the medians:
 //   records=N bytes=B forget_ms=F copy_ms=C ratio=F/C
@@ -32,9 +32,6 @@
 #include "core/persona.h"
 #include "core/record_format.h"
 #include "memory/word_memory.h"
-#include "res/resource.h"
-#include "ui/backend.h"
-#include "ui/dialog.h"
 
 namespace {
 
@@ -42,53 +39,6 @@ constexpr int kRecords = 1000000;
 constexpr int kRounds = 5;
 const std::string kKeyword = "ぴよぴよ";
 const std::string kPlanted = "ぴよ%+%planted reply";
-
-// Answers the number dialog with 1; any other dialog is cancelled. Boxes go to stderr.
-class BenchBackend : public ui::Backend {
- public:
-  class Window : public ui::DialogWindow {
-   public:
-    explicit Window(ui::Dialog& dialog) : m_dialog(dialog) {}
-    int RunModal() override {
-      m_dialog.HandleInitDialog();
-      if (m_dialog.Template().id == IDD_FORGET_CHOICE) {
-        listed = m_texts[IDC_FORGET_LIST];
-        m_texts[IDC_FORGET_NUMBER] = std::to_string(1);
-        m_dialog.HandleCommand(ui::IDOK);
-      } else {
-        m_dialog.HandleCommand(ui::IDCANCEL);
-      }
-      return m_result;
-    }
-    void EndModal(int result) override { m_result = result; }
-    std::string GetText(int id) const override {
-      auto it = m_texts.find(id);
-      return it == m_texts.end() ? std::string() : it->second;
-    }
-    void SetText(int id, const std::string& text) override { m_texts[id] = text; }
-    bool IsChecked(int) const override { return false; }
-    void SetChecked(int, bool) override {}
-    void SetLimitBytes(int, int) override {}
-    void SetFocus(int) override {}
-    void SetIcon(const ui::IconResource*) override {}
-    static inline std::string listed;
-
-   private:
-    ui::Dialog& m_dialog;
-    std::map<int, std::string> m_texts;
-    int m_result = ui::IDCANCEL;
-  };
-
-  std::unique_ptr<ui::DialogWindow> CreateDialogWindow(ui::Dialog& dialog) override {
-    return std::make_unique<Window>(dialog);
-  }
-  void MessageBox(const std::string& text) override {
-    ++boxes;
-    std::fprintf(stderr, "forget_bench: message box: %s\n", text.c_str());
-  }
-  bool ShellOpen(const std::string&) override { return true; }
-  int boxes = 0;
-};
 
 double NowMs() {
   timespec ts;
@@ -170,7 +120,6 @@ int main() {
   }
   g_dir = folder;
   core::Persona persona(folder);
-  BenchBackend backend;
 
   const std::string original = MakeMemory();
   std::string expected = original;
@@ -186,14 +135,16 @@ int main() {
       break;
     }
     double start = NowMs();
-    int result;
+    bool forgot;
+    std::string listed;
     {
-      WordMemory memory(persona, backend);
-      result = memory.ForgetKeyword(kKeyword);
+      WordMemory memory(persona);
+      forgot = memory.List(kKeyword).done();
+      listed = memory.matches();
+      forgot = forgot && memory.ForgetChosen(1).done();
     }
     forget_ms.push_back(NowMs() - start);
-    if (result != 1 || BenchBackend::Window::listed != "1 : " + kPlanted + "\r\n" ||
-        ReadWhole("memory.dat") != expected) {
+    if (!forgot || listed != "1 : " + kPlanted + "\r\n" || ReadWhole("memory.dat") != expected) {
       std::fprintf(stderr, "forget_bench: the forget did not remove exactly the one record\n");
       ok = false;
     }
@@ -207,7 +158,7 @@ int main() {
   }
   ::unlink(At("memory.dat").c_str());
   if (::rmdir(folder.c_str()) != 0) std::perror("forget_bench: clean-up");
-  if (!ok || backend.boxes != 0) return 1;
+  if (!ok) return 1;
 
   auto median = [](std::vector<double> v) {
     std::sort(v.begin(), v.end());

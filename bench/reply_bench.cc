@@ -44,14 +44,22 @@ std::string g_dir;
 std::string At(const std::string& name) { return g_dir + "/" + name; }
 
 // Boxes are counted and shown on standard error; nothing else of a window is needed.
-class BenchBackend : public ui::Backend {
+// What the turns tell goes to stderr and is counted; no chat word asks anything here.
+class BenchWords : public ReplyEngine::Words {
  public:
-  std::unique_ptr<ui::DialogWindow> CreateDialogWindow(ui::Dialog&) override { return nullptr; }
-  void MessageBox(const std::string& text) override {
+  void Tell(const std::string& text) override {
     ++boxes;
-    std::fprintf(stderr, "reply_bench: message box: %s\n", text.c_str());
+    std::fprintf(stderr, "reply_bench: message: %s\n", text.c_str());
   }
-  bool ShellOpen(const std::string&) override { return true; }
+  core::Outcome LearnByDialog() override {
+    return core::Outcome::Of(core::Outcome::Kind::kRefused);
+  }
+  core::Outcome ForgetByDialog() override {
+    return core::Outcome::Of(core::Outcome::Kind::kRefused);
+  }
+  core::Outcome ForgetKeyword(const std::string&) override {
+    return core::Outcome::Of(core::Outcome::Kind::kRefused);
+  }
   int boxes = 0;
 };
 
@@ -301,12 +309,12 @@ bool RunSize(int records) {
   RawReadMs(At("memory.dat"), &file_bytes);  // into the page cache
   if (!ResetPeakRss()) std::fprintf(stderr, "reply_bench: peak memory not reset\n");
 
-  BenchBackend backend;
+  BenchWords backend;
   core::Persona persona(folder, 1);
   bool ok = true;
   {
-    ConversationLog log(persona, backend);
-    ReplyEngine engine(persona, backend, log);
+    ConversationLog log(persona);
+    ReplyEngine engine(persona, log);
     for (const BenchLine& line : lines) {
       int matched = engine.SearchMemory(line.text);
       if (matched != line.matches || matched > 20) {
@@ -320,9 +328,10 @@ bool RunSize(int records) {
       for (const BenchLine& line : lines) {
         double start = NowMs();
         // A turn of the window: set.ini read once, then the engine.
-        SettingsStore settings(persona, backend);
-        settings.Load();
-        std::string reply = engine.MakeReply(line.text, settings).reply;
+        SettingsStore settings(persona);
+        core::Outcome told;
+        settings.Read(&told);
+        std::string reply = engine.MakeReply(line.text, settings, backend).reply;
         turns.push_back(NowMs() - start);
       }
     }

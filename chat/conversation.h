@@ -2,18 +2,20 @@
 // happens to one line (the window's command words, the chat words, the reply engine, the log
 // entries, "NAME" put in, the transcript text) and returns an outcome that each front end (the
 // chat window, the terminal, the pipe, a second persona) shows its own way. It also starts
-// and ends the conversation and runs the commands every front end offers. It owns the
-// persona's log, settings and engine; the persona and the backend are borrowed and must
-// outlive it. It never ends the program: an outcome says when the front end must.
+// and ends the conversation and runs what the commands every front end offers need of it.
+// What the domain has to say, and what must be asked, goes to the user (chat::User) in order.
+// It owns the persona's log, settings and engine; the persona and the user are borrowed and
+// must outlive it. It never ends the program: an outcome says when the front end must.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "chat/user.h"
 #include "core/persona.h"
 #include "engine/reply_engine.h"
 #include "log/conversation_log.h"
 #include "settings/settings_store.h"
-#include "ui/backend.h"
 
 namespace chat {
 
@@ -27,14 +29,50 @@ struct Outcome {
   std::string reply;  // as shown, "NAME" put in
   int command = 0;
   int exit_status = 0;
-  // A file of the persona's folder could not be written this turn (the user was told); the
-  // reply still stands, nothing of the failed entry or pair stayed in the file.
+  // A log entry or a conversation pair of this turn could not be written (the user was told);
+  // the reply still stands, nothing of the failed entry or pair stayed in the file.
   bool write_failed = false;
+};
+
+// Loads set.ini into `settings`, repairing it through the first-run setup when it is missing
+// or damaged (the user is told and asked in the order it happens). False when the program must
+// end with status 1 (the user has been told why).
+bool LoadSettings(SettingsStore& settings, User& user);
+
+// What a conversation gives its engine (ReplyEngine::Words): the messages of a turn told to the
+// user, and the chat words that ask (learn, forget, f.) asked through the user. The persona and
+// the user are borrowed.
+class UserWords final : public ReplyEngine::Words {
+ public:
+  UserWords(core::Persona& persona, User& user) : m_persona(persona), m_user(user) {}
+  void Tell(const std::string& message) override { m_user.Tell(message); }
+  // The learn dialog, then the pair stored.
+  core::Outcome LearnByDialog() override;
+  // The forget dialogs: a keyword, the records it calls up, the number of one, which goes.
+  core::Outcome ForgetByDialog() override;
+  core::Outcome ForgetKeyword(const std::string& keyword) override;
+
+ private:
+  core::Persona& m_persona;
+  User& m_user;
+};
+
+// The settings dialog's Apply, as a conversation gives it (SettingsApply): set.ini loaded,
+// repaired through the user when damaged, then the dialog's values written, a failure told.
+class SettingsApplier final : public SettingsApply {
+ public:
+  SettingsApplier(core::Persona& persona, User& user) : m_persona(persona), m_user(user) {}
+  bool Prepare() override;
+  void Apply(const SettingsValues& values) override;
+
+ private:
+  core::Persona& m_persona;
+  User& m_user;
 };
 
 class Conversation {
  public:
-  Conversation(core::Persona& persona, ui::Backend& backend);
+  Conversation(core::Persona& persona, User& user);
   ~Conversation();
   Conversation(const Conversation&) = delete;
   Conversation& operator=(const Conversation&) = delete;
@@ -67,11 +105,14 @@ class Conversation {
   // must end with status 1.
   bool End();
 
-  // The commands every front end offers. False when the program must end with status 1.
-  bool ShowLog();
+  // What the commands need of the conversation (chat::RunCommand). The log to open, as
+  // set.ini now says; nothing when set.ini could not be read (the program must end).
+  std::optional<LogToShow> LogToOpen();
   // The settings dialog: OK stores its values and reloads them (the names change); Cancel
-  // takes in what Apply wrote. *names_changed tells the front end to show the new names.
+  // takes in what Apply wrote. False when the program must end with status 1.
+  // *names_changed tells the front end to show the new names.
   bool ChangeSettings(bool* names_changed);
+  // The learn dialog, then the pair stored; the forget dialogs, then the record removed.
   void Learn();
   void Forget();
 
@@ -81,6 +122,7 @@ class Conversation {
   std::string UserName() const { return m_settings.GetName(0); }
   std::string Nickname() const { return m_settings.GetName(1); }
   core::Persona& persona() { return m_persona; }
+  User& user() { return m_user; }
   ConversationLog& log() { return m_log; }
   ReplyEngine& engine() { return m_engine; }
 
@@ -89,9 +131,13 @@ class Conversation {
   static Outcome Ending(int status);
   // Loads set.ini into `settings`; false when the program must end with status 1.
   bool LoadSettings(SettingsStore& settings);
+  // Tells the message of a log entry, if any; true unless the entry failed.
+  bool Logged(const LogOutcome& logged);
 
   core::Persona& m_persona;
-  ui::Backend& m_backend;
+  User& m_user;
+  UserWords m_words;
+  SettingsApplier m_applier;
   SettingsStore m_settings;
   ConversationLog m_log;
   ReplyEngine m_engine;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <string>
 
+#include "chat/user_test_support.h"
 #include "res/resource.h"
 #include "testing/work_folder.h"
 
@@ -25,6 +26,7 @@ class ConversationTest : public WorkFolderTest {
     WriteFile("boke.dat", Stored({"hmm"}));
     WriteFile("no.dat", Stored({"say something"}));
   }
+  BoxUser user{backend};
   void TearDown() override {
     persona.folder().SetFaultHook(nullptr);
     WorkFolderTest::TearDown();
@@ -41,7 +43,7 @@ class ConversationTest : public WorkFolderTest {
 };
 
 TEST_F(ConversationTest, EachTurnSaysWhetherItsWritesWereKept) {
-  chat::Conversation conversation(persona, backend);
+  chat::Conversation conversation(persona, user);
   ASSERT_TRUE(conversation.Start());
   conversation.Begin();
 

@@ -33,11 +33,11 @@ constexpr const char* kReadStop =
 
 }  // namespace
 
-Duet::Duet(core::Persona& a, core::Persona& b, ui::Backend& backend)
+Duet::Duet(core::Persona& a, core::Persona& b, User& user)
     : m_personaA(a),
       m_personaB(b),
-      m_a(a, backend),
-      m_b(b, backend),
+      m_a(a, user),
+      m_b(b, user),
       m_saidToB(*this, m_b),
       m_saidToA(*this, m_a) {}
 

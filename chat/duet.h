@@ -12,22 +12,22 @@
 // setup dialog comes up for a folder whose user is not at hand). Step makes one line at a
 // time, so a front end can pause or stop between lines. A file that cannot be written in
 // either folder stops the duet: the failed entry or pair leaves nothing behind (every write is
-// an atomic append), and failure() says what happened. The personas and the backend are
-// borrowed and must outlive the duet.
+// an atomic append), and failure() says what happened. The messages of either persona go to
+// the user. The personas and the user are borrowed and must outlive the duet.
 #pragma once
 
 #include <string>
 #include <unordered_map>
 
 #include "chat/conversation.h"
+#include "chat/user.h"
 #include "core/persona.h"
-#include "ui/backend.h"
 
 namespace chat {
 
 class Duet {
  public:
-  Duet(core::Persona& a, core::Persona& b, ui::Backend& backend);
+  Duet(core::Persona& a, core::Persona& b, User& user);
   Duet(const Duet&) = delete;
   Duet& operator=(const Duet&) = delete;
 

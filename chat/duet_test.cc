@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "chat/duet_test_support.h"
+#include "chat/user_test_support.h"
 #include "core/record_format.h"
 #include "testing/work_folder.h"
 
@@ -86,6 +87,7 @@ class DuetTest : public WorkFolderTest {
   std::string folderB;
   ScriptedRandom randomB;
   core::Persona personaB;
+  BoxUser user{backend};
 };
 
 TEST_F(DuetTest, SeededDuetGivesExactTranscriptLogsAndMemories) {
@@ -94,7 +96,7 @@ TEST_F(DuetTest, SeededDuetGivesExactTranscriptLogsAndMemories) {
   // subject: no.dat's, "何か話し掛けてよ！", boke.dat's (the third).
   random.Push({0, 0, 1, 2});
   randomB.Push({0, 0, 1, 2});
-  chat::Duet duet(persona, personaB, backend);
+  chat::Duet duet(persona, personaB, user);
   Strings said = Run(duet, "こんにちは", 4);
   EXPECT_TRUE(duet.End());
   // "NAME" in A's stored reply became B's nickname.
@@ -121,7 +123,7 @@ TEST_F(DuetTest, SeededDuetGivesExactTranscriptLogsAndMemories) {
 TEST_F(DuetTest, EmptyFirstLineLetsAOpenFromItsNoFile) {
   random.Push({0});  // of no.dat's line and "何か話し掛けてよ！", the first
   randomB.Push({1, 2});
-  chat::Duet duet(persona, personaB, backend);
+  chat::Duet duet(persona, personaB, user);
   EXPECT_EQ(Run(duet, "", 2), (Strings{"Mio>なあに？", "Ren>へえ"}));
   EXPECT_EQ(duet.transcript(), "Ren>へえ\nMio>なあに？");
   EXPECT_EQ(ReadFile("log.txt"), StartEntry("Mio", "Ren") + "Ren>\r\nMio>なあに？\r\n");
@@ -136,7 +138,7 @@ TEST_F(DuetTest, WordsInAStoredReplyAreSaidAndAnsweredAsPlainText) {
     const auto filesB = Snapshot(folderB);
     random.Push({1, 0, 1, 2});  // A: the stored reply, then "ふーん" to B's answer
     randomB.Push({1, 2});       // B: "へえ" from its boke.dat
-    chat::Duet duet(persona, personaB, backend);
+    chat::Duet duet(persona, personaB, user);
     EXPECT_EQ(Run(duet, "X", 3), (Strings{"Mio>" + word, "Ren>へえ", "Mio>ふーん"}));
     EXPECT_FALSE(duet.stopped());
     EXPECT_EQ(ReadB("log.txt"), StartEntry("Ren", "Mio") + "Mio>" + word + "\r\nRen>へえ\r\n");
@@ -196,7 +198,7 @@ TEST_F(DuetTest, RefusedPartnerFoldersGetTheirReasonAndNothingIsWritten) {
     c.prepare();
     const auto beforeA = Snapshot(folder), beforeB = Snapshot(folderB);
     core::Persona partner(c.partner, randomB, clock);
-    chat::Duet duet(persona, partner, backend);
+    chat::Duet duet(persona, partner, user);
     EXPECT_EQ(duet.Open(), c.message);
     EXPECT_FALSE(duet.Begin(""));
     std::string speaker, line;
@@ -210,7 +212,7 @@ TEST_F(DuetTest, RefusedPartnerFoldersGetTheirReasonAndNothingIsWritten) {
   // B through a link to its own folder is a partner like any other.
   SetUp();
   core::Persona linked(link, randomB, clock);
-  chat::Duet duet(persona, linked, backend);
+  chat::Duet duet(persona, linked, user);
   EXPECT_EQ(duet.Open(), "");
   unlink(link.c_str());
   unlink(own_link.c_str());
@@ -241,7 +243,7 @@ TEST_F(DuetTest, AFolderThatCannotBeWrittenStopsTheDuetWithBothFilesWhole) {
     personaB.folder().SetFaultHook(nullptr);
     random.Push({1, 0, 1, 2});
     randomB.Push({c.coinB, 0, 1, 2});
-    chat::Duet duet(persona, personaB, backend);
+    chat::Duet duet(persona, personaB, user);
     Strings said = Run(duet, "こんにちは", 2);
     std::string logB = ReadB("log.txt");
     personaB.folder().SetFaultHook([](core::Call call, const std::string&) {
@@ -276,7 +278,7 @@ TEST_F(DuetTest, ALineSaidLatelyIsNotSaidAgainAndNoEchoIsStored) {
   randomB.Push({1, 1});  // B: its candidate was just said: of うん, 何か話し掛けてよ！, へえ
   random.Push({1, 0});   // A: nothing in memory for "何か話し掛けてよ！": なあに？
   randomB.Push({1, 0});  // B: nothing new for "なあに？" either: うん
-  chat::Duet duet(persona, personaB, backend);
+  chat::Duet duet(persona, personaB, user);
   EXPECT_EQ(Run(duet, "好き", 4), (Strings{"Mio>わたしも好きだよ～♪", "Ren>何か話し掛けてよ！",
                                            "Mio>なあに？", "Ren>うん"}));
   // A's remembered line got B's answer as its pair; the echo B did not say is not stored.
@@ -291,7 +293,7 @@ TEST_F(DuetTest, ALineSaidLatelyIsNotSaidAgainAndNoEchoIsStored) {
   struct NothingSaid : ReplyEngine::DuetLines {
     int Age(const std::string&) const override { return 0; }
   } nothing_said;
-  chat::Conversation mio(persona, backend);
+  chat::Conversation mio(persona, user);
   ASSERT_TRUE(mio.StartChecked());
   random.Push({0, 0, 1, 0});
   EXPECT_EQ(mio.Answer("好き", "Ren", nothing_said).reply, "わたしも好きだよ～♪");
@@ -305,7 +307,7 @@ TEST_F(DuetTest, PairAlreadyHeldIsNotStoredEvenWhenAnotherProgramAppendsItMeanwh
   WriteFile("memory.dat", Stored({"こんにちは%+%やあNAME、元気？", "やあNAME、元気？%+%元気だよ"}));
   random.Push({0, 0, 1, 0});
   randomB.Push({1, 0});
-  chat::Duet duet(persona, personaB, backend);
+  chat::Duet duet(persona, personaB, user);
   Run(duet, "こんにちは", 3);
   EXPECT_EQ(ReadFile("memory.dat"),
             Stored({"こんにちは%+%やあNAME、元気？", "やあNAME、元気？%+%元気だよ"}));
@@ -315,7 +317,7 @@ TEST_F(DuetTest, PairAlreadyHeldIsNotStoredEvenWhenAnotherProgramAppendsItMeanwh
   random.Push({0, 0, 1, 0});
   randomB.Push({1, 0});
   const std::string pair = Stored({"やあNAME、元気？%+%元気だよ"});
-  chat::Duet raced(persona, personaB, backend);
+  chat::Duet raced(persona, personaB, user);
   EXPECT_EQ(raced.Open(), "");
   EXPECT_TRUE(raced.Begin("こんにちは"));
   std::string speaker, line;
@@ -352,8 +354,9 @@ TEST(DuetDefaultData, LongSeededDuetsKeepMovingAndStoreNoEchoOrCopy) {
     Strings said;
     {
       ScriptedBackend quiet;
+      BoxUser quiet_user(quiet);
       core::Persona a(dirs[0], seed), b(dirs[1], seed + 1);
-      chat::Duet duet(a, b, quiet);
+      chat::Duet duet(a, b, quiet_user);
       ASSERT_EQ(duet.Open(), "");
       ASSERT_TRUE(duet.Begin(""));
       std::string speaker, line;

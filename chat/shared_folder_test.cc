@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "chat/conversation.h"
+#include "chat/user_test_support.h"
 #include "memory/memory_book.h"
 #include "memory/word_memory.h"
 #include "res/resource.h"
@@ -41,15 +42,20 @@ Strings PlainLines(const std::string& stored) {
   return lines;
 }
 
-int Forget(core::Persona& persona, const std::string& keyword, const std::string& number) {
-  ScriptedBackend backend;
-  backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, number), Press(ui::IDOK)});
-  return WordMemory(persona, backend).ForgetKeyword(keyword);
+// Forgets entry `number` of the list `keyword` calls up; the messages go to `told`.
+int Forget(core::Persona& persona, const std::string& keyword, int number,
+           Strings* told = nullptr) {
+  WordMemory memory(persona);
+  core::Outcome outcome = memory.List(keyword);
+  if (outcome.done()) outcome = memory.ForgetChosen(number);
+  if (told) *told = outcome.messages;
+  return outcome.done() ? 1 : 0;
 }
 
-int Teach(core::Persona& persona, const std::string& line) {
-  ScriptedBackend backend;
-  return WordMemory(persona, backend).LearnFromLine(line);
+int Teach(core::Persona& persona, const std::string& line, Strings* told = nullptr) {
+  const core::Outcome outcome = WordMemory(persona).LearnFromLine(line);
+  if (told) *told = outcome.messages;
+  return outcome.done() ? 1 : 0;
 }
 
 class SharedFolderTest : public WorkFolderTest {
@@ -94,7 +100,8 @@ TEST_F(SharedFolderTest, TwoPersonasOnTwoFoldersKeepTheirOwnRecordsAndLogs) {
   data(folder, "Mio");
   data(second_folder, "Ren");
   ScriptedBackend second_backend;
-  chat::Conversation a(persona, backend), b(second, second_backend);
+  BoxUser user(backend), second_user(second_backend);
+  chat::Conversation a(persona, user), b(second, second_user);
   ASSERT_TRUE(a.Start());
   ASSERT_TRUE(b.Start());
   a.Begin();
@@ -148,10 +155,10 @@ TEST_F(SharedFolderTest, TwoForgetsAtOnceEachRemoveTheirRecord) {
   int second = -1;
   std::thread other_forget([&] {
     WaitFor(at_rename);
-    second = Forget(other, "hi", "3");
+    second = Forget(other, "hi", 3);
   });
   std::thread releaser = ReleaseSoon();
-  EXPECT_EQ(Forget(persona, "hi", "1"), 1);
+  EXPECT_EQ(Forget(persona, "hi", 1), 1);
   releaser.join();
   other_forget.join();
   // The other program listed before the first forget was done, so its "3" was hi%+%3; the
@@ -172,14 +179,15 @@ TEST_F(SharedFolderTest, ATurnLeavesAnotherProgramsForgetAlone) {
   WriteFile("set.ini", "YourName:Taro\r\nRinuName:Mio\r\n0\r\n");
   HoldFirstRename();
   int forgot = -1;
-  std::thread forget([&] { forgot = Forget(persona, "hi", "2"); });
+  std::thread forget([&] { forgot = Forget(persona, "hi", 2); });
   WaitFor(at_rename);
   ScriptedBackend turn_backend;
   {
     ScriptedRandom turn_random;
     turn_random.Push({1, 0});
     core::Persona turn_persona(folder, turn_random, clock);
-    chat::Conversation turn(turn_persona, turn_backend);
+    BoxUser turn_user(turn_backend);
+    chat::Conversation turn(turn_persona, turn_user);
     EXPECT_EQ(turn.Take("hi").reply, "1");
   }
   go = true;
@@ -197,16 +205,15 @@ TEST_F(SharedFolderTest, AForgetWhoseListWentStaleRemovesNothing) {
   persona.folder().SetFaultHook([&](Call call, const std::string&) {
     if (call == Call::kLock && !once) {
       once = true;
-      EXPECT_EQ(Forget(other, "hi", "1"), 1);
+      EXPECT_EQ(Forget(other, "hi", 1), 1);
     }
     return 0;
   });
-  ScriptedBackend user;
-  user.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "3"), Press(ui::IDOK)});
-  EXPECT_EQ(WordMemory(persona, user).ForgetKeyword("hi"), 0);
+  Strings told;
+  EXPECT_EQ(Forget(persona, "hi", 3, &told), 0);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%2", "hi%+%3", "hi%+%4"}));
-  ASSERT_EQ(user.boxes().size(), 1u);
-  EXPECT_NE(user.boxes()[0].find("memory.datが変わった"), std::string::npos);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NE(told[0].find("memory.datが変わった"), std::string::npos);
 }
 
 // A write that fails part-way is cut back to where it began; another program's record that
@@ -236,12 +243,12 @@ TEST_F(SharedFolderTest, AWriterThatWaitsTooLongChangesNothing) {
   const std::string before = ReadFile("memory.dat");
   other.folder().set_lock_timeout_ms(50);
   ASSERT_TRUE(persona.folder().Lock());
-  ScriptedBackend user;
-  EXPECT_EQ(WordMemory(other, user).LearnFromLine("x===y"), 0);
+  Strings told;
+  EXPECT_EQ(Teach(other, "x===y", &told), 0);
   persona.folder().Unlock();
   EXPECT_EQ(ReadFile("memory.dat"), before);
-  ASSERT_EQ(user.boxes().size(), 1u);
-  EXPECT_NE(user.boxes()[0].find("書き込んでいるため"), std::string::npos);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NE(told[0].find("書き込んでいるため"), std::string::npos);
 }
 
 // Two programs on one folder for a thousand rounds and more: one forgets and edits and
@@ -260,7 +267,7 @@ TEST_F(SharedFolderTest, TwoWritersOnOneFolderLoseNothing) {
   std::thread pruner([&] {
     MemoryBook book(persona.folder());
     for (int i = 0; i < kRounds; ++i) {
-      forgot[i] = Forget(persona, "fk" + std::to_string(10000 + i), "1");
+      forgot[i] = Forget(persona, "fk" + std::to_string(10000 + i), 1);
       // The book reads afresh and changes one record; a file that changed in between is
       // refused (and read again), so it tries again.
       MemoryBook::Result result = MemoryBook::Result::kChangedOnDisk;
@@ -277,9 +284,8 @@ TEST_F(SharedFolderTest, TwoWritersOnOneFolderLoseNothing) {
   });
   std::vector<int> taught(2 * kRounds, -1);
   {
-    ScriptedBackend pair_backend;
-    ConversationLog log(other, pair_backend);
-    ReplyEngine engine(other, pair_backend, log);
+    ConversationLog log(other);
+    ReplyEngine engine(other, log);
     for (int i = 0; i < 2 * kRounds; ++i) {
       if (i % 2) {
         engine.RememberForPair("pk" + std::to_string(10000 + i));
@@ -289,7 +295,7 @@ TEST_F(SharedFolderTest, TwoWritersOnOneFolderLoseNothing) {
         taught[i] = Teach(other, "tk" + std::to_string(10000 + i) + "===t");
       }
     }
-    EXPECT_TRUE(pair_backend.boxes().empty());
+    EXPECT_TRUE(engine.TakeTold().empty());
   }
   pruner.join();
 

@@ -83,6 +83,11 @@ bool WriteAll(Folder& folder, int fd, std::string_view bytes);
 // its former length, so no partial line stays. kBusy: another writer held the lock too long;
 // nothing was written.
 enum class AppendResult { kOk, kOpenFailed, kWriteFailed, kBusy };
+// What the user reads when a writer waited for the folder's lock too long: another program (a
+// second Rinu++ on the same folder) kept writing. Nothing was changed.
+inline constexpr const char* kFolderBusyMessage =
+    "ほかのRinu++がこのフォルダーに書き込んでいるため、書き込めませんでした。\n"
+    "何も変更していません。少し待ってからもう一度試してください。";
 AppendResult AppendToFile(Folder& folder, const std::string& name, std::string_view bytes);
 // As AppendToFile, for `line` that ends with its own CR LF: when the file's last byte is not
 // a line break (a file edited by hand), CR LF goes first, so the line is never glued to

@@ -2,19 +2,20 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
+#include "core/links.h"
+#include "core/persona_files.h"
 #include "core/record_format.h"
 #include "core/record_scan.h"
 #include "core/text_file.h"
 #include "memory/word_memory.h"
-#include "res/links.h"
-#include "res/strings.h"
 
 namespace {
 
-constexpr const char* kMemoryFile = "memory.dat";
-constexpr const char* kBokeFile = "boke.dat";
-constexpr const char* kNoFile = "no.dat";
+using core::kBokeFile;
+using core::kMemoryFile;
+using core::kNoFile;
 
 constexpr const char* kMissingMemory =
     "ファイルが足りません。\nファイルが同じフォルダにあるか確認してください\n足りないファイル: "
@@ -60,7 +61,7 @@ constexpr const char* kForgetFailedBox = "忘れさせるのに失敗しまし�
 // reply; the others are all tried in turn, and the status set last stands.
 struct ReplyEngine::ChatWord {
   bool (*recognised)(const std::string& line);
-  int (ReplyEngine::*act)(WordContext& word);
+  core::Outcome (ReplyEngine::*act)(WordContext& word);
   bool answers_turn;
   WordStatus done, failed;
   const char* done_note;
@@ -74,6 +75,7 @@ struct ReplyEngine::ChatWord {
 struct ReplyEngine::WordContext {
   const std::string& line;
   const SettingsStore& settings;
+  Words& words;           // the caller's: messages, and the words that ask
   WordMemory* memory;     // one for all teaching and forgetting words of the turn
   Turn* turn;             // for the words that answer the whole turn
   const DuetLines* duet;  // in a duet, the lines said in it
@@ -98,40 +100,52 @@ const ReplyEngine::ChatWord ReplyEngine::kChatWords[] = {
      kForgotReply, kForgetFailedReply},
 };
 
-ReplyEngine::ReplyEngine(core::Persona& persona, ui::Backend& backend, ConversationLog& log)
-    : m_persona(persona), m_backend(backend), m_log(log) {}
+ReplyEngine::ReplyEngine(core::Persona& persona, ConversationLog& log)
+    : m_persona(persona), m_log(log) {}
 
 ReplyEngine::~ReplyEngine() = default;
 
-int ReplyEngine::CheckDataFiles() {
-  bool missing = false;
+core::Outcome ReplyEngine::CheckDataFiles() {
+  core::Outcome outcome;
   const struct {
     const char* name;
     const char* message;
   } files[] = {{kMemoryFile, kMissingMemory}, {kBokeFile, kMissingBoke}, {kNoFile, kMissingNo}};
   for (const auto& file : files) {
     if (!core::CanRead(m_persona.folder(), file.name)) {
-      m_backend.MessageBox(file.message);
-      missing = true;
+      outcome.And(file.message);
+      outcome.kind = core::Outcome::Kind::kFailed;
     }
   }
-  if (!missing) return 1;
-  m_backend.MessageBox(kSupplyFiles);
-  return 0;
+  if (!outcome.done()) outcome.And(kSupplyFiles);
+  return outcome;
 }
 
 void ReplyEngine::ReportUnreadableDataFile() {
-  m_backend.MessageBox(std::string(kBadFileNameHead) + res::kSupportMail + kBadFileNameTail);
+  Tell(std::string(kBadFileNameHead) + core::kSupportMail + kBadFileNameTail);
+}
+
+std::vector<std::string> ReplyEngine::TakeTold() { return std::exchange(m_told, {}); }
+
+void ReplyEngine::TellNow(Words& words) {
+  for (const std::string& message : TakeTold()) words.Tell(message);
 }
 
 ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& settings,
-                                         const DuetLines* duet) {
+                                         Words& words, const DuetLines* duet) {
+  Turn turn = MakeTurn(std::move(line), settings, words, duet);
+  TellNow(words);
+  return turn;
+}
+
+ReplyEngine::Turn ReplyEngine::MakeTurn(std::string line, const SettingsStore& settings,
+                                        Words& words, const DuetLines* duet) {
   // The window's text is zero-terminated: nothing after a NUL belongs to the line.
   CutAtNul(line);
   Turn turn;
   WordStatus status = WordNone;
   const char* fixed_reply = nullptr;
-  if (HandleChatWord(line, settings, duet, &turn, &status, &fixed_reply)) return turn;
+  if (HandleChatWord(line, settings, words, duet, &turn, &status, &fixed_reply)) return turn;
 
   if (m_pairPending) {
     m_pairPending = false;
@@ -165,55 +179,69 @@ ReplyEngine::Turn ReplyEngine::MakeReply(std::string line, const SettingsStore& 
 }
 
 bool ReplyEngine::HandleChatWord(const std::string& line, const SettingsStore& settings,
-                                 const DuetLines* duet, Turn* turn, WordStatus* status,
-                                 const char** fixed_reply) {
+                                 Words& words, const DuetLines* duet, Turn* turn,
+                                 WordStatus* status, const char** fixed_reply) {
   *status = WordNone;
   *fixed_reply = nullptr;
   // One WordMemory for the turn, once the line is known to be none of the words that answer
   // the whole turn.
   std::optional<WordMemory> memory;
-  WordContext word{line, settings, nullptr, turn, duet};
+  WordContext word{line, settings, words, nullptr, turn, duet};
   for (const ChatWord& row : kChatWords) {
     if (duet && row.act != &ReplyEngine::AnswerEmptyLine) continue;
     if (!row.answers_turn && !memory) {
-      memory.emplace(m_persona, m_backend);
+      memory.emplace(m_persona);
       word.memory = &*memory;
     }
     if (!row.recognised(line)) continue;
-    const int result = (this->*row.act)(word);
+    const core::Outcome acted = (this->*row.act)(word);
+    for (const std::string& message : acted.messages) Tell(message);
     if (row.answers_turn) return true;
-    if (!result && row.failed_box) m_backend.MessageBox(row.failed_box);
-    *status = result ? row.done : row.failed;
-    *fixed_reply = result ? row.done_reply : row.failed_reply;
-    if (m_log.WriteNote(settings, result ? row.done_note : row.failed_note) ==
-        LogResult::kWriteFailed)
-      turn->write_failed = true;
+    const bool done = acted.done();
+    if (!done && row.failed_box) Tell(row.failed_box);
+    *status = done ? row.done : row.failed;
+    *fixed_reply = done ? row.done_reply : row.failed_reply;
+    const LogOutcome noted = m_log.WriteNote(settings, done ? row.done_note : row.failed_note);
+    if (!noted.message.empty()) Tell(noted.message);
+    if (noted.failed()) turn->write_failed = true;
   }
   return false;
 }
 
-int ReplyEngine::SayGoodbye(WordContext& word) {
-  m_log.WriteEndEntry(word.settings, res::kFarewell);
+core::Outcome ReplyEngine::SayGoodbye(WordContext& word) {
+  const LogOutcome logged = m_log.WriteEndEntry(word.settings, kFarewell);
   word.turn->exit_status = 0;
-  return 1;
+  core::Outcome outcome;
+  if (!logged.message.empty()) outcome.And(logged.message);
+  return outcome;
 }
 
-int ReplyEngine::AnswerEmptyLine(WordContext& word) {
+core::Outcome ReplyEngine::AnswerEmptyLine(WordContext& word) {
   std::optional<std::string> reply =
       word.duet ? PickDuetNoInputReply(*word.duet) : PickNoInputReply();
   if (!reply) {
     word.turn->exit_status = 1;
-    return 0;
+    return core::Outcome::Of(core::Outcome::Kind::kFailed);
   }
   word.turn->reply = std::move(*reply);
-  return 1;
+  return core::Outcome::Done();
 }
 
-int ReplyEngine::LearnFromLine(WordContext& word) { return word.memory->LearnFromLine(word.line); }
-int ReplyEngine::LearnByDialog(WordContext& word) { return word.memory->LearnByDialog(); }
-int ReplyEngine::ForgetByDialog(WordContext& word) { return word.memory->ForgetByDialog(); }
-int ReplyEngine::ForgetKeyword(WordContext& word) {
-  return word.memory->ForgetKeyword(word.line.substr(2));
+core::Outcome ReplyEngine::LearnFromLine(WordContext& word) {
+  return word.memory->LearnFromLine(word.line);
+}
+// The words that ask: what the turn has said so far is read before the question.
+core::Outcome ReplyEngine::LearnByDialog(WordContext& word) {
+  TellNow(word.words);
+  return word.words.LearnByDialog();
+}
+core::Outcome ReplyEngine::ForgetByDialog(WordContext& word) {
+  TellNow(word.words);
+  return word.words.ForgetByDialog();
+}
+core::Outcome ReplyEngine::ForgetKeyword(WordContext& word) {
+  TellNow(word.words);
+  return word.words.ForgetKeyword(word.line.substr(2));
 }
 
 void ReplyEngine::RememberForPair(std::string reply) {
@@ -276,7 +304,7 @@ int ReplyEngine::SearchMemory(const std::string& line) {
 
 std::string ReplyEngine::PickCandidateReply() {
   if (m_candidates.empty()) {
-    m_backend.MessageBox(kErrorBox);
+    Tell(kErrorBox);
     return kErrorReply;
   }
   int r = m_persona.Rand() % static_cast<int>(m_candidates.size());
@@ -308,7 +336,7 @@ bool ReplyEngine::AppendConversationPair(const std::string& line) {
   if (CheckStorable(record) != StoreProblem::kNone) return true;
   core::AppendResult result = core::AppendLine(m_persona.folder(), kMemoryFile, StoredLine(record));
   if (result == core::AppendResult::kOk) return true;
-  m_backend.MessageBox(result == core::AppendResult::kBusy ? res::kFolderBusy : kMemoryNotWritable);
+  Tell(result == core::AppendResult::kBusy ? core::kFolderBusyMessage : kMemoryNotWritable);
   return false;
 }
 

@@ -2,8 +2,9 @@
 // persona says. Replies come from memory.dat, boke.dat and no.dat in the persona's folder,
 // read afresh every turn, and the engine learns conversation pairs by itself. A conversation
 // owns one engine for its whole life; no file stays open between calls. The engine borrows
-// the persona, the backend and the log, which must outlive it, and never ends the program:
-// it says in its Turn when the front end must.
+// the persona and the log, which must outlive it. It shows nothing and never ends the
+// program: the messages of a turn go to its caller's Words in order, and its Turn says when
+// the front end must end.
 #pragma once
 
 #include <cstdint>
@@ -12,12 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/outcome.h"
 #include "core/persona.h"
 #include "log/conversation_log.h"
 #include "settings/settings_store.h"
-#include "ui/backend.h"
-
-class WordMemory;
 
 class ReplyEngine {
  public:
@@ -39,6 +38,24 @@ class ReplyEngine {
     bool ends() const { return exit_status >= 0; }
   };
 
+  // What a turn needs of its caller: where its messages go (each before the next question of
+  // the turn, and the rest at its end, in the order they came), and the chat words that ask
+  // the user something (learn, forget, f.), which the conversation runs through its front
+  // end. Each of those says what became of it; its messages come with it.
+  class Words {
+   public:
+    virtual void Tell(const std::string& message) = 0;
+    // The learn dialog's pair, stored.
+    virtual core::Outcome LearnByDialog() = 0;
+    // The forget dialogs' keyword and choice, forgotten.
+    virtual core::Outcome ForgetByDialog() = 0;
+    // The choice among the records `keyword` calls up, forgotten.
+    virtual core::Outcome ForgetKeyword(const std::string& keyword) = 0;
+
+   protected:
+    ~Words() = default;
+  };
+
   // What a duet (two personas talking) knows of the lines said in it, for the persona about
   // to answer. Age: how many lines ago `reply` (as the engine makes it, "NAME" left in) was
   // last said, 1 for the line being answered, 0 when it was never said in this duet.
@@ -54,18 +71,19 @@ class ReplyEngine {
   static constexpr int kRecentLines = 24;
 
   // Reads nothing: CheckDataFiles is the start-up check.
-  ReplyEngine(core::Persona& persona, ui::Backend& backend, ConversationLog& log);
+  ReplyEngine(core::Persona& persona, ConversationLog& log);
   virtual ~ReplyEngine();
   ReplyEngine(const ReplyEngine&) = delete;
   ReplyEngine& operator=(const ReplyEngine&) = delete;
 
-  // Checks that memory.dat, boke.dat and no.dat exist. 1 when they do; otherwise a box names
-  // each missing one, then a closing box, and 0: the program must end with status 1.
-  int CheckDataFiles();
+  // Checks that memory.dat, boke.dat and no.dat exist. Failed when one is missing: a message
+  // names each missing one, then a closing one, and the program must end with status 1.
+  core::Outcome CheckDataFiles();
 
   // One turn: the chat words first, then the pending pair, the search or the fallback, and
   // the coin that decides whether the reply is remembered. `settings` is what the window
-  // loaded for this turn; the chat words' log notes follow its log mode.
+  // loaded for this turn; the chat words' log notes follow its log mode. The messages of the
+  // turn go to `words`, which also runs the chat words that ask.
   //
   // With `duet`, the line is another persona's, and the turn follows the duet's own rules: the
   // empty line is the only chat word (no line may end the program, teach or forget); of the
@@ -75,16 +93,17 @@ class ReplyEngine {
   // recent lines, and it never answers a puzzled echo with another one. A pair whose reply is
   // its keyword, or that memory.dat already holds, is not stored. The coin and the one draw of
   // the pick come in the order of a chat turn.
-  Turn MakeReply(std::string line, const SettingsStore& settings, const DuetLines* duet = nullptr);
+  Turn MakeReply(std::string line, const SettingsStore& settings, Words& words,
+                 const DuetLines* duet = nullptr);
 
   // Keeps `reply` as the keyword of the next conversation pair, as the coin does.
   void RememberForPair(std::string reply);
   bool PairPending() const { return m_pairPending; }
   const std::string& RememberedReply() const { return m_rememberedReply; }
 
-  // The steps of a turn, each usable on its own.
+  // The steps of a turn, each usable on its own. What they have to say waits in TakeTold.
   // A line of no.dat, or "何か話し掛けてよ！" with the same chance as each line. Nothing
-  // when no.dat cannot be read (after the Err:0001 box): the program must end (status 1).
+  // when no.dat cannot be read (after the Err:0001 message): the program must end (status 1).
   std::optional<std::string> PickNoInputReply();
   // A line of boke.dat (its reply part when it holds a record), or the echo of `line` with
   // the same chance as each line. Nothing as for PickNoInputReply.
@@ -97,16 +116,18 @@ class ReplyEngine {
   // Draws one candidate, clears them, and returns its reply part.
   std::string PickCandidateReply();
   // The lines of a data file, counted in reads of kCountReadUnit bytes; -1, after the
-  // Err:0001 box, when the file cannot be opened.
+  // Err:0001 message, when the file cannot be opened.
   int32_t CountLines(const char* file_name);
   // Appends the remembered reply "%+%" `line` to memory.dat. A record that would not read
   // back as itself is dropped without a word; a failed write leaves the file as it was and
-  // shows the write-error box. False only when the write failed.
+  // tells why. False only when the write failed.
   bool AppendConversationPair(const std::string& line);
   // As AppendConversationPair, between two personas: a pair whose reply is its keyword, or
   // that memory.dat already holds byte for byte (looked at under the folder's lock, so a pair
   // another program appends meanwhile counts), is left out, and that is no failure.
   bool AppendNewConversationPair(const std::string& line);
+  // The messages of the steps since the last call, in order.
+  std::vector<std::string> TakeTold();
 
  private:
   struct ChatWord;
@@ -116,15 +137,23 @@ class ReplyEngine {
   // The chat words of `line`. True when a word answered the whole turn (exit, the empty
   // line): `*turn` holds it. Otherwise `*status` and `*fixed_reply` tell what a teaching or
   // forgetting word did (WordNone when none acted).
-  bool HandleChatWord(const std::string& line, const SettingsStore& settings, const DuetLines* duet,
-                      Turn* turn, WordStatus* status, const char** fixed_reply);
-  // The actions of the chat words; 1 for done, 0 for not done.
-  int SayGoodbye(WordContext& word);
-  int AnswerEmptyLine(WordContext& word);
-  int LearnFromLine(WordContext& word);
-  int LearnByDialog(WordContext& word);
-  int ForgetByDialog(WordContext& word);
-  int ForgetKeyword(WordContext& word);
+  // The turn of MakeReply, whose last messages it passes on.
+  Turn MakeTurn(std::string line, const SettingsStore& settings, Words& words,
+                const DuetLines* duet);
+  bool HandleChatWord(const std::string& line, const SettingsStore& settings, Words& words,
+                      const DuetLines* duet, Turn* turn, WordStatus* status,
+                      const char** fixed_reply);
+  // The actions of the chat words: done or not, with their messages.
+  core::Outcome SayGoodbye(WordContext& word);
+  core::Outcome AnswerEmptyLine(WordContext& word);
+  core::Outcome LearnFromLine(WordContext& word);
+  core::Outcome LearnByDialog(WordContext& word);
+  core::Outcome ForgetByDialog(WordContext& word);
+  core::Outcome ForgetKeyword(WordContext& word);
+  // A message of the turn, for the next TakeTold or Words::Tell.
+  void Tell(std::string message) { m_told.push_back(std::move(message)); }
+  // Passes what waits to be told on to `words`.
+  void TellNow(Words& words);
 
   // The r-th line (1-based) of a data file as plain text, or empty when it has fewer;
   // nothing when the file cannot be opened (after the Err:0001 box).
@@ -147,10 +176,10 @@ class ReplyEngine {
   void ReportUnreadableDataFile();
 
   core::Persona& m_persona;
-  ui::Backend& m_backend;
   ConversationLog& m_log;
-  std::string m_rememberedReply;  // keyword of the next conversation pair
-  bool m_pairPending = false;     // m_rememberedReply waits for the next line
+  std::vector<std::string> m_told;  // messages not passed on yet
+  std::string m_rememberedReply;    // keyword of the next conversation pair
+  bool m_pairPending = false;       // m_rememberedReply waits for the next line
 
   std::vector<std::string> m_candidates;  // this turn's matching records
 };

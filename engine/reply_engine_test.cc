@@ -11,8 +11,7 @@
 #include "core/record_format.h"
 #include "core/text_file.h"
 #include "engine/engine_test_support.h"
-#include "res/links.h"
-#include "res/resource.h"
+#include "core/links.h"
 #include "testing/work_folder.h"
 
 namespace {
@@ -61,21 +60,19 @@ TEST_F(ReplyEngineTest, StartUpNamesEachMissingFileThenEnds) {
   for (const Case& c : cases) {
     Files({}, {}, {});
     for (const std::string& name : c.missing) core::RemoveFile(persona.folder(), name);
-    size_t before = backend.boxes().size();
-    ReplyEngine engine(persona, backend, chat_log);
-    int status = engine.CheckDataFiles() ? -1 : 1;
-    std::vector<std::string> boxes(backend.boxes().begin() + before, backend.boxes().end());
+    ReplyEngine engine(persona, chat_log);
+    const core::Outcome checked = engine.CheckDataFiles();
     std::vector<std::string> want = c.boxes;
     if (!want.empty()) want.push_back("ファイルを補ってください。OKで終了します");
-    EXPECT_EQ(boxes, want);
-    EXPECT_EQ(status, c.missing.empty() ? -1 : 1);
+    EXPECT_EQ(checked.messages, want);
+    EXPECT_EQ(checked.done(), c.missing.empty());
   }
   // A folder in place of a data file is no data file.
   Files({}, {}, {});
   core::RemoveFile(persona.folder(), "boke.dat");
   ASSERT_EQ(mkdir(Path("boke.dat").c_str(), 0755), 0);
-  ReplyEngine engine(persona, backend, chat_log);
-  EXPECT_EQ(engine.CheckDataFiles(), 0);  // the program must end with status 1
+  ReplyEngine engine(persona, chat_log);
+  EXPECT_FALSE(engine.CheckDataFiles().done());  // the program must end with status 1
 }
 
 TEST_F(ReplyEngineTest, CandidatesAreDrawnInFileOrder) {
@@ -83,7 +80,7 @@ TEST_F(ReplyEngineTest, CandidatesAreDrawnInFileOrder) {
   // A comment (stored "//", read back ",,"), an empty line, and records.
   WriteFile("memory.dat",
             Stored({"hell%+%X"}) + "//(.(C\r\n\r\n" + Stored({"HELLO%+%Y", "xyz%+%Z", "%+%any"}));
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   // Candidates: X, Y, any. The coin (1: not remembered) comes before the pick.
   const char* want[] = {"X", "Y", "any", "X"};
   for (int draw = 0; draw < 4; ++draw) {
@@ -96,7 +93,7 @@ TEST_F(ReplyEngineTest, CandidatesAreDrawnInFileOrder) {
 
 TEST_F(ReplyEngineTest, FallbackDrawsEachBokeLineOrTheEcho) {
   Files({"zzz%+%no"}, {"one", "x%+%y", ""});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   const std::string echo = "『Hi』って言われてもわかんないじゃない！!!";
   // One chance in n + 1 each: draw % 4.
   const std::string want[] = {echo, "one", "y", "", echo};
@@ -112,7 +109,7 @@ TEST_F(ReplyEngineTest, FallbackDrawsEachBokeLineOrTheEcho) {
 
 TEST_F(ReplyEngineTest, EmptyLineDrawsFromNoDat) {
   Files({"%+%never"}, {}, {"ねえ", "x%+%y"});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   const std::string want[] = {"何か話し掛けてよ！", "ねえ", "x%+%y", "何か話し掛けてよ！"};
   for (int draw = 0; draw < 4; ++draw) {
     random.Push({draw});  // one draw only: no coin for an empty line
@@ -126,7 +123,7 @@ TEST_F(ReplyEngineTest, EmptyLineDrawsFromNoDat) {
 
 TEST_F(ReplyEngineTest, RememberedReplyIsPairedWithTheNextLine) {
   Files({"hi%+%おはよう"});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   random.Push({0, 0});  // coin 0: remembered
   EXPECT_EQ(Say(engine, "hi"), "おはよう");
   EXPECT_TRUE(engine.PairPending());
@@ -151,11 +148,15 @@ TEST_F(ReplyEngineTest, RememberedReplyIsPairedWithTheNextLine) {
 
 TEST_F(ReplyEngineTest, ChatWordOutcomeDropsThePairAndGivesItsFixedReply) {
   Files({"%+%x"});
-  ReplyEngine engine(persona, backend, chat_log);
-  using namespace testing_support;
-  backend.When(IDD_LEARN, {Close()});
-  // "%+%x" and the pair just taught are listed: the second goes.
-  backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "2"), Press(ui::IDOK)});
+  ReplyEngine engine(persona, chat_log);
+  // The words that ask, answered without dialogs: the learn dialog cancelled, a forget by
+  // "a" done, one by "" not.
+  struct Answers : BoxWords {
+    using BoxWords::BoxWords;
+    core::Outcome ForgetKeyword(const std::string& keyword) override {
+      return keyword == "a" ? core::Outcome::Done() : core::Outcome::Refused("none");
+    }
+  } answers(backend);
   const struct {
     const char* line;
     const char* reply;
@@ -167,15 +168,20 @@ TEST_F(ReplyEngineTest, ChatWordOutcomeDropsThePairAndGivesItsFixedReply) {
   };
   for (const auto& word : words) {
     Remember(engine, "R");
-    EXPECT_EQ(Say(engine, word.line), word.reply);  // no draw
+    SettingsStore settings(persona);
+    core::Outcome told;
+    settings.Read(&told);
+    EXPECT_EQ(engine.MakeReply(word.line, settings, answers).reply, word.reply);  // no draw
     EXPECT_FALSE(engine.PairPending());
   }
-  EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%x"}));
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"%+%x", "a%+%b"}));
+  // The failed forget's own message, then the box of a forget that failed.
+  EXPECT_EQ(backend.boxes(), (std::vector<std::string>{"none", "忘れさせるのに失敗しました。"}));
 }
 
 TEST_F(ReplyEngineTest, UnwritableMemoryShowsTheWriteErrorAndStillReplies) {
   Files({"%+%ok"});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   testing_support::MakeReadOnly("memory.dat");
   Remember(engine, "R");
   random.Push({1, 0});
@@ -197,7 +203,7 @@ TEST_F(ReplyEngineTest, UnwritableMemoryShowsTheWriteErrorAndStillReplies) {
 
 TEST_F(ReplyEngineTest, PairThatWouldNotReadBackIsDroppedQuietly) {
   Files({"%+%ok"});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   struct Case {
     std::string remembered, line;
   } cases[] = {
@@ -216,7 +222,7 @@ TEST_F(ReplyEngineTest, PairThatWouldNotReadBackIsDroppedQuietly) {
 
 TEST_F(ReplyEngineTest, DataFileGoneAfterStartUpEndsWithErr0001) {
   Files({"zzz%+%no"}, {"b"}, {"n"});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   core::RemoveFile(persona.folder(), "boke.dat");
   random.Push({1});  // the coin; the pick never comes
   EXPECT_EQ(ExitOf(engine, "hi"), 1);
@@ -224,14 +230,14 @@ TEST_F(ReplyEngineTest, DataFileGoneAfterStartUpEndsWithErr0001) {
   EXPECT_EQ(ExitOf(engine, ""), 1);
   ASSERT_EQ(backend.boxes().size(), 2u);
   EXPECT_EQ(backend.boxes()[0], backend.boxes()[1]);
-  EXPECT_NE(backend.boxes()[0].find(std::string("\n") + res::kSupportMail + "\n"),
+  EXPECT_NE(backend.boxes()[0].find(std::string("\n") + core::kSupportMail + "\n"),
             std::string::npos);
   EXPECT_NE(backend.boxes()[0].find("Err:0001\n"), std::string::npos);
 }
 
 TEST_F(ReplyEngineTest, RepliesNeedNoScratchFileInTheWorkingFolder) {
   Files({"hi%+%fresh"}, {"b"});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   // A save.temp of an older version is never drawn from, and nothing is written beside
   // memory.dat: a folder that cannot be written still gives every reply.
   WriteFile("save.temp", "hi%+%stale\r\nhi%+%stale\r\n");
@@ -250,7 +256,7 @@ TEST_F(ReplyEngineTest, LongRecordsArriveInPiecesAndStillPickWhole) {
   // 400 stored bytes: a piece of 348 (keyword "" and a reply of 345) and one of 52 without
   // a separator. 355 bytes: a piece with the keyword "keep" and one starting with "%+%".
   Files({"%+%" + std::string(397, 'y'), "keep%+%" + std::string(341, 'k') + "%+%tail"});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   for (int draw : {1, 0}) {
     EXPECT_EQ(engine.SearchMemory("y"), 2);
     EXPECT_EQ(engine.candidates(),
@@ -266,7 +272,7 @@ TEST_F(ReplyEngineTest, LongRecordsArriveInPiecesAndStillPickWhole) {
 
 TEST_F(ReplyEngineTest, UnreadableMemoryFallsBack) {
   Files({"%+%x"}, {"b"});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   ASSERT_EQ(chmod(Path("memory.dat").c_str(), 0), 0);
   random.Push({1, 1});
   EXPECT_EQ(Say(engine, "hi"), "b");
@@ -275,7 +281,7 @@ TEST_F(ReplyEngineTest, UnreadableMemoryFallsBack) {
 
 TEST_F(ReplyEngineTest, CountLinesReadsInUnitsOf398) {
   Files({});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   struct Case {
     std::string raw;
     int lines;
@@ -336,7 +342,7 @@ std::string RandomPlain(std::mt19937& rng, const std::string& alphabet, size_t m
 
 TEST_F(ReplyEngineTest, SearchGivesTheCandidatesOfThePlainSteps) {
   Files({});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   std::mt19937 rng(7);
   // Letters in both cases, their non-letter neighbours 32 apart, double-byte text.
   const std::string alphabet = std::string("aAbBzZ@`[{%+\x82\xa0\x82\x61 ", 17);

@@ -16,21 +16,19 @@
 #include "core/record_scan.h"
 #include "fuzz/fuzz_support.h"
 #include "memory/word_memory.h"
-#include "res/resource.h"
-#include "testing/scripted_backend.h"
 
 namespace {
 
-namespace ts = testing_support;
 
 // --- WordMemory, as this target uses it.
-// "f." + keyword: lists the records `keyword` calls up and forgets the one whose number is
-// typed into the choice dialog. 1 when the forget says it was done.
-int Forget(ts::ScriptedBackend& backend, std::string_view keyword, int number) {
-  backend.When(IDD_FORGET_CHOICE,
-               {ts::Type(IDC_FORGET_NUMBER, std::to_string(number)), ts::Press(ui::IDOK)});
-  WordMemory memory(fuzz::CurrentPersona(), backend);
-  return memory.ForgetKeyword(std::string(keyword));
+// "f." + keyword: lists the records `keyword` calls up and forgets the one numbered `number`.
+// 1 when the forget says it was done; what it said goes to `told`.
+int Forget(std::string_view keyword, int number, std::vector<std::string>* told) {
+  WordMemory memory(fuzz::CurrentPersona());
+  core::Outcome outcome = memory.List(std::string(keyword));
+  if (outcome.done()) outcome = memory.ForgetChosen(number);
+  *told = outcome.messages;
+  return outcome.done() ? 1 : 0;
 }
 
 // How many entries the listing of `keyword` has for the file `path`.
@@ -82,13 +80,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteFile("memory.dat", before);
   const int listed = CountListed("memory.dat", keyword);
 
-  const int result = Forget(run.backend(), keyword, number);
+  std::vector<std::string> told;
+  const int result = Forget(keyword, number, &told);
   const std::string after = fuzz::ReadFile("memory.dat");
   if (fuzz::ListFolder() != std::vector<std::string>{"memory.dat"}) {
     fuzz::Fail("files left beside memory.dat");
   }
   if (after == before) {
-    if (result == 1 && run.backend().boxes().empty()) fuzz::Fail("forgot, but nothing changed");
+    if (result == 1 && told.empty()) fuzz::Fail("forgot, but nothing changed");
     return 0;
   }
   if (result != 1) fuzz::Fail("memory.dat changed, but the forget says it was not done");

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/dialog_user.h"
+#include "chat/conversation.h"
 #include "core/record_format.h"
 #include "engine/reply_engine.h"
 #include "fuzz/fuzz_support.h"
@@ -34,9 +36,12 @@ constexpr size_t kMaxTurns = 8;
 // The engine lives across the turns of one input, as the chat window's does; each turn loads
 // set.ini once, as the window's turn does. Only "exit" may end the program.
 std::string Turn(ui::Backend& backend, ReplyEngine& engine, const std::string& line) {
-  SettingsStore settings(fuzz::CurrentPersona(), backend);
-  if (!settings.Load()) fuzz::Fail("set.ini could not be loaded");
-  ReplyEngine::Turn turn = engine.MakeReply(line, settings);
+  DialogUser user(backend);
+  SettingsStore settings(fuzz::CurrentPersona());
+  if (!chat::LoadSettings(settings, user)) fuzz::Fail("set.ini could not be loaded");
+  // The words that ask open the window's dialogs, answered from the input.
+  chat::UserWords words(fuzz::CurrentPersona(), user);
+  ReplyEngine::Turn turn = engine.MakeReply(line, settings, words);
   if (turn.ends()) {
     fuzz::Fail("a turn ended the program with status " + std::to_string(turn.exit_status));
   }
@@ -121,9 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string boke(fields[2]);
   const std::string no(fields[3]);
 
-  ConversationLog log(run.persona(), run.ui());
-  ReplyEngine engine(run.persona(), run.ui(), log);
-  if (!engine.CheckDataFiles()) fuzz::Fail("the data files were not found");
+  ConversationLog log(run.persona());
+  ReplyEngine engine(run.persona(), log);
+  if (!engine.CheckDataFiles().done()) fuzz::Fail("the data files were not found");
   size_t next = 4;
   for (size_t turn = 0; turn < kMaxTurns && next < fields.size(); ++turn) {
     const std::string line = AsSent(fields[next++]);

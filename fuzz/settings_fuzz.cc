@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/dialog_user.h"
+#include "chat/conversation.h"
 #include "core/text_codec.h"
 #include "fuzz/fuzz_support.h"
 #include "res/resource.h"
@@ -30,14 +32,16 @@ struct Settings {
 // Loads set.ini as a turn does (repairing it through the setup dialog if need be). In a
 // folder that can be written a load always succeeds.
 Settings Load(ui::Backend& backend) {
-  SettingsStore store(fuzz::CurrentPersona(), backend);
-  if (!store.Load()) fuzz::Fail("set.ini could not be loaded");
+  SettingsStore store(fuzz::CurrentPersona());
+  DialogUser user(backend);
+  if (!chat::LoadSettings(store, user)) fuzz::Fail("set.ini could not be loaded");
   return {store.GetName(0), store.GetName(1), store.GetLogMode()};
 }
 
 // Writes `s` to set.ini as the settings dialog's OK does; false when it could not.
 bool Save(ui::Backend& backend, const Settings& s) {
-  SettingsStore store(fuzz::CurrentPersona(), backend);
+  (void)backend;
+  SettingsStore store(fuzz::CurrentPersona());
   store.Assign(s.user_name, s.nickname, s.log_mode);
   return store.Save() == 1;
 }

@@ -3,14 +3,13 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "core/persona_files.h"
 #include "core/text_file.h"
-#include "res/strings.h"
-#include "ui/backend.h"
 
 namespace {
 
-constexpr const char* kTextLog = "log.txt";
-constexpr const char* kHtmlLog = "log.html";
+using core::kHtmlLog;
+using core::kTextLog;
 
 // Entry formats; each "%s" takes the next argument. A line break is written as CR LF.
 constexpr const char* kTextExchange = "%s>%s\n%s>%s\n";
@@ -93,65 +92,62 @@ std::string EscapeHtml(std::string_view text) {
 
 }  // namespace
 
-ConversationLog::ConversationLog(core::Persona& persona, ui::Backend& backend)
-    : m_persona(persona), m_backend(backend) {}
+ConversationLog::ConversationLog(core::Persona& persona) : m_persona(persona) {}
 
 ConversationLog::~ConversationLog() = default;
 
-// Appends `entry` with CR LF line ends to `path` as one unit; shows `failure` when the file
+// Appends `entry` with CR LF line ends to `path` as one unit; tells `failure` when the file
 // cannot be opened or the write fails (nothing of the entry then stays in the file), and
 // that another program is writing when it kept the folder's lock too long.
-LogResult ConversationLog::Append(const char* path, std::string_view entry, const char* failure) {
+LogOutcome ConversationLog::Append(const char* path, std::string_view entry, const char* failure) {
   core::AppendResult result = core::AppendToFile(m_persona.folder(), path, core::ToCrLf(entry));
-  if (result == core::AppendResult::kOk) return LogResult::kWritten;
-  m_backend.MessageBox(result == core::AppendResult::kBusy ? res::kFolderBusy : failure);
-  return LogResult::kWriteFailed;
+  if (result == core::AppendResult::kOk) return {};
+  return {LogResult::kWriteFailed,
+          result == core::AppendResult::kBusy ? core::kFolderBusyMessage : failure};
 }
 
-LogResult ConversationLog::WriteStartEntry(const SettingsStore& settings,
-                                           const std::string& greeting) {
+LogOutcome ConversationLog::WriteStartEntry(const SettingsStore& settings,
+                                            const std::string& greeting) {
   m_rinuLine = greeting;
   return WriteEntry(settings, Entry::kStart);
 }
 
-LogResult ConversationLog::WriteExchange(const SettingsStore& settings, const std::string& userLine,
-                                         const std::string& reply) {
+LogOutcome ConversationLog::WriteExchange(const SettingsStore& settings,
+                                          const std::string& userLine, const std::string& reply) {
   return WriteExchangeWith(settings, settings.GetName(0), userLine, reply);
 }
 
-LogResult ConversationLog::WriteExchangeWith(const SettingsStore& settings,
-                                             const std::string& speaker,
-                                             const std::string& userLine,
-                                             const std::string& reply) {
+LogOutcome ConversationLog::WriteExchangeWith(const SettingsStore& settings,
+                                              const std::string& speaker,
+                                              const std::string& userLine,
+                                              const std::string& reply) {
   m_speaker = speaker;
   m_userLine = userLine;
   m_rinuLine = reply;
   return WriteEntry(settings, Entry::kExchange);
 }
 
-LogResult ConversationLog::WriteEndEntry(const SettingsStore& settings,
-                                         const std::string& lastLine) {
+LogOutcome ConversationLog::WriteEndEntry(const SettingsStore& settings,
+                                          const std::string& lastLine) {
   m_rinuLine = lastLine;
   return WriteEntry(settings, Entry::kEnd);
 }
 
-LogResult ConversationLog::WriteNote(const SettingsStore& settings, const std::string& note) {
+LogOutcome ConversationLog::WriteNote(const SettingsStore& settings, const std::string& note) {
   const int mode = settings.GetLogMode();
   if (mode == TEXT) return Append(kTextLog, Fill(kTextNote, {note}), kTextNoteFailed);
   if (mode == HTML) return Append(kHtmlLog, Fill(kHtmlNote, {EscapeHtml(note)}), kHtmlNoteFailed);
-  if (mode == NOLOG) return LogResult::kNotKept;
-  m_backend.MessageBox(kWrongModeNote);
-  return LogResult::kWrongMode;
+  if (mode == NOLOG) return {LogResult::kNotKept, ""};
+  return {LogResult::kWrongMode, kWrongModeNote};
 }
 
-LogResult ConversationLog::WriteEntry(const SettingsStore& settings, Entry entry) {
+LogOutcome ConversationLog::WriteEntry(const SettingsStore& settings, Entry entry) {
   const int mode = settings.GetLogMode();
-  if (mode == NOLOG) return LogResult::kNotKept;
+  if (mode == NOLOG) return {LogResult::kNotKept, ""};
   if (mode != TEXT && mode != HTML) {
     static constexpr const char* kWrongMode[] = {kWrongModeExchange, kWrongModeStart,
                                                  kWrongModeEnd};
-    m_backend.MessageBox(kWrongMode[static_cast<int>(entry)]);
-    return LogResult::kWrongMode;
+    return {LogResult::kWrongMode, kWrongMode[static_cast<int>(entry)]};
   }
   const bool html = mode == HTML;
   auto inserted = [html](const std::string& text) { return html ? EscapeHtml(text) : text; };
@@ -179,13 +175,10 @@ LogResult ConversationLog::WriteEntry(const SettingsStore& settings, Entry entry
   return Append(html ? kHtmlLog : kTextLog, text, html ? kHtmlEntryFailed : kTextEntryFailed);
 }
 
-void ConversationLog::ShowLog(const SettingsStore& settings) {
+LogToShow ConversationLog::ShowLog(const SettingsStore& settings) const {
   const int mode = settings.GetLogMode();
-  const char* file = mode == TEXT ? kTextLog : mode == HTML ? kHtmlLog : nullptr;
-  if (file) {
-    if (!m_backend.ShellOpen(m_persona.folder().PathOf(file)))
-      m_backend.MessageBox(res::CannotOpenMessage(file));
-  } else if (mode == NOLOG) {
-    m_backend.MessageBox(kNoLogMessage);
-  }
+  LogToShow shown;
+  shown.file = mode == TEXT ? kTextLog : mode == HTML ? kHtmlLog : nullptr;
+  if (mode == NOLOG) shown.message = kNoLogMessage;
+  return shown;
 }

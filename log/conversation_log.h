@@ -1,9 +1,9 @@
 // ConversationLog: appends the conversation to log.txt (TEXT mode) or log.html (HTML mode),
 // or writes nothing (NOLOG), by the log mode and names of the settings the caller loaded for
 // this moment. Each entry is built whole and appended as one unit, so a failed write leaves
-// no half entry; every problem is shown to the user through the borrowed backend and
-// returned. No file stays open between entries. In log.html every inserted text is escaped,
-// so markup in it is shown, never run.
+// no half entry; every problem is returned with the message the user is to read. No file
+// stays open between entries. In log.html every inserted text is escaped, so markup in it is
+// shown, never run.
 #pragma once
 
 #include <memory>
@@ -13,7 +13,9 @@
 #include "core/persona.h"
 #include "log/log_clock.h"
 #include "settings/settings_store.h"
-#include "ui/backend.h"
+
+// The persona's last line when a conversation ends.
+inline constexpr const char* kFarewell = "ばいばーい";
 
 // What became of one entry.
 enum class LogResult {
@@ -23,37 +25,49 @@ enum class LogResult {
   kWriteFailed,  // the file could not be opened or written; nothing of the entry stayed
 };
 
+// What became of one entry, and what the user is to read of it (empty when nothing).
+struct LogOutcome {
+  LogResult result = LogResult::kWritten;
+  std::string message;
+  bool failed() const { return result == LogResult::kWriteFailed; }
+};
+
+// The log to show the user: its file in the working folder, or why there is none.
+struct LogToShow {
+  const char* file = nullptr;  // log.txt or log.html, or null
+  std::string message;         // NOLOG: why nothing is kept
+};
+
 class ConversationLog {
  public:
-  // Borrows the persona (its folder and clock) and the backend, which must outlive it.
-  ConversationLog(core::Persona& persona, ui::Backend& backend);
+  // Borrows the persona (its folder and clock), which must outlive it.
+  explicit ConversationLog(core::Persona& persona);
   virtual ~ConversationLog();
   ConversationLog(const ConversationLog&) = delete;
   ConversationLog& operator=(const ConversationLog&) = delete;
 
   // The start of a conversation: the time and the persona's greeting.
-  LogResult WriteStartEntry(const SettingsStore& settings, const std::string& greeting);
+  LogOutcome WriteStartEntry(const SettingsStore& settings, const std::string& greeting);
   // One exchange: the user's line and the persona's reply.
-  LogResult WriteExchange(const SettingsStore& settings, const std::string& userLine,
-                          const std::string& reply);
+  LogOutcome WriteExchange(const SettingsStore& settings, const std::string& userLine,
+                           const std::string& reply);
   // The same, with `speaker` in the place of the user's name (another persona talking).
-  LogResult WriteExchangeWith(const SettingsStore& settings, const std::string& speaker,
-                              const std::string& userLine, const std::string& reply);
+  LogOutcome WriteExchangeWith(const SettingsStore& settings, const std::string& speaker,
+                               const std::string& userLine, const std::string& reply);
   // The end of a conversation: the persona's last line and the time.
-  LogResult WriteEndEntry(const SettingsStore& settings, const std::string& lastLine);
+  LogOutcome WriteEndEntry(const SettingsStore& settings, const std::string& lastLine);
   // One line of its own, such as the outcome of learning a pair.
-  LogResult WriteNote(const SettingsStore& settings, const std::string& note);
-  // Opens the current log file with the desktop's default program; in NOLOG mode says why
-  // there is none, and when nothing could open the file, says that.
-  void ShowLog(const SettingsStore& settings);
+  LogOutcome WriteNote(const SettingsStore& settings, const std::string& note);
+  // The log of the current mode, to be opened with the desktop's default program; in NOLOG
+  // mode why there is none; with the mode that writes nothing (3), neither.
+  LogToShow ShowLog(const SettingsStore& settings) const;
 
  private:
   enum class Entry { kExchange, kStart, kEnd };
-  LogResult WriteEntry(const SettingsStore& settings, Entry entry);
-  LogResult Append(const char* path, std::string_view entry, const char* failure);
+  LogOutcome WriteEntry(const SettingsStore& settings, Entry entry);
+  LogOutcome Append(const char* path, std::string_view entry, const char* failure);
 
   core::Persona& m_persona;
-  ui::Backend& m_backend;
   std::string m_speaker;  // the user's name of the exchange being written
   std::string m_userLine;
   std::string m_rinuLine;

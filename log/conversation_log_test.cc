@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "log/log_clock.h"
-#include "res/resource.h"
 #include "testing/work_folder.h"
 
 namespace {
@@ -34,25 +33,34 @@ const std::string kHtmlNoteFailed =
     "log.htmlが読み込み専用の可能性があります。確認してください。\n"
     "よく分からないときはlog.htmlを削除してください。";
 
-// The log as the chat window uses it: set.ini is loaded for each entry, so a test can change
-// the mode between two entries.
+// The log as the chat window uses it: set.ini is read for each entry, so a test can change the
+// mode between two entries, and what an entry has to say is shown as a box.
 class FileLog {
  public:
   FileLog(core::Persona& persona, ui::Backend& backend)
-      : m_persona(persona), m_backend(backend), m_log(persona, backend) {}
-  void WriteStartEntry(const std::string& text) { m_log.WriteStartEntry(Settings(), text); }
+      : m_persona(persona), m_backend(backend), m_log(persona) {}
+  void WriteStartEntry(const std::string& text) { Show(m_log.WriteStartEntry(Settings(), text)); }
   void WriteExchange(const std::string& line, const std::string& reply) {
-    m_log.WriteExchange(Settings(), line, reply);
+    Show(m_log.WriteExchange(Settings(), line, reply));
   }
-  void WriteNote(const std::string& text) { m_log.WriteNote(Settings(), text); }
-  void WriteEndEntry(const std::string& text) { m_log.WriteEndEntry(Settings(), text); }
-  void ShowLog() { m_log.ShowLog(Settings()); }
+  void WriteNote(const std::string& text) { Show(m_log.WriteNote(Settings(), text)); }
+  void WriteEndEntry(const std::string& text) { Show(m_log.WriteEndEntry(Settings(), text)); }
+  // What the window does with the log to show: opens its file, or shows why there is none.
+  void ShowLog() {
+    const LogToShow shown = m_log.ShowLog(Settings());
+    if (shown.file) m_backend.ShellOpen(shown.file);
+    if (!shown.message.empty()) m_backend.MessageBox(shown.message);
+  }
 
  private:
   const SettingsStore& Settings() {
-    m_settings = std::make_unique<SettingsStore>(m_persona, m_backend);
-    m_settings->Load();
+    m_settings = std::make_unique<SettingsStore>(m_persona);
+    core::Outcome told;
+    EXPECT_EQ(m_settings->Read(&told), SettingsStore::State::kValid);
     return *m_settings;
+  }
+  void Show(const LogOutcome& logged) {
+    if (!logged.message.empty()) m_backend.MessageBox(logged.message);
   }
   core::Persona& m_persona;
   ui::Backend& m_backend;
@@ -215,20 +223,6 @@ TEST_F(ConversationLogTest, TheModeIsReadAgainForEveryEntry) {
   EXPECT_EQ(ReadFile("log.html"),
             "<font color=\"black\">Jiro<B>>></B>hi</font>\r\n<HR><font color=\"red\">Hana<B>>></B>"
             "yo</font><HR color=\"#ff00ff\">\r\n");
-}
-
-TEST_F(ConversationLogTest, ADamagedSetIniIsRepairedBeforeTheEntryIsWritten) {
-  SetMode(HTML, "Ichiro", "Nana");
-  FileLog log(persona, backend);
-  WriteFile("set.ini", "YourName:Ichiro\r\n");
-  backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Taro"), Type(IDC_SETUP_RINU_NAME, "Hana"),
-                           Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
-  log.WriteExchange("hi", "yo");
-  EXPECT_EQ(backend.events(),
-            (Strings{"box:set.iniファイルが不正です。\n再度名前を入力してください。", "open:133",
-                     "end:133=1"}));
-  EXPECT_EQ(ReadFile("log.txt"), "Taro>hi\r\nHana>yo\r\n");
-  EXPECT_FALSE(Exists("log.html"));
 }
 
 struct FileCase {

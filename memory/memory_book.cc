@@ -15,7 +15,6 @@
 #include "core/record_format.h"
 #include "core/text_file.h"
 #include "memory/record_check.h"
-#include "res/strings.h"
 
 namespace {
 
@@ -462,7 +461,7 @@ MemoryBook::Outcome MemoryBook::Apply(const Change& change, bool forward) {
   // From here to the rename no other program writes. What it wrote before is taken in when
   // it only added lines at the end; any other change refuses this one.
   core::FolderLock lock(m_folder);
-  if (!lock.held()) return {Result::kWriteFailed, res::kFolderBusy};
+  if (!lock.held()) return {Result::kWriteFailed, core::kFolderBusyMessage};
   if (core::StampOf(m_folder, m_path) != m_stamp && !(GrewByAppending() && Load())) {
     return ChangedOnDisk();
   }
@@ -520,7 +519,7 @@ MemoryBook::Outcome MemoryBook::Rewrite(const std::vector<Splice>& splices,
   // From the look at the file to the rename, no other writer may change it: an append that
   // came in between would be lost with the old file.
   core::FolderLock lock(m_folder);
-  if (!lock.held()) return {Result::kWriteFailed, res::kFolderBusy};
+  if (!lock.held()) return {Result::kWriteFailed, core::kFolderBusyMessage};
   if (core::StampOf(m_folder, m_path) != m_stamp) return ChangedOnDisk();
   core::FileReplacement replacement(m_folder, m_path);
   const int fd = replacement.Begin();

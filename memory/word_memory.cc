@@ -7,20 +7,16 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/persona_files.h"
 #include "core/record_format.h"
 #include "core/record_scan.h"
 #include "core/text_codec.h"
 #include "core/text_file.h"
-#include "memory/forget_choice_dialog.h"
-#include "memory/forget_keyword_dialog.h"
-#include "memory/learn_dialog.h"
 #include "memory/record_check.h"
-#include "res/strings.h"
-#include "ui/backend.h"
 
 namespace {
 
-constexpr const char* kMemoryFile = "memory.dat";
+using core::kMemoryFile;
 
 constexpr const char* kCannotWrite =
     "memory.datファイルに書き込み出来ません。\n読み込み専用になっている可能性があります。";
@@ -52,88 +48,56 @@ LearnMarker FindLearnMarker(std::string_view line) {
   return marker;
 }
 
-WordMemory::WordMemory(core::Persona& persona, ui::Backend& backend)
-    : m_folder(persona.folder()), m_backend(backend), m_copy(m_folder, kMemoryFile) {}
+WordMemory::WordMemory(core::Persona& persona)
+    : m_folder(persona.folder()), m_copy(m_folder, kMemoryFile) {}
 
 WordMemory::~WordMemory() = default;
 
-int WordMemory::LearnByDialog() {
-  LearnDialog dialog(m_backend);
-  // Only OK hands a pair on: a dialog that could not be shown gives nothing to learn.
-  if (dialog.DoModal() != ui::IDOK) return 0;
-  return AppendRecord(dialog.m_strYourWords, dialog.m_strReply);
-}
-
-int WordMemory::LearnFromLine(const std::string& line) {
+core::Outcome WordMemory::LearnFromLine(const std::string& line) {
   std::string keyword;
   std::string reply;
-  if (!SplitLearnLine(keyword, reply, line)) return 0;
+  if (!SplitLearnLine(keyword, reply, line))
+    return core::Outcome::Of(core::Outcome::Kind::kRefused);
   return AppendRecord(keyword, reply);
 }
 
-int WordMemory::SplitLearnLine(std::string& keyword, std::string& reply, const std::string& line) {
+bool WordMemory::SplitLearnLine(std::string& keyword, std::string& reply, const std::string& line) {
   // The line is zero-terminated text.
   std::string_view text(line.c_str());
   LearnMarker mark = FindLearnMarker(text);
-  if (mark.at == std::string_view::npos) return 0;
+  if (mark.at == std::string_view::npos) return false;
   keyword.assign(text.substr(0, mark.at));
   std::string_view rest = text.substr(mark.at + mark.size);
   reply.assign(rest.substr(0, rest.find('\n')));
-  return 1;
+  return true;
 }
 
-int WordMemory::AppendRecord(const std::string& keyword, const std::string& reply) {
+core::Outcome WordMemory::AppendRecord(const std::string& keyword, const std::string& reply) {
   std::string record = keyword;
   record += kRecordSeparator;
   record += reply;
   // A record that would read back as something else is not written at all.
-  if (const char* why = NotStorableMessage(CheckStorable(record))) {
-    m_backend.MessageBox(why);
-    return 0;
-  }
+  if (const char* why = NotStorableMessage(CheckStorable(record)))
+    return core::Outcome::Refused(why);
   core::AppendResult result = core::AppendLine(m_folder, kMemoryFile, StoredLine(record));
-  if (result == core::AppendResult::kBusy) {
-    m_backend.MessageBox(res::kFolderBusy);
-    return 0;
-  }
-  if (result != core::AppendResult::kOk) {
-    m_backend.MessageBox(kCannotWrite);
-    m_backend.MessageBox(kWriteFailed);
-    return 0;
-  }
-  return 1;
+  if (result == core::AppendResult::kBusy) return core::Outcome::Failed(core::kFolderBusyMessage);
+  if (result != core::AppendResult::kOk)
+    return core::Outcome::Failed(kCannotWrite).And(kWriteFailed);
+  return core::Outcome::Done();
 }
 
-int WordMemory::ForgetByDialog() {
-  std::string keyword;
-  if (!AskKeyword(keyword)) return 0;
-  return ForgetListed(keyword);
-}
-
-int WordMemory::ForgetKeyword(const std::string& keyword) { return ForgetListed(keyword); }
-
-int WordMemory::ForgetListed(const std::string& keyword) {
+core::Outcome WordMemory::List(const std::string& keyword) {
   // A list left by an earlier forget of this object is no list for this keyword.
   m_strMatches.clear();
   ListMatches(keyword);
-  if (m_strMatches.empty()) {
-    m_backend.MessageBox(kNothingToForget);
-    return 0;
-  }
-  return ForgetChosen();
+  if (m_strMatches.empty()) return core::Outcome::Refused(kNothingToForget);
+  return core::Outcome::Done();
 }
 
-int WordMemory::AskKeyword(std::string& keyword) {
-  ForgetKeywordDialog dialog(m_backend);
-  if (dialog.DoModal() != ui::IDOK) return 0;
-  keyword = dialog.m_strKeyword;
-  return 1;
-}
-
-int WordMemory::ListMatches(const std::string& keyword) {
+bool WordMemory::ListMatches(const std::string& keyword) {
   core::RecordScan scan(keyword, core::kForgetRules);
   m_listed.clear();
-  if (!scan.Open(m_folder, kMemoryFile)) return 0;
+  if (!scan.Open(m_folder, kMemoryFile)) return false;
   m_keyword.assign(keyword.c_str());
   m_strMatches.clear();
   int count = 0;
@@ -149,7 +113,7 @@ int WordMemory::ListMatches(const std::string& keyword) {
   }
   CollapseLineBreaks(m_strMatches);
   ExpandLineBreaks(m_strMatches);
-  return 1;
+  return true;
 }
 
 void WordMemory::CollapseLineBreaks(std::string& text) {
@@ -164,42 +128,23 @@ void WordMemory::CollapseLineBreaks(std::string& text) {
 
 void WordMemory::ExpandLineBreaks(std::string& text) { text = core::ToCrLf(text); }
 
-int WordMemory::ForgetChosen() {
-  int n = 0;
-  if (!ChooseNumber(n)) return 0;
+core::Outcome WordMemory::ForgetChosen(int n) {
   // From the scan that finds the chosen record to the rename, no other writer may change
   // memory.dat: what it appended meanwhile would be lost with the old file.
   core::FolderLock lock(m_folder);
-  if (!lock.held()) {
-    m_backend.MessageBox(res::kFolderBusy);
-    return 0;
-  }
-  if (!CopyWithoutChosen(n, m_keyword)) return 0;
+  if (!lock.held()) return core::Outcome::Failed(core::kFolderBusyMessage);
+  core::Outcome copied = CopyWithoutChosen(n, m_keyword);
+  if (!copied.done()) return copied;
   m_keyword.clear();
-  if (!CopyBack()) {
-    m_backend.MessageBox(kCannotOpen);
-    return 0;
-  }
-  return 1;
+  if (!CopyBack()) return core::Outcome::Failed(kCannotOpen);
+  return core::Outcome::Done();
 }
 
-int WordMemory::ChooseNumber(int& number) {
-  ForgetChoiceDialog dialog(m_backend);
-  dialog.m_strList = m_strMatches;
-  dialog.m_nNumber = 0;
-  if (dialog.DoModal() != ui::IDOK) return 0;
-  number = dialog.m_nNumber;
-  return 1;
-}
-
-int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
+core::Outcome WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
   m_copy.Abort();
   core::RecordScan scan(keyword, core::kForgetRules);
-  if (!scan.Open(m_folder, kMemoryFile)) {
-    // Listed a moment ago, gone or unreadable now: nothing can be removed.
-    m_backend.MessageBox(kCannotOpen);
-    return 0;
-  }
+  // Listed a moment ago, gone or unreadable now: nothing can be removed.
+  if (!scan.Open(m_folder, kMemoryFile)) return core::Outcome::Failed(kCannotOpen);
   int out = m_copy.Begin();
   if (out >= 0) scan.CopyTo(out);
   int count = 0;
@@ -220,15 +165,13 @@ int WordMemory::CopyWithoutChosen(int n, const std::string& keyword) {
   if (!scan.Finish()) m_copy.MarkFailed();
   if (listed && !same) {
     m_copy.Abort();
-    m_backend.MessageBox(kChangedMeanwhile);
-    return 0;
+    return core::Outcome::Failed(kChangedMeanwhile);
   }
   if (!found) {
     m_copy.Abort();
-    m_backend.MessageBox(kCannotForget);
-    return 0;
+    return core::Outcome::Failed(kCannotForget);
   }
-  return 1;
+  return core::Outcome::Done();
 }
 
-int WordMemory::CopyBack() { return m_copy.Commit() ? 1 : 0; }
+bool WordMemory::CopyBack() { return m_copy.Commit(); }

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "res/resource.h"
 #include "testing/work_folder.h"
 
 namespace {
@@ -28,16 +27,20 @@ const std::string kCannotOpen = "ファイルがオープンできませんで�
 
 class WordMemoryTest : public WorkFolderTest {
  protected:
-  // Forgets by `keyword`, answering the number dialog with `number`.
-  int ForgetBy(const std::string& keyword, const std::string& number) {
-    backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, number), Press(ui::IDOK)});
-    WordMemory memory(persona, backend);
-    return memory.ForgetKeyword(keyword);
+  // What an operation had to say, shown as boxes; 1 when it was done, as the word's
+  // outcome counts.
+  int Shown(const core::Outcome& outcome) {
+    for (const std::string& message : outcome.messages) backend.MessageBox(message);
+    return outcome.done() ? 1 : 0;
   }
-  // The list the last number dialog showed when it opened.
-  std::string ListShown() const {
-    return backend.dialogs().back().states.front().text.at(IDC_FORGET_LIST);
+  // Forgets by `keyword` the entry `number` of its list, kept in `listed`.
+  int ForgetBy(const std::string& keyword, int number) {
+    WordMemory memory(persona);
+    const int listed_any = Shown(memory.List(keyword));
+    listed = memory.matches();
+    return listed_any ? Shown(memory.ForgetChosen(number)) : 0;
   }
+  std::string listed;  // the last list ForgetBy made
 };
 
 // ---- Teaching -----------------------------------------------------------------------------
@@ -62,11 +65,11 @@ TEST_F(WordMemoryTest, LineIsSplitAtItsFirstMarkAndStoredAsOneRecord) {
   };
   for (const auto& c : cases) {
     std::remove(Path("memory.dat").c_str());
-    WordMemory memory(persona, backend);
+    WordMemory memory(persona);
     std::string keyword = "old", reply = "old";
-    int split = memory.SplitLearnLine(keyword, reply, c.line);
+    int split = memory.SplitLearnLine(keyword, reply, c.line) ? 1 : 0;
     EXPECT_EQ(split, c.result) << c.line;
-    EXPECT_EQ(memory.LearnFromLine(c.line), c.result) << c.line;
+    EXPECT_EQ(Shown(memory.LearnFromLine(c.line)), c.result) << c.line;
     if (c.result) {
       EXPECT_EQ(keyword, c.keyword) << c.line;
       EXPECT_EQ(reply, c.reply) << c.line;
@@ -80,10 +83,10 @@ TEST_F(WordMemoryTest, LineIsSplitAtItsFirstMarkAndStoredAsOneRecord) {
 
 TEST_F(WordMemoryTest, PairsGoToTheEndInTheOrderTaughtTwiceIfTaughtTwice) {
   WriteFile("memory.dat", Stored({"hi%+%yo"}) + "//comment\r\n");
-  WordMemory memory(persona, backend);
-  EXPECT_EQ(memory.LearnFromLine("cat===meow"), 1);
-  EXPECT_EQ(memory.LearnFromLine("cat===meow"), 1);
-  EXPECT_EQ(memory.AppendRecord("dog", "woof"), 1);
+  WordMemory memory(persona);
+  EXPECT_EQ(Shown(memory.LearnFromLine("cat===meow")), 1);
+  EXPECT_EQ(Shown(memory.LearnFromLine("cat===meow")), 1);
+  EXPECT_EQ(Shown(memory.AppendRecord("dog", "woof")), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo"}) + "//comment\r\n" +
                                         Stored({"cat%+%meow", "cat%+%meow", "dog%+%woof"}));
 }
@@ -92,53 +95,20 @@ TEST_F(WordMemoryTest, RecordAfterALastLineWithoutBreakStartsALineOfItsOwn) {
   std::string last = Stored({"hi%+%yo"});
   last.resize(last.size() - 2);
   WriteFile("memory.dat", last);
-  WordMemory memory(persona, backend);
-  EXPECT_EQ(memory.LearnFromLine("a===b"), 1);
+  WordMemory memory(persona);
+  EXPECT_EQ(Shown(memory.LearnFromLine("a===b")), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo", "a%+%b"}));
-}
-
-TEST_F(WordMemoryTest, LearnDialogOkStoresTheTwoFieldsCancelStoresNothing) {
-  backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "りんご"), Type(IDC_LEARN_REPLY, "赤い果物"),
-                           Press(ui::IDOK)});
-  backend.When(IDD_LEARN, {Press(ui::IDOK)});
-  backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "x"), Press(ui::IDCANCEL)});
-  backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "y"), Close()});
-  {
-    WordMemory memory(persona, backend);
-    EXPECT_EQ(memory.LearnByDialog(), 1);
-    EXPECT_EQ(memory.LearnByDialog(), 1);  // both empty: the separator alone
-    EXPECT_EQ(memory.LearnByDialog(), 0);
-    EXPECT_EQ(memory.LearnByDialog(), 0);
-  }
-  EXPECT_EQ(ReadFile("memory.dat"), Stored({"りんご%+%赤い果物", "%+%"}));
-  const DialogRecord& first = backend.dialogs()[0];
-  EXPECT_EQ(first.focus, IDC_LEARN_WORDS);
-  EXPECT_EQ(first.states[0].text.at(IDC_LEARN_WORDS), "");
-  EXPECT_EQ(first.states[0].text.at(IDC_LEARN_REPLY), "");
-  EXPECT_TRUE(backend.boxes().empty());
-  EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
-}
-
-TEST_F(WordMemoryTest, CancelWithoutAFileCreatesNone) {
-  backend.When(IDD_LEARN, {Close()});
-  WordMemory memory(persona, backend);
-  EXPECT_EQ(memory.LearnByDialog(), 0);
-  EXPECT_TRUE(ListFolder().empty());
 }
 
 TEST_F(WordMemoryTest, ReadOnlyFileShowsBothMessagesInOrderAndStaysAsItWas) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
   MakeReadOnly("memory.dat");
-  backend.When(IDD_LEARN,
-               {Type(IDC_LEARN_WORDS, "a"), Type(IDC_LEARN_REPLY, "b"), Press(ui::IDOK)});
-  WordMemory memory(persona, backend);
+  WordMemory memory(persona);
   // Nothing was stored, so neither way of teaching reports a success.
-  EXPECT_EQ(memory.LearnByDialog(), 0);
-  EXPECT_EQ(memory.LearnFromLine("a===b"), 0);
-  EXPECT_EQ(memory.AppendRecord("a", "b"), 0);
-  EXPECT_EQ(backend.boxes(), (Strings{kCannotWrite, kWriteFailed, kCannotWrite, kWriteFailed,
-                                      kCannotWrite, kWriteFailed}));
+  EXPECT_EQ(Shown(memory.LearnFromLine("a===b")), 0);
+  EXPECT_EQ(Shown(memory.AppendRecord("a", "b")), 0);
+  EXPECT_EQ(backend.boxes(), (Strings{kCannotWrite, kWriteFailed, kCannotWrite, kWriteFailed}));
   EXPECT_EQ(ReadFile("memory.dat"), before);
 }
 
@@ -148,15 +118,15 @@ TEST_F(WordMemoryTest, WriteStoppedByAFullDiskLeavesNoPartOfTheLine) {
   int result;
   {
     ScopedFileSizeLimit disk_full(static_cast<long>(before.size()) + 5);
-    WordMemory memory(persona, backend);
-    result = memory.AppendRecord("a long keyword", "and a long reply");
+    WordMemory memory(persona);
+    result = Shown(memory.AppendRecord("a long keyword", "and a long reply"));
   }
   EXPECT_EQ(result, 0);
   EXPECT_EQ(backend.boxes(), (Strings{kCannotWrite, kWriteFailed}));
   EXPECT_EQ(ReadFile("memory.dat"), before);
   // The next record finds a whole file to go on from.
-  WordMemory memory(persona, backend);
-  EXPECT_EQ(memory.LearnFromLine("a===b"), 1);
+  WordMemory memory(persona);
+  EXPECT_EQ(Shown(memory.LearnFromLine("a===b")), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo", "a%+%b"}));
 }
 
@@ -175,20 +145,20 @@ TEST_F(WordMemoryTest, RecordThatWouldNotReadBackAsItselfIsNeverWritten) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
   for (const auto& c : refused) {
-    WordMemory memory(persona, backend);
+    WordMemory memory(persona);
     size_t boxes = backend.boxes().size();
-    EXPECT_EQ(memory.AppendRecord(c.keyword, c.reply), 0) << c.keyword;
+    EXPECT_EQ(Shown(memory.AppendRecord(c.keyword, c.reply)), 0) << c.keyword;
     ASSERT_EQ(backend.boxes().size(), boxes + 1) << c.keyword;
     EXPECT_EQ(backend.boxes().back().rfind(kNotStorable, 0), 0u) << backend.boxes().back();
   }
   // The line form reports it the same way, and as not learned.
-  WordMemory memory(persona, backend);
-  EXPECT_EQ(memory.LearnFromLine("a\nb===c"), 0);
+  WordMemory memory(persona);
+  EXPECT_EQ(Shown(memory.LearnFromLine("a\nb===c")), 0);
   EXPECT_EQ(backend.boxes().size(), std::size(refused) + 1);
   EXPECT_EQ(ReadFile("memory.dat"), before);
   // One comma, or two further in, are ordinary text; 347 bytes still read back whole.
-  EXPECT_EQ(memory.AppendRecord(",x", "a,,b"), 1);
-  EXPECT_EQ(memory.AppendRecord("a", std::string(343, 'b')), 1);
+  EXPECT_EQ(Shown(memory.AppendRecord(",x", "a,,b")), 1);
+  EXPECT_EQ(Shown(memory.AppendRecord("a", std::string(343, 'b'))), 1);
   EXPECT_EQ(ReadFile("memory.dat"), before + Stored({",x%+%a,,b", "a%+%" + std::string(343, 'b')}));
 }
 
@@ -197,16 +167,10 @@ TEST_F(WordMemoryTest, RecordThatWouldNotReadBackAsItselfIsNeverWritten) {
 TEST_F(WordMemoryTest, ListNumbersTheMatchesInFileOrderOneALine) {
   WriteFile("memory.dat", Stored({"hi%+%hello!", "bye%+%see you", "Hi%+%yo", "%+%anything",
                                   "good morning%+%gm", "good morning to you%+%long"}));
-  backend.When(IDD_FORGET_CHOICE, {Close()});
-  WordMemory memory(persona, backend);
-  EXPECT_EQ(memory.ForgetKeyword("hi, good morning"), 0);
-  EXPECT_EQ(ListShown(),
+  WordMemory memory(persona);
+  EXPECT_TRUE(memory.List("hi, good morning").done());
+  EXPECT_EQ(memory.matches(),
             "1 : hi%+%hello!\r\n2 : Hi%+%yo\r\n3 : %+%anything\r\n4 : good morning%+%gm\r\n");
-  EXPECT_EQ(memory.matches(), ListShown());
-  const DialogRecord& choice = backend.dialogs().back();
-  EXPECT_EQ(choice.focus, IDC_FORGET_NUMBER);
-  EXPECT_EQ(choice.states[0].text.at(IDC_FORGET_NUMBER), "0");
-  EXPECT_TRUE(backend.boxes().empty());
 }
 
 TEST_F(WordMemoryTest, MatchRuleKeywordInsideTheEnteredText) {
@@ -231,14 +195,13 @@ TEST_F(WordMemoryTest, MatchRuleKeywordInsideTheEnteredText) {
   };
   for (const auto& c : cases) {
     WriteFile("memory.dat", Stored({c.record}));
-    if (c.listed) backend.When(IDD_FORGET_CHOICE, {Close()});
-    size_t boxes = backend.boxes().size();
-    WordMemory memory(persona, backend);
-    EXPECT_EQ(memory.ForgetKeyword(c.keyword), 0);
+    WordMemory memory(persona);
+    const core::Outcome listing = memory.List(c.keyword);
+    EXPECT_EQ(listing.done(), c.listed) << c.keyword << " / " << c.record;
     if (c.listed) {
-      EXPECT_EQ(ListShown(), "1 : " + c.record + "\r\n") << c.keyword << " / " << c.record;
+      EXPECT_EQ(memory.matches(), "1 : " + c.record + "\r\n") << c.keyword << " / " << c.record;
     } else {
-      EXPECT_EQ(backend.boxes().size(), boxes + 1) << c.keyword << " / " << c.record;
+      EXPECT_EQ(listing.messages, Strings{kNothingToForget}) << c.keyword << " / " << c.record;
     }
   }
 }
@@ -257,33 +220,31 @@ TEST_F(WordMemoryTest, NothingToListShowsTheMessage) {
   for (const auto& c : cases) {
     std::remove(Path("memory.dat").c_str());
     if (!c.file.empty()) WriteFile("memory.dat", c.file);
-    WordMemory memory(persona, backend);
-    EXPECT_EQ(memory.ForgetKeyword(c.keyword), 0) << c.what;
+    EXPECT_EQ(ForgetBy(c.keyword, 1), 0) << c.what;
     EXPECT_EQ(backend.boxes().back(), kNothingToForget) << c.what;
   }
   EXPECT_EQ(backend.boxes().size(), std::size(cases));
-  EXPECT_TRUE(backend.dialogs().empty());
 }
 
 TEST_F(WordMemoryTest, ChosenNumberRemovesExactlyThatEntry) {
   const Strings lines = {"abc%+%first", "xyz%+%other", "abc%+%second", "ABC%+%third"};
   const struct {
-    std::string number;
+    int number;
     int result;
     Strings left;  // empty: unchanged
   } cases[] = {
-      {"1", 1, {"xyz%+%other", "abc%+%second", "ABC%+%third"}},
-      {"2", 1, {"abc%+%first", "xyz%+%other", "ABC%+%third"}},
-      {"3", 1, {"abc%+%first", "xyz%+%other", "abc%+%second"}},
-      {"0", 0, {}},
-      {"4", 0, {}},  // one past the last entry
-      {"9999999", 0, {}},
+      {1, 1, {"xyz%+%other", "abc%+%second", "ABC%+%third"}},
+      {2, 1, {"abc%+%first", "xyz%+%other", "ABC%+%third"}},
+      {3, 1, {"abc%+%first", "xyz%+%other", "abc%+%second"}},
+      {0, 0, {}},
+      {4, 0, {}},  // one past the last entry
+      {9999999, 0, {}},
   };
   for (const auto& c : cases) {
     WriteFile("memory.dat", Stored(lines));
     size_t boxes = backend.boxes().size();
     EXPECT_EQ(ForgetBy("abc", c.number), c.result) << c.number;
-    EXPECT_EQ(ListShown(), "1 : abc%+%first\r\n2 : abc%+%second\r\n3 : ABC%+%third\r\n");
+    EXPECT_EQ(listed, "1 : abc%+%first\r\n2 : abc%+%second\r\n3 : ABC%+%third\r\n");
     EXPECT_EQ(ReadFile("memory.dat"), Stored(c.left.empty() ? lines : c.left)) << c.number;
     if (c.result) {
       EXPECT_EQ(backend.boxes().size(), boxes) << c.number;
@@ -302,8 +263,8 @@ TEST_F(WordMemoryTest, CommentLinesAreNeitherListedNorCountedNorLost) {
                            Stored({",a,,b%+%looks like a comment"}) + "/hi//%+%also\r\n" +
                            Stored({"hi%+%two", ",hi%+%a record"});
   WriteFile("memory.dat", file);
-  EXPECT_EQ(ForgetBy("hi ,a,,b ,hi", "2"), 1);
-  EXPECT_EQ(ListShown(), "1 : hi%+%one\r\n2 : hi%+%two\r\n3 : ,hi%+%a record\r\n");
+  EXPECT_EQ(ForgetBy("hi ,a,,b ,hi", 2), 1);
+  EXPECT_EQ(listed, "1 : hi%+%one\r\n2 : hi%+%two\r\n3 : ,hi%+%a record\r\n");
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%one"}) + "//hi%+%comment\r\n" +
                                         Stored({",a,,b%+%looks like a comment"}) +
                                         "/hi//%+%also\r\n" + Stored({",hi%+%a record"}));
@@ -320,9 +281,9 @@ TEST_F(WordMemoryTest, RemovalKeepsEveryOtherByteInPlace) {
   const std::string tail = Stored({"hi%+%last"}).substr(0, 9);
   const std::string after_ctrl_z = std::string("\x1A") + Stored({"hi%+%unread"}) + "\xFF\x1A";
   WriteFile("memory.dat", head + chosen + tail + after_ctrl_z);
-  EXPECT_EQ(ForgetBy("hi", "3"), 1);
+  EXPECT_EQ(ForgetBy("hi", 3), 1);
   // The long record lists as its first read, on a line of its own like every entry.
-  EXPECT_EQ(ListShown(), "1 : hi%+%crlf\r\n2 : hi%+%" + std::string(344, 'r') +
+  EXPECT_EQ(listed, "1 : hi%+%crlf\r\n2 : hi%+%" + std::string(344, 'r') +
                              "\r\n3 : hi%+%gone\r\n4 : hi%+%last\r\n");
   EXPECT_EQ(ReadFile("memory.dat"), head + tail + after_ctrl_z);
 }
@@ -332,7 +293,7 @@ TEST_F(WordMemoryTest, ChoosingAPartOfALongLineRemovesTheWholeLine) {
   // keyword part is empty and it lists too.
   const std::string long_line = "hi%+%" + std::string(344, 'x') + "%+%" + std::string(190, 'y');
   const Strings lines = {"a%+%before", long_line, "a%+%after"};
-  for (const char* number : {"1", "2"}) {
+  for (int number : {1, 2}) {
     WriteFile("memory.dat", Stored(lines));
     EXPECT_EQ(ForgetBy("hi", number), 1) << number;
     EXPECT_EQ(ReadFile("memory.dat"), Stored({"a%+%before", "a%+%after"})) << number;
@@ -342,63 +303,17 @@ TEST_F(WordMemoryTest, ChoosingAPartOfALongLineRemovesTheWholeLine) {
   // separator).
   const std::string comment = "//" + std::string(347, '-') + "(.(hi";
   WriteFile("memory.dat", comment + "\r\n" + Stored({"hi%+%yo"}));
-  EXPECT_EQ(ForgetBy("hi", "1"), 1);
-  EXPECT_EQ(ListShown(), "1 : hi%+%yo\r\n");
+  EXPECT_EQ(ForgetBy("hi", 1), 1);
+  EXPECT_EQ(listed, "1 : hi%+%yo\r\n");
   EXPECT_EQ(ReadFile("memory.dat"), comment + "\r\n");
-}
-
-TEST_F(WordMemoryTest, NumberBoxRefusesWhatIsNoNumberFromZeroTo9999999AndStaysOpen) {
-  WriteFile("memory.dat", Stored({"hi%+%yo", "hi%+%hey"}));
-  backend.When(IDD_FORGET_CHOICE,
-               {Type(IDC_FORGET_NUMBER, "-1"), Press(ui::IDOK), Type(IDC_FORGET_NUMBER, "abc"),
-                Press(ui::IDOK), Type(IDC_FORGET_NUMBER, "10000000"), Press(ui::IDOK),
-                Type(IDC_FORGET_NUMBER, ""), Press(ui::IDOK), Type(IDC_FORGET_NUMBER, "2"),
-                Press(ui::IDOK)});
-  {
-    WordMemory memory(persona, backend);
-    EXPECT_EQ(memory.ForgetKeyword("hi"), 1);
-  }
-  EXPECT_EQ(backend.boxes().size(), 4u);
-  EXPECT_EQ(backend.events().front(), "open:138");
-  EXPECT_EQ(backend.events().back(), "end:138=1");
-  EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo"}));
-}
-
-TEST_F(WordMemoryTest, CancellingEitherDialogChangesNothing) {
-  const std::string before = Stored({"hi%+%yo"});
-  WriteFile("memory.dat", before);
-  backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "hi"), Press(ui::IDCANCEL)});
-  backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "hi"), Press(ui::IDOK)});
-  backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Close()});
-  {
-    WordMemory memory(persona, backend);
-    EXPECT_EQ(memory.ForgetByDialog(), 0);
-    EXPECT_EQ(memory.ForgetByDialog(), 0);
-  }
-  EXPECT_EQ(backend.dialogs()[0].focus, IDC_FORGET_KEYWORD);
-  EXPECT_TRUE(backend.boxes().empty());
-  EXPECT_EQ(ReadFile("memory.dat"), before);
-  EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
-}
-
-TEST_F(WordMemoryTest, ForgetByDialogRemovesTheChosenRecord) {
-  WriteFile("memory.dat", Stored({"hi%+%yo", "bye%+%ciao"}));
-  backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "bye"), Press(ui::IDOK)});
-  backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Press(ui::IDOK)});
-  backend.When(IDD_FORGET_KEYWORD, {Press(ui::IDOK)});
-  WordMemory memory(persona, backend);
-  EXPECT_EQ(memory.ForgetByDialog(), 1);
-  EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo"}));
-  EXPECT_EQ(memory.ForgetByDialog(), 0);  // an empty keyword lists nothing
-  EXPECT_EQ(backend.boxes(), Strings{kNothingToForget});
 }
 
 TEST_F(WordMemoryTest, ReadOnlyFileIsListedThenLeftAsItWas) {
   const std::string before = Stored({"hi%+%yo", "hi%+%hey"});
   WriteFile("memory.dat", before);
   MakeReadOnly("memory.dat");
-  EXPECT_EQ(ForgetBy("hi", "1"), 0);  // nothing was removed
-  EXPECT_EQ(ListShown(), "1 : hi%+%yo\r\n2 : hi%+%hey\r\n");
+  EXPECT_EQ(ForgetBy("hi", 1), 0);  // nothing was removed
+  EXPECT_EQ(listed, "1 : hi%+%yo\r\n2 : hi%+%hey\r\n");
   EXPECT_EQ(backend.boxes(), Strings{kCannotOpen});
   EXPECT_EQ(ReadFile("memory.dat"), before);
   EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
@@ -407,7 +322,7 @@ TEST_F(WordMemoryTest, ReadOnlyFileIsListedThenLeftAsItWas) {
 TEST_F(WordMemoryTest, NewFileKeepsThePermissionsOfTheOld) {
   WriteFile("memory.dat", Stored({"hi%+%yo", "hi%+%hey"}));
   ASSERT_EQ(chmod(Path("memory.dat").c_str(), 0604), 0);
-  EXPECT_EQ(ForgetBy("hi", "1"), 1);
+  EXPECT_EQ(ForgetBy("hi", 1), 1);
   struct stat st;
   ASSERT_EQ(stat(Path("memory.dat").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0604u);
@@ -422,7 +337,7 @@ TEST_F(WordMemoryTest, FullDiskDuringTheRewriteLeavesMemoryDatWhole) {
   int result;
   {
     ScopedFileSizeLimit disk_full(static_cast<long>(before.size() / 2));
-    result = ForgetBy("hi", "7");
+    result = ForgetBy("hi", 7);
   }
   EXPECT_EQ(result, 0);  // nothing was removed
   EXPECT_EQ(backend.boxes(), Strings{kCannotOpen});
@@ -434,7 +349,7 @@ TEST_F(WordMemoryTest, FolderThatCannotBeWrittenLeavesMemoryDatWhole) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
   ASSERT_EQ(chmod(Path(".").c_str(), 0555), 0);
-  EXPECT_EQ(ForgetBy("hi", "1"), 0);
+  EXPECT_EQ(ForgetBy("hi", 1), 0);
   EXPECT_EQ(backend.boxes(), Strings{kCannotOpen});
   EXPECT_EQ(ReadFile("memory.dat"), before);
   EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
@@ -448,7 +363,7 @@ TEST_F(WordMemoryTest, TemporaryFilesOfOthersAreLeftAndNeverFollowed) {
   ASSERT_EQ(symlink("victim", Path("tem.buf.temp").c_str()), 0);
   WriteFile("t.t.t.t.temp", "mine");
   WriteFile("memory.dat", Stored({"hi%+%yo", "hi%+%hey"}));
-  EXPECT_EQ(ForgetBy("hi", "2"), 1);
+  EXPECT_EQ(ForgetBy("hi", 2), 1);
   EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo"}));
   EXPECT_EQ(ReadFile("victim"), "keep me");
   EXPECT_EQ(ReadFile("t.t.t.t.temp"), "mine");
@@ -457,7 +372,7 @@ TEST_F(WordMemoryTest, TemporaryFilesOfOthersAreLeftAndNeverFollowed) {
   ASSERT_EQ(std::remove(Path("tem.buf.temp").c_str()), 0);
   WriteFile("tem.buf.temp", "left over");
   WriteFile("memory.dat.new-Ab12Cd", "left over too");
-  { WordMemory memory(persona, backend); }
+  { WordMemory memory(persona); }
   EXPECT_TRUE(Exists("tem.buf.temp"));
   core::RemoveLeftOverCopies(persona.folder());
   EXPECT_EQ(ListFolder(), (Strings{"memory.dat", "t.t.t.t.temp", "victim"}));
@@ -467,8 +382,8 @@ TEST_F(WordMemoryTest, CopyBackTakesOnlyACopyThisForgetFinished) {
   const std::string before = Stored({"hi%+%yo"});
   WriteFile("memory.dat", before);
   WriteFile("tem.buf.temp", "a half copy from a crash");
-  WordMemory memory(persona, backend);
-  EXPECT_EQ(memory.CopyBack(), 0);
+  WordMemory memory(persona);
+  EXPECT_FALSE(memory.CopyBack());
   EXPECT_EQ(ReadFile("memory.dat"), before);
   EXPECT_EQ(ListFolder(), (Strings{"memory.dat", "tem.buf.temp"}));
 }
@@ -482,7 +397,7 @@ TEST_F(WordMemoryTest, CollapseKeepsOneLineFeedOfEachRunExpandMakesCrLf) {
       {"\n\na\n\n\nb", "\na\nb", "\r\na\r\nb"},
       {"a\r\n\r\nb", "a\r\n\r\nb", "a\r\r\n\r\r\nb"},
   };
-  WordMemory memory(persona, backend);
+  WordMemory memory(persona);
   for (const auto& c : cases) {
     std::string text = c.text;
     memory.CollapseLineBreaks(text);

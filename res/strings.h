@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/text_file.h"
 #include "res/resource.h"
 
 namespace res {
@@ -27,11 +28,8 @@ inline std::string LoadString(int id) {
 // The persona's last line when the conversation ends.
 inline constexpr const char* kFarewell = "ばいばーい";
 
-// A writer that waited for the working folder's lock too long: another program (a second
-// Rinu++ on the same folder) kept writing. Nothing was changed.
-inline constexpr const char* kFolderBusy =
-    "ほかのRinu++がこのフォルダーに書き込んでいるため、書き込めませんでした。\n"
-    "何も変更していません。少し待ってからもう一度試してください。";
+// A writer that waited for the working folder's lock too long (core::kFolderBusyMessage).
+inline constexpr const char* kFolderBusy = core::kFolderBusyMessage;
 
 // The message when nothing could open `target` (a file of the working folder or an
 // address) with the desktop's default program.

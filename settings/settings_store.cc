@@ -4,15 +4,13 @@
 #include <climits>
 #include <string_view>
 
+#include "core/persona_files.h"
 #include "core/text_codec.h"
 #include "core/text_file.h"
-#include "res/strings.h"
-#include "settings/setup_dialog.h"
-#include "ui/backend.h"
 
 namespace {
 
-constexpr const char* kFileName = "set.ini";
+constexpr const char* kFileName = core::kSettingsFile;
 // A line is read into room for 128 bytes, its terminator included: 127 bytes at a time.
 constexpr size_t kReadUnit = 127;
 constexpr size_t kMaxValueBytes = 103;
@@ -25,9 +23,6 @@ constexpr const char* kCannotSaveEndMessage =
     "プログラムを終了します。";
 constexpr const char* kCannotReadEndMessage =
     "set.iniを読み込めません。\nset.iniが読み込めるか確認してください。\nプログラムを終了します。";
-constexpr const char* kError03Message =
-    "このメッセージが表示された場合はただちにWexにお知らせください。\n"
-    "このメッセージは表示されるはずのないものです。\nエラーナンバー03です。";
 
 // The next line of the file without its line break: the first kReadUnit bytes of a longer
 // line, whose rest is skipped. False when there is no further line.
@@ -84,69 +79,50 @@ std::string CannotReadMessage(int error) {
 
 }  // namespace
 
-SettingsStore::SettingsStore(core::Persona& persona, ui::Backend& backend)
-    : m_persona(&persona), m_backend(&backend) {}
+SettingsStore::SettingsStore(core::Persona& persona) : m_persona(&persona) {}
 
 SettingsStore::~SettingsStore() = default;
 
-int SettingsStore::Load() {
+SettingsStore::State SettingsStore::Read(core::Outcome* told, bool written_by_setup) {
   core::TextReader file;
-  // Opens set.ini again after the setup dialog wrote it; false, after the message, when the
-  // file cannot be written or read back.
-  auto setup_and_open = [&] {
-    if (!RunSetup()) return false;
-    if (file.Open(m_persona->folder(), kFileName)) return true;
-    m_backend->MessageBox(kCannotReadEndMessage);
-    return false;
-  };
-  bool written_by_setup = false;
   if (!file.Open(m_persona->folder(), kFileName)) {
-    // Only a missing file is a first start. Any other error (no permission, a folder, an I/O
-    // error) leaves the file and the user's names alone: the program ends.
-    if (file.open_error() != ENOENT) {
-      m_backend->MessageBox(CannotReadMessage(file.open_error()));
-      return 0;
-    }
-    if (!setup_and_open()) return 0;
-    written_by_setup = true;
-  }
-  for (;;) {
-    std::string line1, line2, line3;
-    std::string userName, nickname;
-    // The five checks, in order.
-    bool valid = ReadLine(file, &line1) && ValueAfterColon(line1, &userName) &&
-                 ReadLine(file, &line2) && ValueAfterColon(line2, &nickname) &&
-                 ReadLine(file, &line3);
-    if (valid) {
-      m_userName = std::move(userName);
-      m_nickname = std::move(nickname);
-      m_logMode = LeadingNumber(line3);
-      break;
-    }
-    if (file.failed()) {
-      // A read error is no damage: what could not be read may be perfectly good.
-      m_backend->MessageBox(CannotReadMessage(file.read_error()));
-      return 0;
-    }
-    file.Close();
+    // The file just written cannot be opened again: asking again would not help.
     if (written_by_setup) {
-      // The file just written does not read back as written (changed meanwhile, or a read
-      // error): asking again would not help.
-      m_backend->MessageBox(kCannotReadEndMessage);
-      return 0;
+      told->And(kCannotReadEndMessage);
+      return State::kFailed;
     }
-    m_backend->MessageBox(kDamagedMessage);
-    if (!setup_and_open()) return 0;
-    written_by_setup = true;
+    if (file.open_error() == ENOENT) return State::kMissing;
+    told->And(CannotReadMessage(file.open_error()));
+    return State::kFailed;
+  }
+  std::string line1, line2, line3;
+  std::string userName, nickname;
+  // The five checks, in order.
+  const bool valid = ReadLine(file, &line1) && ValueAfterColon(line1, &userName) &&
+                     ReadLine(file, &line2) && ValueAfterColon(line2, &nickname) &&
+                     ReadLine(file, &line3);
+  if (!valid) {
+    // A read error is no damage: what could not be read may be perfectly good.
+    if (file.failed()) {
+      told->And(CannotReadMessage(file.read_error()));
+      return State::kFailed;
+    }
+    // The file just written does not read back as written (changed meanwhile): asking again
+    // would not help.
+    told->And(written_by_setup ? kCannotReadEndMessage : kDamagedMessage);
+    return written_by_setup ? State::kFailed : State::kDamaged;
   }
   file.Close();
+  m_userName = std::move(userName);
+  m_nickname = std::move(nickname);
+  m_logMode = LeadingNumber(line3);
   if (m_logMode < 0 || m_logMode > 3) {
     m_logMode = HTML;
     // When the file cannot be rewritten (read-only), the mode read stays 1 all the same and
-    // the next Load tries again; the values in use are valid either way.
-    WriteSettingsFile();
+    // the next Read tries again; the values in use are valid either way.
+    WriteSettingsFile(told);
   }
-  return 1;
+  return State::kValid;
 }
 
 bool SettingsStore::LoadChecked() {
@@ -166,25 +142,25 @@ bool SettingsStore::LoadChecked() {
   return true;
 }
 
-int SettingsStore::RunSetup() {
-  SetupDialog dialog(*m_backend);
-  dialog.m_nLogMode = HTML;
-  dialog.DoModal();
-  m_userName = dialog.m_strUserName;
-  m_nickname = dialog.m_strNickname;
-  m_logMode = dialog.m_nLogMode;
-  if (!WriteSettingsFile()) {
-    // Without a file the next Load would ask again and again.
-    m_backend->MessageBox(kCannotSaveEndMessage);
-    return 0;
+core::Outcome SettingsStore::WriteSetup(const SettingsValues& values) {
+  m_userName = values.user_name;
+  m_nickname = values.nickname;
+  m_logMode = values.log_mode;
+  core::Outcome outcome;
+  if (!WriteSettingsFile(&outcome)) {
+    // Without a file the next Read would ask again and again.
+    outcome.kind = core::Outcome::Kind::kFailed;
+    outcome.And(kCannotSaveEndMessage);
   }
-  return 1;
+  return outcome;
 }
 
-int SettingsStore::Save() {
-  if (WriteSettingsFile()) return 1;
-  m_backend->MessageBox(kCannotSaveMessage);
-  return 0;
+core::Outcome SettingsStore::Save() {
+  core::Outcome outcome;
+  if (WriteSettingsFile(&outcome)) return outcome;
+  outcome.kind = core::Outcome::Kind::kFailed;
+  outcome.And(kCannotSaveMessage);
+  return outcome;
 }
 
 void SettingsStore::Assign(const std::string& userName, const std::string& nickname,
@@ -197,7 +173,6 @@ void SettingsStore::Assign(const std::string& userName, const std::string& nickn
 std::string SettingsStore::GetName(int index) const {
   if (index == 0) return m_userName;
   if (index == 1) return m_nickname;
-  m_backend->MessageBox(kError03Message);
   return "NULL";
 }
 
@@ -212,8 +187,8 @@ std::string SettingsStore::Content() const {
   return content;
 }
 
-bool SettingsStore::WriteSettingsFile() const {
+bool SettingsStore::WriteSettingsFile(core::Outcome* told) const {
   if (core::ReplaceFile(m_persona->folder(), kFileName, Content())) return true;
-  if (errno == EWOULDBLOCK) m_backend->MessageBox(res::kFolderBusy);
+  if (errno == EWOULDBLOCK) told->And(core::kFolderBusyMessage);
   return false;
 }

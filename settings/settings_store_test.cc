@@ -1,16 +1,12 @@
-// SettingsStore and SetupDialog: reading, checking, repairing and writing set.ini.
+// SettingsStore: reading, checking and writing set.ini, as what each step returns.
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "res/resource.h"
-#include "settings/setup_dialog.h"
 #include "testing/work_folder.h"
 
 namespace {
@@ -18,7 +14,6 @@ namespace {
 using namespace testing_support;
 using Strings = std::vector<std::string>;
 
-const std::string kDamaged = "set.iniファイルが不正です。\n再度名前を入力してください。";
 const std::string kCannotSave =
     "set.iniを保存できません。\nフォルダーとset.iniに書き込めるか確認してください。";
 
@@ -29,82 +24,10 @@ std::string Ini(const std::string& user, const std::string& nick, const std::str
 
 class SettingsStoreTest : public WorkFolderTest {
  protected:
-  // The events since `from`.
-  Strings EventsFrom(size_t from) const {
-    const Strings& all = backend.events();
-    return Strings(all.begin() + static_cast<long>(from), all.end());
-  }
-  static void RemoveFileIfAny() { std::remove(Path("set.ini").c_str()); }
-  void AnswerSetup() {
-    backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Taro"), Type(IDC_SETUP_RINU_NAME, "Hana"),
-                             Choose(IDC_SETUP_LOG_TEXT), Press(ui::IDOK)});
-  }
+  // Reads set.ini once; what the store had to say collects in `told`.
+  SettingsStore::State Read(SettingsStore& store) { return store.Read(&told); }
+  core::Outcome told;
 };
-
-TEST_F(SettingsStoreTest, FirstStartAsksWithHtmlChosenAndWritesTheAnswers) {
-  AnswerSetup();
-  SettingsStore store(persona, backend);
-  store.Load();
-  EXPECT_EQ(backend.events(), (Strings{"open:133", "end:133=1"}));  // no message
-  const DialogRecord& setup = backend.dialogs()[0];
-  EXPECT_EQ(setup.focus, IDC_SETUP_USER_NAME);
-  const ControlState& shown = setup.states[0];
-  EXPECT_EQ(shown.text.at(IDC_SETUP_USER_NAME), "");
-  EXPECT_EQ(shown.text.at(IDC_SETUP_RINU_NAME), "");
-  EXPECT_FALSE(shown.checked.at(IDC_LOG_NONE));
-  EXPECT_TRUE(shown.checked.at(IDC_SETUP_LOG_HTML));
-  EXPECT_FALSE(shown.checked.at(IDC_SETUP_LOG_TEXT));
-  EXPECT_EQ(ReadFile("set.ini"), Ini("Taro", "Hana", "2"));
-  EXPECT_EQ(store.GetName(0), "Taro");
-  EXPECT_EQ(store.GetName(1), "Hana");
-  EXPECT_EQ(store.GetLogMode(), TEXT);
-  EXPECT_EQ(ListFolder(), Strings{"set.ini"});
-}
-
-TEST_F(SettingsStoreTest, SetupClosedWithoutOkWritesEmptyNamesAndHtml) {
-  backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Taro"), Choose(IDC_LOG_NONE), Close()});
-  SettingsStore store(persona, backend);
-  store.Load();
-  EXPECT_EQ(backend.events(), (Strings{"open:133", "end:133=2"}));
-  EXPECT_EQ(ReadFile("set.ini"), Ini("", "", "1"));
-  EXPECT_EQ(store.GetName(0), "");
-  EXPECT_EQ(store.GetName(1), "");
-  EXPECT_EQ(store.GetLogMode(), HTML);
-}
-
-TEST_F(SettingsStoreTest, EachFailedCheckShowsTheMessageOnceThenTheSetupAndTakesTheNewFile) {
-  const struct {
-    const char* check;
-    std::string file;
-  } cases[] = {
-      {"1: no line 1", ""},
-      {"2: line 1 without colon", "Taro\r\nRinuName:Hana\r\n2\r\n"},
-      {"3: no line 2", "YourName:Taro\r\n"},
-      {"4: line 2 without colon", "YourName:Taro\r\nHana\r\n2\r\n"},
-      {"5: no line 3", "YourName:Taro\r\nRinuName:Hana\r\n"},
-      {"5: no line 3, no final line break", "YourName:Taro\nRinuName:Hana"},
-  };
-  for (const auto& c : cases) {
-    for (bool ok : {true, false}) {
-      SCOPED_TRACE(std::string(c.check) + (ok ? ", OK" : ", closed"));
-      WriteFile("set.ini", c.file);
-      size_t from = backend.events().size();
-      if (ok) {
-        AnswerSetup();
-      } else {
-        backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, "Jiro"), Close()});
-      }
-      SettingsStore store(persona, backend);
-      store.Load();
-      EXPECT_EQ(EventsFrom(from),
-                (Strings{"box:" + kDamaged, "open:133", ok ? "end:133=1" : "end:133=2"}));
-      EXPECT_EQ(ReadFile("set.ini"), ok ? Ini("Taro", "Hana", "2") : Ini("", "", "1"));
-      EXPECT_EQ(store.GetName(0), ok ? "Taro" : "");
-      EXPECT_EQ(store.GetName(1), ok ? "Hana" : "");
-      EXPECT_EQ(store.GetLogMode(), ok ? TEXT : HTML);
-    }
-  }
-}
 
 TEST_F(SettingsStoreTest, LogModeRules) {
   const struct {
@@ -131,13 +54,13 @@ TEST_F(SettingsStoreTest, LogModeRules) {
     SCOPED_TRACE("line 3: '" + c.line3 + "'");
     std::string file = Ini("Taro", "Hana", c.line3) + "extra\r\n";
     WriteFile("set.ini", file);
-    SettingsStore store(persona, backend);
-    store.Load();
+    SettingsStore store(persona);
+    EXPECT_EQ(Read(store), SettingsStore::State::kValid);
     EXPECT_EQ(store.GetLogMode(), c.mode);
     EXPECT_EQ(ReadFile("set.ini"), c.rewritten ? Ini("Taro", "Hana", "1") : file);
     EXPECT_EQ(store.GetName(0), "Taro");
   }
-  EXPECT_TRUE(backend.events().empty());
+  EXPECT_TRUE(told.messages.empty());
 }
 
 TEST_F(SettingsStoreTest, NamesAreEverythingAfterTheFirstColonAndFormsAreAccepted) {
@@ -158,13 +81,13 @@ TEST_F(SettingsStoreTest, NamesAreEverythingAfterTheFirstColonAndFormsAreAccepte
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     WriteFile("set.ini", c.file);
-    SettingsStore store(persona, backend);
-    store.Load();
+    SettingsStore store(persona);
+    EXPECT_EQ(Read(store), SettingsStore::State::kValid);
     EXPECT_EQ(store.GetName(0), c.user);
     EXPECT_EQ(store.GetName(1), c.nick);
     EXPECT_EQ(ReadFile("set.ini"), c.file);
   }
-  EXPECT_TRUE(backend.events().empty());
+  EXPECT_TRUE(told.messages.empty());
 }
 
 TEST_F(SettingsStoreTest, OverlongLinesAndValuesAreCutSafely) {
@@ -193,155 +116,84 @@ TEST_F(SettingsStoreTest, OverlongLinesAndValuesAreCutSafely) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     WriteFile("set.ini", c.line1 + "\r\nRinuName:" + a126 + "zzz\r\n2" + a126 + "\r\n3\r\n");
-    SettingsStore store(persona, backend);
-    store.Load();
+    SettingsStore store(persona);
+    EXPECT_EQ(Read(store), SettingsStore::State::kValid);
     EXPECT_EQ(store.GetName(0), c.user);
     EXPECT_EQ(store.GetName(1), std::string(103, 'a'));
     EXPECT_EQ(store.GetLogMode(), TEXT);
   }
-  EXPECT_TRUE(backend.events().empty());
+  EXPECT_TRUE(told.messages.empty());
 
   // A ":" past the 127 bytes is not found: line 1 fails its check.
   WriteFile("set.ini", std::string(130, 'K') + ":Taro\r\nRinuName:Hana\r\n2\r\n");
-  AnswerSetup();
-  SettingsStore store(persona, backend);
-  store.Load();
-  EXPECT_EQ(backend.boxes(), Strings{kDamaged});
-  EXPECT_EQ(store.GetName(0), "Taro");
+  SettingsStore store(persona);
+  EXPECT_EQ(Read(store), SettingsStore::State::kDamaged);
+  EXPECT_EQ(told.messages,
+            Strings{"set.iniファイルが不正です。\n再度名前を入力してください。"});
 }
 
 TEST_F(SettingsStoreTest, AssignAndSaveRewriteAllThreeLines) {
   WriteFile("set.ini", Ini("Taro", "Hana", "2") + "line 4\r\n");
-  SettingsStore store(persona, backend);
-  store.Load();
+  SettingsStore store(persona);
+  EXPECT_EQ(Read(store), SettingsStore::State::kValid);
   int mode = NOLOG;
   store.Assign("Jiro", "", mode);
   EXPECT_EQ(store.GetName(1), "");
-  EXPECT_EQ(store.Save(), 1);
+  EXPECT_TRUE(store.Save().done());
   EXPECT_EQ(ReadFile("set.ini"), Ini("Jiro", "", "0"));
   // A line break or end-of-file byte in a name would break the file: the name ends there.
   store.Assign("Ta\nro", "Ha\x1Ana", mode);
-  EXPECT_EQ(store.Save(), 1);
+  EXPECT_TRUE(store.Save().done());
   EXPECT_EQ(ReadFile("set.ini"), Ini("Ta", "Ha", "0"));
   EXPECT_EQ(ListFolder(), Strings{"set.ini"});
-  EXPECT_TRUE(backend.events().empty());
+  EXPECT_TRUE(told.messages.empty());
 }
 
-TEST_F(SettingsStoreTest, GetNameWithAnotherIndexShowsError03AndGivesNull) {
+TEST_F(SettingsStoreTest, GetNameWithAnotherIndexGivesNull) {
   WriteFile("set.ini", Ini("Taro", "Hana", "1"));
-  SettingsStore store(persona, backend);
-  store.Load();
+  SettingsStore store(persona);
+  EXPECT_EQ(Read(store), SettingsStore::State::kValid);
   EXPECT_EQ(store.GetName(2), "NULL");
   EXPECT_EQ(store.GetName(-1), "NULL");
-  const std::string error03 =
-      "このメッセージが表示された場合はただちにWexにお知らせください。\n"
-      "このメッセージは表示されるはずのないものです。\nエラーナンバー03です。";
-  EXPECT_EQ(backend.boxes(), (Strings{error03, error03}));
 }
 
 TEST_F(SettingsStoreTest, SaveFailingPartWayLeavesTheOldFileWhole) {
   const std::string old = Ini("Taro", "Hana", "2");
   WriteFile("set.ini", old);
-  SettingsStore store(persona, backend);
-  store.Load();
+  SettingsStore store(persona);
+  EXPECT_EQ(Read(store), SettingsStore::State::kValid);
   int mode = HTML;
   store.Assign(std::string(100, 'x'), std::string(100, 'y'), mode);
   {
     ScopedFileSizeLimit disk_full(50);  // the new file stops half-way
-    EXPECT_EQ(store.Save(), 0);
+    EXPECT_EQ(store.Save().messages, Strings{kCannotSave});
   }
   EXPECT_EQ(ReadFile("set.ini"), old);
   EXPECT_EQ(ListFolder(), Strings{"set.ini"});  // no half-written file left beside it
-  EXPECT_EQ(backend.boxes(), Strings{kCannotSave});
 }
 
 TEST_F(SettingsStoreTest, SaveNeverDeletesAReadOnlyFile) {
   const std::string old = Ini("Taro", "Hana", "2");
   WriteFile("set.ini", old);
   MakeReadOnly("set.ini");
-  SettingsStore store(persona, backend);
-  store.Load();
-  EXPECT_EQ(store.Save(), 0);
+  SettingsStore store(persona);
+  EXPECT_EQ(Read(store), SettingsStore::State::kValid);
+  EXPECT_EQ(store.Save().messages, Strings{kCannotSave});
   EXPECT_EQ(ReadFile("set.ini"), old);
-  EXPECT_EQ(backend.boxes(), Strings{kCannotSave});
-}
-
-TEST_F(SettingsStoreTest, ASetIniThatCannotBeWrittenOrReadBackEndsTheProgram) {
-  const std::string cannot_save = "box:" + kCannotSave + "\nプログラムを終了します。";
-  const std::string cannot_read =
-      "box:set.iniを読み込めません。\nset.iniが読み込めるか確認してください。\n"
-      "プログラムを終了します。";
-  const struct {
-    const char* what;
-    const char* file;  // null: none
-    mode_t file_mode, folder_mode;
-    Strings events;
-  } cases[] = {
-      {"read-only folder, no file", nullptr, 0, 0555, {"open:133", "end:133=1", cannot_save}},
-      {"read-only folder, damaged file",
-       "",
-       0644,
-       0555,
-       {"box:" + kDamaged, "open:133", "end:133=1", cannot_save}},
-      {"read-only damaged file",
-       "Taro\r\n",
-       0444,
-       0755,
-       {"box:" + kDamaged, "open:133", "end:133=1", cannot_save}},
-      // Not missing, so no first start: the file and the user's names are left alone.
-      {"file that can be written but not read",
-       "YourName:Taro\r\nRinuName:Mio\r\n2\r\n",
-       0200,
-       0755,
-       {"box:set.iniを読み込めません。\n読み書きが許可されていません (EACCES)\n"
-        "set.iniが読み込めるか確認してください。\nプログラムを終了します。"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    ASSERT_EQ(chmod(Path(".").c_str(), 0755), 0);
-    RemoveFileIfAny();
-    if (c.file) {
-      WriteFile("set.ini", c.file);
-      ASSERT_EQ(chmod(Path("set.ini").c_str(), c.file_mode), 0);
-    }
-    ASSERT_EQ(chmod(Path(".").c_str(), c.folder_mode), 0);
-    size_t from = backend.events().size();
-    if (std::find(c.events.begin(), c.events.end(), "open:133") != c.events.end()) AnswerSetup();
-    SettingsStore store(persona, backend);
-    EXPECT_EQ(store.Load(), 0);  // the program must end with status 1
-    EXPECT_EQ(EventsFrom(from), c.events);
-    if (c.file) {
-      ASSERT_EQ(chmod(Path("set.ini").c_str(), 0644), 0);
-      EXPECT_EQ(ReadFile("set.ini"), c.file);
-    }
-  }
 }
 
 TEST_F(SettingsStoreTest, ModeOutOfRangeInAReadOnlyFileIsUsedAsHtmlWithoutAMessage) {
   const std::string file = Ini("Taro", "Hana", "9");
   WriteFile("set.ini", file);
   MakeReadOnly("set.ini");
-  SettingsStore store(persona, backend);
-  store.Load();
+  SettingsStore store(persona);
+  EXPECT_EQ(Read(store), SettingsStore::State::kValid);
   EXPECT_EQ(store.GetLogMode(), HTML);
-  EXPECT_EQ(store.Load(), 1);
+  EXPECT_EQ(Read(store), SettingsStore::State::kValid);
   EXPECT_EQ(store.GetLogMode(), HTML);
   EXPECT_EQ(ReadFile("set.ini"), file);
-  EXPECT_TRUE(backend.events().empty());
+  EXPECT_TRUE(told.messages.empty());
 }
 
-TEST_F(SettingsStoreTest, SetupDialogLimitsNamesTo100BytesAndGivesMinusOneWithoutAChoice) {
-  std::string typed;
-  for (int i = 0; i < 51; ++i) typed += "名";
-  backend.When(IDD_SETUP, {Type(IDC_SETUP_USER_NAME, typed), Type(IDC_SETUP_RINU_NAME, "x" + typed),
-                           Press(ui::IDOK)});
-  SetupDialog dialog(backend);
-  EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-  EXPECT_EQ(dialog.m_nLogMode, -1);
-  EXPECT_EQ(dialog.m_strUserName, typed.substr(0, 100));       // 50 double-byte characters
-  EXPECT_EQ(dialog.m_strNickname, "x" + typed.substr(0, 98));  // 99 bytes: no half character
-  for (const auto& [id, checked] : backend.dialogs()[0].states[0].checked) EXPECT_FALSE(checked);
-  EXPECT_TRUE(backend.boxes().empty());
-}
 
 }  // namespace

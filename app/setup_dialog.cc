@@ -1,4 +1,4 @@
-#include "settings/setup_dialog.h"
+#include "app/setup_dialog.h"
 
 #include "res/resource.h"
 #include "res/templates.h"

@@ -1,12 +1,11 @@
-#include "settings/settings_dialog.h"
+#include "app/settings_dialog.h"
 
 #include "res/resource.h"
 #include "res/templates.h"
-#include "settings/settings_store.h"
 #include "ui/data_exchange.h"
 
-SettingsDialog::SettingsDialog(core::Persona& persona, ui::Backend& backend)
-    : ui::Dialog(res::SettingsTemplate(), backend), m_nLogMode(-1), m_persona(persona) {}
+SettingsDialog::SettingsDialog(chat::SettingsApply& apply, ui::Backend& backend)
+    : ui::Dialog(res::SettingsTemplate(), backend), m_nLogMode(-1), m_apply(apply) {}
 
 SettingsDialog::~SettingsDialog() = default;
 
@@ -25,17 +24,13 @@ bool SettingsDialog::OnCommand(int id) {
 }
 
 void SettingsDialog::OnApply() {
-  // The store reads set.ini first, so a damaged file is repaired (through the setup dialog)
-  // before the dialog's values are written over it.
-  SettingsStore store(m_persona, backend());
-  if (!store.Load()) {
+  // set.ini is read first, so a damaged file is repaired (through the setup dialog) before the
+  // dialog's values are written over it.
+  if (!m_apply.Prepare()) {
     m_mustEnd = true;
     EndDialog(ui::IDABORT);
     return;
   }
   if (!UpdateData(true)) return;
-  std::string userName = GetDlgItemText(IDC_YOUR_NAME);
-  std::string nickname = GetDlgItemText(IDC_NICKNAME);
-  store.Assign(userName, nickname, m_nLogMode);
-  store.Save();
+  m_apply.Apply({GetDlgItemText(IDC_YOUR_NAME), GetDlgItemText(IDC_NICKNAME), m_nLogMode});
 }

@@ -1,4 +1,4 @@
-#include "memory/memory_book_dialog.h"
+#include "app/memory_book_dialog.h"
 
 #include <algorithm>
 

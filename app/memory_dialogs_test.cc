@@ -1,13 +1,16 @@
-// The learn and forget dialogs: what their templates (136, 137, 138) must give them, and the
-// exchange of their fields with the controls.
+// The learn and forget dialogs: what their templates (136, 137, 138) must give them, the
+// exchange of their fields with the controls, and teaching and forgetting through them as the
+// chat words and the menu do (chat::UserWords on the window's dialogs).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "memory/forget_choice_dialog.h"
-#include "memory/forget_keyword_dialog.h"
-#include "memory/learn_dialog.h"
+#include "app/forget_choice_dialog.h"
+#include "app/forget_keyword_dialog.h"
+#include "app/dialog_user.h"
+#include "app/learn_dialog.h"
+#include "chat/conversation.h"
 #include "res/resource.h"
 #include "res/templates.h"
 #include "testing/work_folder.h"
@@ -71,7 +74,19 @@ TEST(MemoryTemplates, EditsFocusButtonsAndFrames) {
   EXPECT_EQ(res::ForgetKeywordTemplate().caption, "キーワードとなる言葉を入れてください。");
 }
 
-class MemoryDialogsTest : public WorkFolderTest {};
+const std::string kNothingToForget = "その言葉に対する忘れる言葉はありませんでした。";
+using Strings = std::vector<std::string>;
+
+class MemoryDialogsTest : public WorkFolderTest {
+ protected:
+  // What a word had to say, shown as the window shows it; 1 when it was done.
+  int Shown(const core::Outcome& outcome) {
+    user.Tell(outcome);
+    return outcome.done() ? 1 : 0;
+  }
+  DialogUser user{backend};
+  chat::UserWords words{persona, user};
+};
 
 TEST_F(MemoryDialogsTest, FieldsGoInAtOpeningAndComeBackOnOk) {
   backend.When(IDD_LEARN,
@@ -121,5 +136,74 @@ TEST_F(MemoryDialogsTest, NumberBoxTakesOnlyIntegersFromZeroTo9999999) {
     }
   }
 }
+
+TEST_F(MemoryDialogsTest, LearnDialogOkStoresTheTwoFieldsCancelStoresNothing) {
+  backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "りんご"), Type(IDC_LEARN_REPLY, "赤い果物"),
+                           Press(ui::IDOK)});
+  backend.When(IDD_LEARN, {Press(ui::IDOK)});
+  backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "x"), Press(ui::IDCANCEL)});
+  backend.When(IDD_LEARN, {Type(IDC_LEARN_WORDS, "y"), Close()});
+  EXPECT_EQ(Shown(words.LearnByDialog()), 1);
+  EXPECT_EQ(Shown(words.LearnByDialog()), 1);  // both empty: the separator alone
+  EXPECT_EQ(Shown(words.LearnByDialog()), 0);
+  EXPECT_EQ(Shown(words.LearnByDialog()), 0);
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"りんご%+%赤い果物", "%+%"}));
+  const DialogRecord& first = backend.dialogs()[0];
+  EXPECT_EQ(first.focus, IDC_LEARN_WORDS);
+  EXPECT_EQ(first.states[0].text.at(IDC_LEARN_WORDS), "");
+  EXPECT_EQ(first.states[0].text.at(IDC_LEARN_REPLY), "");
+  EXPECT_TRUE(backend.boxes().empty());
+  EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
+}
+
+
+TEST_F(MemoryDialogsTest, CancelWithoutAFileCreatesNone) {
+  backend.When(IDD_LEARN, {Close()});
+  EXPECT_EQ(Shown(words.LearnByDialog()), 0);
+  EXPECT_TRUE(ListFolder().empty());
+}
+
+
+TEST_F(MemoryDialogsTest, NumberBoxRefusesWhatIsNoNumberFromZeroTo9999999AndStaysOpen) {
+  WriteFile("memory.dat", Stored({"hi%+%yo", "hi%+%hey"}));
+  backend.When(IDD_FORGET_CHOICE,
+               {Type(IDC_FORGET_NUMBER, "-1"), Press(ui::IDOK), Type(IDC_FORGET_NUMBER, "abc"),
+                Press(ui::IDOK), Type(IDC_FORGET_NUMBER, "10000000"), Press(ui::IDOK),
+                Type(IDC_FORGET_NUMBER, ""), Press(ui::IDOK), Type(IDC_FORGET_NUMBER, "2"),
+                Press(ui::IDOK)});
+  EXPECT_EQ(Shown(words.ForgetKeyword("hi")), 1);
+  EXPECT_EQ(backend.boxes().size(), 4u);
+  EXPECT_EQ(backend.events().front(), "open:138");
+  EXPECT_EQ(backend.events().back(), "end:138=1");
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo"}));
+}
+
+
+TEST_F(MemoryDialogsTest, CancellingEitherDialogChangesNothing) {
+  const std::string before = Stored({"hi%+%yo"});
+  WriteFile("memory.dat", before);
+  backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "hi"), Press(ui::IDCANCEL)});
+  backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "hi"), Press(ui::IDOK)});
+  backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Close()});
+  EXPECT_EQ(Shown(words.ForgetByDialog()), 0);
+  EXPECT_EQ(Shown(words.ForgetByDialog()), 0);
+  EXPECT_EQ(backend.dialogs()[0].focus, IDC_FORGET_KEYWORD);
+  EXPECT_TRUE(backend.boxes().empty());
+  EXPECT_EQ(ReadFile("memory.dat"), before);
+  EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
+}
+
+
+TEST_F(MemoryDialogsTest, ForgetByDialogRemovesTheChosenRecord) {
+  WriteFile("memory.dat", Stored({"hi%+%yo", "bye%+%ciao"}));
+  backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "bye"), Press(ui::IDOK)});
+  backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Press(ui::IDOK)});
+  backend.When(IDD_FORGET_KEYWORD, {Press(ui::IDOK)});
+  EXPECT_EQ(Shown(words.ForgetByDialog()), 1);
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"hi%+%yo"}));
+  EXPECT_EQ(Shown(words.ForgetByDialog()), 0);  // an empty keyword lists nothing
+  EXPECT_EQ(backend.boxes(), Strings{kNothingToForget});
+}
+
 
 }  // namespace

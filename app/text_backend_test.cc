@@ -14,12 +14,12 @@
 #include <functional>
 #include <sstream>
 
-#include "memory/forget_choice_dialog.h"
-#include "memory/learn_dialog.h"
+#include "app/forget_choice_dialog.h"
+#include "app/learn_dialog.h"
 #include "res/resource.h"
 #include "res/templates.h"
-#include "settings/settings_dialog.h"
-#include "settings/setup_dialog.h"
+#include "app/settings_dialog.h"
+#include "app/setup_dialog.h"
 #include "ui/data_exchange.h"
 #include "ui/list_model.h"
 #include "ui/text/text_menu.h"
@@ -29,9 +29,13 @@ namespace {
 
 // The settings dialog writes set.ini only on Apply, which these tests never press: its
 // persona lives on a folder that does not exist, so nothing could be written anyway.
-core::Persona& NoPersona() {
-  static core::Persona persona("/nonexistent/rinu-text-backend-test");
-  return persona;
+// Apply in the settings dialog, with nothing behind it.
+chat::SettingsApply& NoApply() {
+  static struct : chat::SettingsApply {
+    bool Prepare() override { return true; }
+    void Apply(const SettingsValues&) override {}
+  } apply;
+  return apply;
 }
 
 // A UTF-8 literal as bytes (narrow literals of this file are Shift-JIS).
@@ -180,7 +184,7 @@ TEST(TextBackendTest, SettingsRadioGroupIsANumberedChoice) {
            Case{"\x1b\n", 1},               // Esc: Cancel, nothing taken
        }) {
     Terminal t(std::string("\n\n") + c.typed + "\n");
-    SettingsDialog dlg(NoPersona(), t.backend);
+    SettingsDialog dlg(NoApply(), t.backend);
     dlg.m_strUserName = "Taro";
     dlg.m_strNickname = "Mio";
     dlg.m_nLogMode = 1;
@@ -189,7 +193,7 @@ TEST(TextBackendTest, SettingsRadioGroupIsANumberedChoice) {
     EXPECT_EQ(dlg.m_strUserName, "Taro");
   }
   Terminal t("\n\n\n\n");
-  SettingsDialog dlg(NoPersona(), t.backend);
+  SettingsDialog dlg(NoApply(), t.backend);
   dlg.m_nLogMode = 1;
   dlg.DoModal();
   EXPECT_NE(t.out.str().find(U8(u8"LOGモード\n"
@@ -205,7 +209,7 @@ TEST(TextBackendTest, LineEditorGetsFieldValuesPrefilledButChoicesShown) {
   PrefillSource source({"Taro", "Mio", "3", ""});
   std::ostringstream out;
   TextBackend backend(source, out, Terminal::Quiet());
-  SettingsDialog dlg(NoPersona(), backend);
+  SettingsDialog dlg(NoApply(), backend);
   dlg.m_strUserName = "Taro";
   dlg.m_strNickname = "Mi";
   dlg.m_nLogMode = 1;
@@ -219,7 +223,7 @@ TEST(TextBackendTest, LineEditorGetsFieldValuesPrefilledButChoicesShown) {
 TEST(TextBackendTest, FieldOverItsLimitIsRefusedAndAskedAgain) {
   std::string long_name(101, 'x');
   Terminal t(long_name + "\nTaro\n\n\n\n");
-  SettingsDialog dlg(NoPersona(), t.backend);
+  SettingsDialog dlg(NoApply(), t.backend);
   EXPECT_EQ(dlg.DoModal(), IDOK);
   EXPECT_EQ(dlg.m_strUserName, "Taro");
   EXPECT_NE(t.out.str().find(U8(u8"100バイトまでしか入りません。\n")), std::string::npos);

@@ -1,10 +1,12 @@
-// The chat words, through the whole turn: what each does to memory.dat, the log, the boxes,
-// the reply and the pending conversation pair.
+// The chat words, through the whole turn, with the dialogs of the words that ask: what each
+// does to memory.dat, the log, the boxes, the reply and the pending conversation pair.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/dialog_user.h"
+#include "chat/conversation.h"
 #include "engine/engine_test_support.h"
 #include "engine/reply_engine.h"
 #include "log/conversation_log.h"
@@ -31,6 +33,11 @@ const std::string kNothingToForget = "その言葉に対する忘れる言葉は
 
 class ChatWordTest : public EngineTest {
  protected:
+  // As the chat window runs them: the words that ask open their dialogs.
+  ReplyEngine::Words& words() override { return user_words; }
+  DialogUser user{backend};
+  chat::UserWords user_words{persona, user};
+
   void SetUp() override {
     WorkFolderTest::SetUp();
     WriteFile("set.ini", "YourName:Taro\r\nRinuName:Mio\r\n2\r\n");  // a text log
@@ -42,7 +49,7 @@ class ChatWordTest : public EngineTest {
 };
 
 TEST_F(ChatWordTest, TeachingLineStoresThePairNotesItAndAnswersFixed) {
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   EXPECT_EQ(Say(engine, "みかん===黄色い果物"), kLearned);
   EXPECT_EQ(Memory(), Stored({"// memory", "abc%+%xyz", "りんご%+%赤い", "みかん%+%黄色い果物"}));
   EXPECT_EQ(ReadFile("log.txt"), kLearnedNote);
@@ -53,7 +60,7 @@ TEST_F(ChatWordTest, LearnInAnyCaseOpensTheDialog) {
   for (const char* word : {"learn", "LEARN", "Learn"}) {
     backend.When(IDD_LEARN,
                  {Type(IDC_LEARN_WORDS, "犬"), Type(IDC_LEARN_REPLY, "わんわん"), Press(ui::IDOK)});
-    ReplyEngine engine(persona, backend, chat_log);
+    ReplyEngine engine(persona, chat_log);
     EXPECT_EQ(Say(engine, word), kLearned) << word;
   }
   EXPECT_EQ(Memory(), Stored({"// memory", "abc%+%xyz", "りんご%+%赤い", "犬%+%わんわん",
@@ -63,7 +70,7 @@ TEST_F(ChatWordTest, LearnInAnyCaseOpensTheDialog) {
 
 TEST_F(ChatWordTest, CancelledLearnAnswersTheFailureWithoutABox) {
   backend.When(IDD_LEARN, {Close()});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   EXPECT_EQ(Say(engine, "learn"), kLearnFailed);
   EXPECT_TRUE(backend.boxes().empty());
   EXPECT_EQ(ReadFile("log.txt"), kLearnFailedNote);
@@ -72,7 +79,7 @@ TEST_F(ChatWordTest, CancelledLearnAnswersTheFailureWithoutABox) {
 TEST_F(ChatWordTest, ForgetInAnyCaseRemovesTheChosenRecord) {
   backend.When(IDD_FORGET_KEYWORD, {Type(IDC_FORGET_KEYWORD, "りんごジュース"), Press(ui::IDOK)});
   backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Press(ui::IDOK)});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   EXPECT_EQ(Say(engine, "FORGET"), kForgot);
   EXPECT_EQ(Memory(), Stored({"// memory", "abc%+%xyz"}));
   EXPECT_EQ(ReadFile("log.txt"), kForgotNote);
@@ -81,7 +88,7 @@ TEST_F(ChatWordTest, ForgetInAnyCaseRemovesTheChosenRecord) {
 
 TEST_F(ChatWordTest, FailedForgetShowsItsBoxThenNotes) {
   backend.When(IDD_FORGET_KEYWORD, {Close()});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   EXPECT_EQ(Say(engine, "forget"), kForgetFailed);
   EXPECT_EQ(backend.boxes(), std::vector<std::string>{kForgetFailedBox});
   EXPECT_EQ(ReadFile("log.txt"), kForgetFailedNote);
@@ -89,7 +96,7 @@ TEST_F(ChatWordTest, FailedForgetShowsItsBoxThenNotes) {
 
 TEST_F(ChatWordTest, FDotForgetsByTheRestOfTheLine) {
   backend.When(IDD_FORGET_CHOICE, {Type(IDC_FORGET_NUMBER, "1"), Press(ui::IDOK)});
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   EXPECT_EQ(Say(engine, "f.abcd"), kForgot);
   EXPECT_EQ(Memory(), Stored({"// memory", "りんご%+%赤い"}));
   // "f." alone forgets by the empty text, which calls up nothing.
@@ -99,7 +106,7 @@ TEST_F(ChatWordTest, FDotForgetsByTheRestOfTheLine) {
 }
 
 TEST_F(ChatWordTest, TeachThenForgetInOneLineLeavesTheForgetOutcome) {
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   // Teaches "f.x" -> "y", then forgets by "x===y", which no keyword occurs in.
   EXPECT_EQ(Say(engine, "f.x===y"), kForgetFailed);
   EXPECT_EQ(Memory(), Stored({"// memory", "abc%+%xyz", "りんご%+%赤い", "f.x%+%y"}));
@@ -111,7 +118,7 @@ TEST_F(ChatWordTest, NearMissesAreOrdinaryLines) {
   // Each goes to the search: the coin, then the fallback draw (line 1 of boke.dat).
   for (const char* line : {"Exit", "EXIT", "exit ", " exit", "learn me", "forgets", "F.abc"}) {
     random.Push({1, 1});
-    ReplyEngine engine(persona, backend, chat_log);
+    ReplyEngine engine(persona, chat_log);
     std::string reply = Say(engine, line);
     EXPECT_TRUE(reply == "ふーん" || reply == "xyz") << line << ": " << reply;
   }
@@ -120,7 +127,7 @@ TEST_F(ChatWordTest, NearMissesAreOrdinaryLines) {
 }
 
 TEST_F(ChatWordTest, ExitWritesTheFarewellAndEndsWithStatusZeroLosingThePendingPair) {
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   engine.RememberForPair("xyz");
   std::string before = Memory();
   EXPECT_EQ(ExitOf(engine, "exit"), 0);
@@ -131,7 +138,7 @@ TEST_F(ChatWordTest, ExitWritesTheFarewellAndEndsWithStatusZeroLosingThePendingP
 
 TEST_F(ChatWordTest, AChatWordThatActedDropsThePendingPairAndAnEmptyLineKeepsIt) {
   random.Push({1});  // the empty line's no.dat draw
-  ReplyEngine engine(persona, backend, chat_log);
+  ReplyEngine engine(persona, chat_log);
   engine.RememberForPair("xyz");
   EXPECT_EQ(Say(engine, ""), "なあに？");
   EXPECT_TRUE(engine.PairPending());

@@ -1,4 +1,4 @@
-#include "memory/forget_choice_dialog.h"
+#include "app/forget_choice_dialog.h"
 
 #include "res/resource.h"
 #include "res/templates.h"

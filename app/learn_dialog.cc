@@ -1,4 +1,4 @@
-#include "memory/learn_dialog.h"
+#include "app/learn_dialog.h"
 
 #include "res/resource.h"
 #include "res/templates.h"
