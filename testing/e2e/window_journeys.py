@@ -155,6 +155,15 @@ class Rinu:
         xdo("windowfocus", "--sync", self.xid(caption))
         xdo("type", "--delay", "15", "--", text)
 
+    def menu(self, top, item):
+        """Chooses `item` in the chat window's menu that alt+`top` opens, once it is open."""
+        self.keys("Rinu++", f"alt+{top}")
+        bar = find(self.window("Rinu++"), "menu bar")[0]
+        until(f"the menu of alt+{top}", lambda: any(
+            bar.getChildAtIndex(i).getChildAtIndex(0).getState().contains(pyatspi.STATE_SHOWING)
+            for i in range(bar.childCount)))
+        xdo("key", item)
+
     def click(self, caption, button, role="dialog"):
         (b,) = [b for b in find(self.window(caption, role), "push button") if b.name == button]
         e = b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
@@ -367,13 +376,14 @@ def memory_book(start, work):
     rinu = start(folder)
     rinu.window("Rinu++")
     hello = rinu.say("hello")  # a pair kept for it would wait for a line that never comes
-    rinu.keys("Rinu++", "alt+m", "b")
+    rinu.menu("m", "b")
     book = rinu.window("メモリー帳")
     every = book_rows(memory)
     count = f"{len(every)} 件 / {len(every)} 件"
     until("every record listed", lambda: labels(book)[1] == count and rows(book) == every)
     (game,) = [r for r in every if r[1] == "game"]
     (bye,) = [r for r in every if r[1] == "bye"]
+    rinu.keys("メモリー帳", "ctrl+f")
     rinu.type("メモリー帳", "game")
     until("the search for 'game'", lambda: rows(book) == [game])
     rinu.keys("メモリー帳", "Return")  # Enter in the search with one row shown edits it
@@ -410,7 +420,7 @@ def memory_book(start, work):
 
     rinu = start(folder)
     rinu.window("Rinu++")
-    rinu.keys("Rinu++", "alt+m", "b")
+    rinu.menu("m", "b")
     book = rinu.window("メモリー帳")
     until("the edited record listed after a restart",
           lambda: labels(book)[1] == count and [game[0], "game", "Game! asobou"] in rows(book))
@@ -461,7 +471,7 @@ def duet(start, work):
     before = [read(os.path.join(f, "memory.dat")) for f in (mine, partner)]
     rinu = start(mine)
     rinu.window("Rinu++")
-    rinu.keys("Rinu++", "alt+m", "w")
+    rinu.menu("m", "w")
     D = "ふたりで会話させる"
     duet = rinu.window(D)
     check("the duet window's fields", texts(duet), ["", "20", "800", "", ""])
@@ -509,7 +519,7 @@ def settings_then_exit(start, work):
     memory = read(os.path.join(folder, "memory.dat"))
     rinu = start(folder)
     rinu.window("Rinu++")
-    rinu.keys("Rinu++", "alt+v", "s")
+    rinu.menu("v", "s")
     S = "情報設定"
     settings = rinu.window(S)
     check("the settings shown", texts(settings), ["Taro", "Mio"])
