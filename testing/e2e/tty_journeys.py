@@ -7,7 +7,6 @@ import os
 import pty
 import select
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import window_journeys as wj  # noqa: E402
@@ -76,7 +75,8 @@ class Terminal:
         if self.status is None:
             os.kill(self.pid, 9)
             os.waitpid(self.pid, 0)
-        return f"--- the terminal of rinu (pid {self.pid}):\n" + self.screen.decode("utf-8", "replace")
+        shown = self.screen.decode("utf-8", "replace")
+        return f"--- the terminal of rinu (pid {self.pid}):\n{shown}"
 
 
 def terminal(start, work):

@@ -143,7 +143,8 @@ class Rinu:
     def xid(self, caption):
         pattern = "^" + re.escape(caption) + "$"
         found = until(f"X window {caption!r}", lambda: xdo(
-            "search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", pattern).split())
+            "search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", pattern
+        ).split())
         return found[0]
 
     # Keys and clicks.
@@ -210,7 +211,8 @@ class Rinu:
 
         now = until(f"the reply to {line!r}", grown)
         head = now[: -len(before) - 1].split("\n")
-        check(f"the transcript's new lines after {line!r}", (len(head), head[1]), (2, f"{user}>{line}"))
+        check(f"the transcript's new lines after {line!r}", (len(head), head[1]),
+              (2, f"{user}>{line}"))
         check("the reply's speaker", head[0][: len(nick) + 1], nick + ">")
         check("the input after send", texts(self.window("Rinu++"))[1], "")
         return head[0][len(nick) + 1:]
@@ -248,7 +250,8 @@ class Rinu:
             if app:
                 walk(app, 0)
             shot = self.err.replace("stderr-", "screen-")[:-4] + ".png"
-            if shutil.which("import") and not subprocess.call(["import", "-window", "root", shot]):
+            if shutil.which("import") and not subprocess.call(
+                    ["import", "-window", "root", shot], timeout=WAIT):
                 out.append(f"--- the screen: {shot}")
             self.proc.kill()
             self.proc.wait()
@@ -356,7 +359,8 @@ def first_start(start, work):
 
 
 def book_rows(data):
-    """The memory book's rows for memory.dat: [line, keyword, reply] of each record, newest first."""
+    """The memory book's rows for memory.dat: [line, keyword, reply] of each record, newest
+    first."""
     out = []
     for n, r in enumerate(records(data), 1):
         if not r.startswith("//"):
@@ -623,7 +627,7 @@ def main():
         sys.exit(77)
     top = tempfile.mkdtemp(prefix="rinu-display-")
     os.chmod(top, 0o700)
-    for v in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "SESSION_MANAGER"):
+    for v in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS"):
         os.environ.pop(v, None)
     os.environ.update(XDG_RUNTIME_DIR=top, LANG="C.UTF-8", QT_QPA_PLATFORM="xcb",
                       QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
