@@ -8,6 +8,7 @@ import pty
 import select
 import sys
 
+sys.dont_write_bytecode = True  # the source tree stays as it is
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import window_journeys as wj  # noqa: E402
 from window_journeys import Failed, check, check_log, end_entry, read, start_entry, until  # noqa
