@@ -23,6 +23,9 @@ RINU_DESKTOP_PACKAGES=(qt6-translations-l10n)
 # For the tests: the desktop entry and metainfo validators, the Debian package's tools and
 # lintian, man (the manual pages' check), and the locales the Qt tests also run under.
 RINU_TEST_PACKAGES=(desktop-file-utils appstream lintian dpkg-dev man-db locales)
+# The journeys of testing/e2e: an X server, keys and clicks, a session bus with the
+# accessibility bus, and Python to read it.
+RINU_TEST_PACKAGES+=(xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi)
 
 # Makes the locale named in $1 (for example ja_JP.UTF-8) when the system lacks it: enables it
 # in /etc/locale.gen and runs locale-gen, as root or through sudo.
