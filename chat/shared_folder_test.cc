@@ -5,11 +5,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <set>
 #include <sstream>
 #include <thread>
 
 #include "chat/conversation.h"
+#include "core/memory_index.h"
+#include "core/record_scan.h"
 #include "memory/memory_book.h"
 #include "memory/word_memory.h"
 #include "res/resource.h"
@@ -318,6 +321,54 @@ TEST_F(SharedFolderTest, TwoWritersOnOneFolderLoseNothing) {
   }
   EXPECT_TRUE(have.empty()) << "lines nobody wrote, first: " << *have.begin();
   EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
+}
+
+// One program teaches and forgets while the other answers through its index of memory.dat.
+// Each answer is taken with the folder locked, so the file stands still for it: the
+// candidates are the records a scan of the file finds then, in the same order.
+TEST_F(SharedFolderTest, AnswersThroughTheIndexAreTheScansWhileAnotherTeachesAndForgets) {
+  std::atomic<bool> done = false;
+  std::thread writer([&] {
+    for (int i = 0; i < 300; ++i) {
+      const std::string keyword = i % 3 ? "hi" : "ab" + std::to_string(i % 7);
+      if (i % 4 == 3) {
+        Forget(other, keyword, "1");
+      } else {
+        Teach(other, keyword + "===" + std::to_string(i));
+      }
+      Sleep(1);
+    }
+    done = true;
+  });
+  ConversationLog log(persona, backend);
+  ReplyEngine engine(persona, backend, log);
+  std::map<core::MemoryIndex::Sync, int> ways;
+  int answers = 0;
+  std::string mismatch;
+  while (mismatch.empty() && (!done || answers < 20)) {
+    const std::string line = answers % 2 ? "Hi there" : "ab" + std::to_string(answers % 7) + "hi";
+    {
+      core::FolderLock lock(persona.folder());
+      if (!lock.held()) continue;
+      engine.SearchMemory(line);
+      ++ways[persona.memory_index().last_sync()];
+      Strings scanned;
+      core::RecordScan scan(line, core::kReplySearchRules);
+      core::RecordScan::Piece piece;
+      for (bool open = scan.Open(persona.folder(), "memory.dat"); open && scan.NextMatch(&piece);) {
+        std::string record;
+        core::RecordScan::AppendPlain(piece, &record);
+        scanned.push_back(record.substr(0, record.find('\n')));
+      }
+      if (engine.candidates() != scanned) mismatch = std::to_string(answers) + ": " + line;
+    }
+    ++answers;
+    Sleep(1);
+  }
+  writer.join();
+  EXPECT_EQ(mismatch, "");
+  EXPECT_GT(ways[core::MemoryIndex::Sync::kExtended], 10);
+  EXPECT_GT(ways[core::MemoryIndex::Sync::kRebuilt], 10);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/memory_index.h"
 #include "core/record_format.h"
 #include "core/record_scan.h"
 #include "core/text_file.h"
@@ -249,16 +250,13 @@ int ReplyEngine::SearchMemory(const std::string& line) {
   // The candidates stay in memory, so a working folder that cannot be written (read-only, a
   // full disk) still gives replies.
   m_candidates.clear();
-  core::RecordScan scan(line, core::kReplySearchRules);
-  if (!scan.Open(m_persona.folder(), kMemoryFile)) return 0;
-  core::RecordScan::Piece piece;
   std::string record;
-  while (scan.NextMatch(&piece)) {
+  m_persona.memory_index().Find(line, [&](const core::RecordScan::Piece& piece) {
     record.clear();
     core::RecordScan::AppendPlain(piece, &record);
     record.resize(std::min(record.size(), record.find('\n')));
     m_candidates.push_back(record);
-  }
+  });
   return static_cast<int>(m_candidates.size());
 }
 
@@ -294,7 +292,7 @@ bool ReplyEngine::AppendConversationPair(const std::string& line) {
   // Learning from the conversation happens unasked, so a pair that the file cannot hold
   // (it would read back as another record, or as none) is left out without a box.
   if (CheckStorable(record) != StoreProblem::kNone) return true;
-  core::AppendResult result = core::AppendLine(m_persona.folder(), kMemoryFile, StoredLine(record));
+  core::AppendResult result = m_persona.memory_index().AppendLine(StoredLine(record));
   if (result == core::AppendResult::kOk) return true;
   m_backend.MessageBox(result == core::AppendResult::kBusy ? res::kFolderBusy : kMemoryNotWritable);
   return false;

@@ -1,9 +1,10 @@
 // ReplyEngine, the persona's mind: turns each line the user sends into the one line the
-// persona says. Replies come from memory.dat, boke.dat and no.dat in the persona's folder,
-// read afresh every turn, and the engine learns conversation pairs by itself. A conversation
-// owns one engine for its whole life; no file stays open between calls. The engine borrows
-// the persona, the backend and the log, which must outlive it, and never ends the program:
-// it says in its Turn when the front end must.
+// persona says. Replies come from memory.dat (found through the persona's index of it, which
+// looks at the file every turn), boke.dat and no.dat (read afresh every turn), and the engine
+// learns conversation pairs by itself. A conversation owns one engine for its whole life; no
+// file stays open between calls. The engine borrows the persona, the backend and the log,
+// which must outlive it, and never ends the program: it says in its Turn when the front end
+// must.
 #pragma once
 
 #include <cstdint>

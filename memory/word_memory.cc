@@ -53,7 +53,10 @@ LearnMarker FindLearnMarker(std::string_view line) {
 }
 
 WordMemory::WordMemory(core::Persona& persona, ui::Backend& backend)
-    : m_folder(persona.folder()), m_backend(backend), m_copy(m_folder, kMemoryFile) {}
+    : m_folder(persona.folder()),
+      m_index(persona.memory_index()),
+      m_backend(backend),
+      m_copy(m_folder, kMemoryFile) {}
 
 WordMemory::~WordMemory() = default;
 
@@ -91,7 +94,7 @@ int WordMemory::AppendRecord(const std::string& keyword, const std::string& repl
     m_backend.MessageBox(why);
     return 0;
   }
-  core::AppendResult result = core::AppendLine(m_folder, kMemoryFile, StoredLine(record));
+  core::AppendResult result = m_index.AppendLine(StoredLine(record));
   if (result == core::AppendResult::kBusy) {
     m_backend.MessageBox(res::kFolderBusy);
     return 0;

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/memory_index.h"
 #include "core/persona.h"
 #include "core/text_file.h"
 #include "ui/backend.h"
@@ -76,6 +77,7 @@ class WordMemory {
   int ForgetListed(const std::string& keyword);
 
   core::Folder& m_folder;
+  core::MemoryIndex& m_index;  // the persona's: appends go through it
   ui::Backend& m_backend;
   std::string m_keyword;              // the keyword of the forget under way
   std::string m_strMatches;           // the list shown in the number dialog
