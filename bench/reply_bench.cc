@@ -4,13 +4,15 @@
 // For 10,000, 100,000 and 1,000,000 records (and 10,000,000 with --huge) it writes
 // memory.dat, boke.dat and no.dat in a temporary folder, then prints one line per size:
 //   records=N bytes=B turn_ms=T first_ms=F append_ms=A raw_ms=R ratio=T/R peak_rss_mb=M
+//   index_mb=I
 // turn_ms is the median of MakeReply over 24 lines (three rounds); first_ms the first turn of
 // a persona that has not read memory.dat yet; append_ms the median of nine turns, each right
 // after another program appended one record to memory.dat; raw_ms the median of nine reads
 // of the file from the page cache with read() into a 1 MiB buffer, nothing done with the
 // bytes. peak_rss_mb is the high water mark of the process's resident memory while the engine
 // ran: the files are written by a child process, and the mark is reset
-// (/proc/self/clear_refs) before each size.
+// (/proc/self/clear_refs) before each size. index_mb is what the persona's index of
+// memory.dat holds at the end.
 //
 // The records: keywords of 1 to 8 characters (Japanese, or ASCII letters), replies of 5 to
 // 40. Each user line holds a chosen number (0 to 20) of planted keywords between filler
@@ -33,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "core/memory_index.h"
 #include "core/persona.h"
 #include "core/record_format.h"
 #include "engine/reply_engine.h"
@@ -351,6 +354,10 @@ bool RunSize(int records) {
       settings.Load();
       std::string reply = engine.MakeReply(line.text, settings).reply;
       after_append.push_back(NowMs() - start);
+      if (persona.memory_index().last_sync() != core::MemoryIndex::Sync::kExtended) {
+        std::fprintf(stderr, "reply_bench: the index did not take in the appended record alone\n");
+        ok = false;
+      }
     }
     std::vector<double> reads;
     for (int i = 0; i < 9; ++i) reads.push_back(RawReadMs(At("memory.dat"), &file_bytes));
@@ -361,9 +368,9 @@ bool RunSize(int records) {
     double turn_ms = Median(turns), raw_ms = Median(reads);
     std::printf(
         "records=%d bytes=%lld turn_ms=%.3f first_ms=%.1f append_ms=%.3f raw_ms=%.3f ratio=%.2f "
-        "peak_rss_mb=%.1f\n",
+        "peak_rss_mb=%.1f index_mb=%.1f\n",
         records, file_bytes, turn_ms, first_ms, Median(after_append), raw_ms, turn_ms / raw_ms,
-        PeakRssKb() / 1024.0);
+        PeakRssKb() / 1024.0, persona.memory_index().MemoryBytes() / 1048576.0);
     std::fflush(stdout);
   }
   if (backend.boxes != 0) ok = false;
