@@ -44,9 +44,11 @@ class MemoryIndex {
 
   // Bytes of memory the index holds now.
   size_t MemoryBytes() const;
-  // How the last call came to trust the index, for tests and the bench.
+  // How the last look came to trust the index, and how often it was built from the start,
+  // for tests and the bench.
   enum class Sync { kNone, kUnchanged, kChecked, kExtended, kRebuilt };
   Sync last_sync() const { return m_lastSync; }
+  int builds() const { return m_builds; }
 
  private:
   // One key of the table: a keyword's 64-bit hash and its newest record.
@@ -104,6 +106,7 @@ class MemoryIndex {
   Folder& m_folder;
   std::string m_name;
   Sync m_lastSync = Sync::kNone;
+  int m_builds = 0;
 
   // The file as indexed.
   bool m_built = false;
