@@ -98,6 +98,11 @@ std::string Needle(std::string_view stored, const RecordScan::Keyword& keyword) 
   return needle;
 }
 
+// The two bits of a key in its word of the filter.
+uint64_t FilterBits(uint64_t hash) {
+  return uint64_t{1} << (hash >> 58) | uint64_t{1} << (hash >> 52 & 63);
+}
+
 // Not a comment and not passed over as empty, by the reply search's rules.
 bool Searchable(std::string_view text) {
   if (text.size() >= 2 && text[0] == '/' && text[1] == '/') return false;
@@ -209,7 +214,10 @@ bool MemoryIndex::Update(int fd, const Stamp& stamp) {
 }
 
 bool MemoryIndex::IndexFrom(int fd, off_t from, off_t to) {
-  auto buf = std::make_unique_for_overwrite<char[]>(kBuildBlock + kUnit + 2);
+  // Room for a block and what is left of a piece; a few new lines need less.
+  const size_t room =
+      std::min(kBuildBlock, static_cast<size_t>(std::max<off_t>(to - from, 0))) + kUnit + 2;
+  auto buf = std::make_unique_for_overwrite<char[]>(room);
   size_t have = 0, pos = 0;  // bytes in buf; the next piece
   off_t base = from;         // file offset of buf[0]
   off_t next_read = from;
@@ -224,8 +232,7 @@ bool MemoryIndex::IndexFrom(int fd, off_t from, off_t to) {
     }
     // A piece needs unit + 2 bytes, or all that remain of the text.
     while (!end && have < kUnit + 2) {
-      const size_t want =
-          std::min(kBuildBlock + kUnit + 2 - have, static_cast<size_t>(to - next_read));
+      const size_t want = std::min(room - have, static_cast<size_t>(to - next_read));
       ssize_t n = m_folder.Pread(fd, buf.get() + have, want, next_read);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
@@ -376,10 +383,6 @@ void MemoryIndex::Grow() {
 // One word of the filter per key, two bits in it.
 size_t MemoryIndex::FilterWord(uint64_t hash) const {
   return (hash & 0xFFFFFFFF) * m_filter.size() >> 32;
-}
-
-static uint64_t FilterBits(uint64_t hash) {
-  return uint64_t{1} << (hash >> 58) | uint64_t{1} << (hash >> 52 & 63);
 }
 
 bool MemoryIndex::FilterHas(uint64_t hash) const {
