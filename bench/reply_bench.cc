@@ -1,14 +1,18 @@
 // reply_bench: how long one turn of the reply engine takes on a large memory.dat, next to a
 // raw read of the same file, and how much memory the search needs.
 //
-// For 10,000, 100,000 and 1,000,000 records it writes memory.dat, boke.dat and no.dat in a
-// temporary folder, then prints one line per size:
-//   records=N bytes=B turn_ms=T raw_ms=R ratio=T/R peak_rss_mb=M
-// turn_ms is the median of MakeReply over 24 lines (three rounds); raw_ms the median of
-// nine reads of the file from the page cache with read() into a 1 MiB buffer, nothing done
-// with the bytes: the floor for any search that reads the file afresh. peak_rss_mb is the high
-// water mark of the process's resident memory while the engine ran: the files are written
-// by a child process, and the mark is reset (/proc/self/clear_refs) before each size.
+// For 10,000, 100,000 and 1,000,000 records (and 10,000,000 with --huge) it writes
+// memory.dat, boke.dat and no.dat in a temporary folder, then prints one line per size:
+//   records=N bytes=B turn_ms=T first_ms=F append_ms=A raw_ms=R ratio=T/R peak_rss_mb=M
+//   index_mb=I
+// turn_ms is the median of MakeReply over 24 lines (three rounds); first_ms the first turn of
+// a persona that has not read memory.dat yet; append_ms the median of nine turns, each right
+// after another program appended one record to memory.dat; raw_ms the median of nine reads
+// of the file from the page cache with read() into a 1 MiB buffer, nothing done with the
+// bytes. peak_rss_mb is the high water mark of the process's resident memory while the engine
+// ran: the files are written by a child process, and the mark is reset
+// (/proc/self/clear_refs) before each size. index_mb is what the persona's index of
+// memory.dat holds at the end.
 //
 // The records: keywords of 1 to 8 characters (Japanese, or ASCII letters), replies of 5 to
 // 40. Each user line holds a chosen number (0 to 20) of planted keywords between filler
@@ -31,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "core/memory_index.h"
 #include "core/persona.h"
 #include "core/record_format.h"
 #include "engine/reply_engine.h"
@@ -315,6 +320,15 @@ bool RunSize(int records) {
   {
     ConversationLog log(persona);
     ReplyEngine engine(persona, log);
+    double first_ms = 0;
+    {
+      double start = NowMs();
+      SettingsStore settings(persona);
+      core::Outcome told;
+      settings.Read(&told);
+      std::string reply = engine.MakeReply(lines[0].text, settings, backend).reply;
+      first_ms = NowMs() - start;
+    }
     for (const BenchLine& line : lines) {
       int matched = engine.SearchMemory(line.text);
       if (matched != line.matches || matched > 20) {
@@ -335,6 +349,28 @@ bool RunSize(int records) {
         turns.push_back(NowMs() - start);
       }
     }
+    // Another program adds a record that no line calls up, then the persona answers.
+    std::vector<double> after_append;
+    const int builds = persona.memory_index().builds();
+    for (int i = 0; i < 9; ++i) {
+      const std::string record = StoredLine("\x89\x9f" + std::to_string(i) + "%+%bench");
+      int fd = ::open(At("memory.dat").c_str(), O_WRONLY | O_APPEND);
+      if (fd < 0 ||
+          ::write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size()))
+        ok = false;
+      if (fd >= 0) ::close(fd);
+      const BenchLine& line = lines[static_cast<size_t>(i) % lines.size()];
+      double start = NowMs();
+      SettingsStore settings(persona);
+      core::Outcome told;
+      settings.Read(&told);
+      std::string reply = engine.MakeReply(line.text, settings, backend).reply;
+      after_append.push_back(NowMs() - start);
+      if (persona.memory_index().builds() != builds) {
+        std::fprintf(stderr, "reply_bench: the index was built anew after an append\n");
+        ok = false;
+      }
+    }
     std::vector<double> reads;
     for (int i = 0; i < 9; ++i) reads.push_back(RawReadMs(At("memory.dat"), &file_bytes));
     if (file_bytes != static_cast<long long>(std::filesystem::file_size(At("memory.dat")))) {
@@ -342,8 +378,11 @@ bool RunSize(int records) {
       ok = false;
     }
     double turn_ms = Median(turns), raw_ms = Median(reads);
-    std::printf("records=%d bytes=%lld turn_ms=%.3f raw_ms=%.3f ratio=%.2f peak_rss_mb=%.1f\n",
-                records, file_bytes, turn_ms, raw_ms, turn_ms / raw_ms, PeakRssKb() / 1024.0);
+    std::printf(
+        "records=%d bytes=%lld turn_ms=%.3f first_ms=%.1f append_ms=%.3f raw_ms=%.3f ratio=%.2f "
+        "peak_rss_mb=%.1f index_mb=%.1f\n",
+        records, file_bytes, turn_ms, first_ms, Median(after_append), raw_ms, turn_ms / raw_ms,
+        PeakRssKb() / 1024.0, persona.memory_index().MemoryBytes() / 1048576.0);
     std::fflush(stdout);
   }
   if (backend.boxes != 0) ok = false;
@@ -353,8 +392,14 @@ bool RunSize(int records) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  bool huge = argc == 2 && std::strcmp(argv[1], "--huge") == 0;
+  if (argc > 2 || (argc == 2 && !huge)) {
+    std::fprintf(stderr, "usage: reply_bench [--huge]\n");
+    return 2;
+  }
   bool ok = true;
   for (int records : {10000, 100000, 1000000}) ok = RunSize(records) && ok;
+  if (huge) ok = RunSize(10000000) && ok;
   return ok ? 0 : 1;
 }

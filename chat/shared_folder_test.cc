@@ -11,6 +11,8 @@
 
 #include "chat/conversation.h"
 #include "chat/user_test_support.h"
+#include "core/memory_index.h"
+#include "core/record_scan.h"
 #include "memory/memory_book.h"
 #include "memory/word_memory.h"
 #include "res/resource.h"
@@ -324,6 +326,40 @@ TEST_F(SharedFolderTest, TwoWritersOnOneFolderLoseNothing) {
   }
   EXPECT_TRUE(have.empty()) << "lines nobody wrote, first: " << *have.begin();
   EXPECT_EQ(ListFolder(), Strings{"memory.dat"});
+}
+
+// One program teaches and forgets while the other answers through its index of memory.dat.
+// Each answer is taken with the folder locked, so the file stands still for it: the
+// candidates are the records a scan of the file finds then, in the same order.
+TEST_F(SharedFolderTest, AnswersThroughTheIndexAreTheScansWhileAnotherTeachesAndForgets) {
+  std::atomic<bool> done = false;
+  std::thread writer([&] {
+    for (int i = 0; i < 300; ++i, Sleep(1)) {
+      const std::string keyword = i % 3 ? "hi" : "ab" + std::to_string(i % 7);
+      i % 4 == 3 ? Forget(other, keyword, 1) : Teach(other, keyword + "===" + std::to_string(i));
+    }
+    done = true;
+  });
+  ConversationLog log(persona);
+  ReplyEngine engine(persona, log);
+  std::string mismatch;
+  for (int n = 0; mismatch.empty() && (!done || n < 20); ++n, Sleep(1)) {
+    const std::string line = n % 2 ? "Hi there" : "ab" + std::to_string(n % 7) + "hi";
+    core::FolderLock lock(persona.folder());
+    engine.SearchMemory(line);
+    Strings scanned;
+    core::RecordScan scan(line, core::kReplySearchRules);
+    core::RecordScan::Piece piece;
+    for (bool open = scan.Open(persona.folder(), "memory.dat"); open && scan.NextMatch(&piece);) {
+      std::string record;
+      core::RecordScan::AppendPlain(piece, &record);
+      scanned.push_back(record.substr(0, record.find('\n')));
+    }
+    if (!lock.held() || engine.candidates() != scanned) mismatch = std::to_string(n) + ": " + line;
+  }
+  writer.join();
+  EXPECT_EQ(mismatch, "");
+  EXPECT_GT(persona.memory_index().builds(), 10);  // after the forgets
 }
 
 }  // namespace

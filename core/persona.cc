@@ -2,6 +2,8 @@
 
 #include <random>
 
+#include "core/memory_index.h"
+
 namespace core {
 namespace {
 
@@ -24,5 +26,12 @@ Persona::Persona(const std::string& path, uint32_t seed)
 
 Persona::Persona(const std::string& path, RandomSource& random, Clock& clock)
     : m_folder(path), m_random(&random), m_clock(&clock) {}
+
+Persona::~Persona() = default;
+
+MemoryIndex& Persona::memory_index() {
+  if (!m_memoryIndex) m_memoryIndex = std::make_unique<MemoryIndex>(m_folder, "memory.dat");
+  return *m_memoryIndex;
+}
 
 }  // namespace core

@@ -71,7 +71,7 @@ class RecordScan::Matcher {
       m_text[i] = static_cast<char>(Fold(static_cast<unsigned char>(text[i])));
     }
     for (int s = 0; s < 256; ++s) {
-      m_readBack[s] = Fold(static_cast<unsigned char>(s - 3));
+      m_readBack[s] = ReadBackFolded(static_cast<unsigned char>(s));
       m_stop[s] = s == 0 || s == kStoredNul || s == kStoredSeparator[0];
     }
     // Every pair of stored bytes that reads back as two bytes side by side in the text, and
@@ -94,12 +94,11 @@ class RecordScan::Matcher {
   // The exact rule, for any piece: `t` is the piece without its line break.
   bool KeywordOccurs(const unsigned char* t, size_t n, bool line_end) {
     if (m_text.empty()) return false;
-    size_t kw = 0;
-    while (kw < n && !(m_stop[t[kw]] && (t[kw] != kStoredSeparator[0] || IsSeparatorAt(t, n, kw))))
-      ++kw;
-    // Without a separator, a whole piece keeps its line break in the keyword.
-    const bool with_break = kw == n && line_end;
-    const size_t len = kw + (with_break ? 1 : 0);
+    const Keyword keyword =
+        KeywordOf(std::string_view(reinterpret_cast<const char*>(t), n), line_end);
+    const size_t kw = keyword.stored_size;
+    const bool with_break = keyword.with_break;
+    const size_t len = keyword.size();
     if (len == 0) return true;
     if (len > m_text.size()) return false;
     m_needle.resize(len);
@@ -356,6 +355,18 @@ bool RecordScan::Finish() {
     }
   }
   return !m_readFailed && !m_writeFailed;
+}
+
+RecordScan::Keyword RecordScan::KeywordOf(std::string_view text, bool line_end) {
+  const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
+  size_t kw = 0;
+  while (kw < n && t[kw] != 0 && t[kw] != kStoredNul &&
+         !(t[kw] == kStoredSeparator[0] && IsSeparatorAt(t, n, kw))) {
+    ++kw;
+  }
+  // Without a separator, a whole piece keeps its line break in the keyword.
+  return Keyword{kw, kw == n && line_end};
 }
 
 void RecordScan::AppendPlain(const Piece& piece, std::string* out) {

@@ -86,6 +86,20 @@ class RecordScan {
   // break if it has one and nothing cut it short.
   static void AppendPlain(const Piece& piece, std::string* out);
 
+  // Where the keyword of a piece ends, as the matcher reads it: its first `stored_size`
+  // stored bytes (read back and folded), then a line break when `with_break`.
+  struct Keyword {
+    size_t stored_size = 0;
+    bool with_break = false;
+    size_t size() const { return stored_size + (with_break ? 1 : 0); }
+  };
+  // `text` is the piece as stored, without its line break.
+  static Keyword KeywordOf(std::string_view text, bool line_end);
+  // The byte a stored keyword byte is compared as: read back (-3) and folded.
+  static unsigned char ReadBackFolded(unsigned char stored) {
+    return FoldNoCase(static_cast<unsigned char>(stored - 3));
+  }
+
  private:
   class Matcher;
   bool Fill();

@@ -6,6 +6,7 @@
 
 #include "core/links.h"
 #include "core/persona_files.h"
+#include "core/memory_index.h"
 #include "core/record_format.h"
 #include "core/record_scan.h"
 #include "core/text_file.h"
@@ -289,16 +290,13 @@ int ReplyEngine::SearchMemory(const std::string& line) {
   // The candidates stay in memory, so a working folder that cannot be written (read-only, a
   // full disk) still gives replies.
   m_candidates.clear();
-  core::RecordScan scan(line, core::kReplySearchRules);
-  if (!scan.Open(m_persona.folder(), kMemoryFile)) return 0;
-  core::RecordScan::Piece piece;
   std::string record;
-  while (scan.NextMatch(&piece)) {
+  m_persona.memory_index().Find(line, [&](const core::RecordScan::Piece& piece) {
     record.clear();
     core::RecordScan::AppendPlain(piece, &record);
     record.resize(std::min(record.size(), record.find('\n')));
     m_candidates.push_back(record);
-  }
+  });
   return static_cast<int>(m_candidates.size());
 }
 
@@ -334,7 +332,7 @@ bool ReplyEngine::AppendConversationPair(const std::string& line) {
   // Learning from the conversation happens unasked, so a pair that the file cannot hold
   // (it would read back as another record, or as none) is left out without a box.
   if (CheckStorable(record) != StoreProblem::kNone) return true;
-  core::AppendResult result = core::AppendLine(m_persona.folder(), kMemoryFile, StoredLine(record));
+  core::AppendResult result = m_persona.memory_index().AppendLine(StoredLine(record));
   if (result == core::AppendResult::kOk) return true;
   Tell(result == core::AppendResult::kBusy ? core::kFolderBusyMessage : kMemoryNotWritable);
   return false;
@@ -347,20 +345,8 @@ bool ReplyEngine::AppendNewConversationPair(const std::string& line) {
   std::string record = m_rememberedReply;
   record += kRecordSeparator;
   record += line;
-  if (lock.held() && MemoryHolds(record)) return true;
+  if (lock.held() && m_persona.memory_index().Contains(record)) return true;
   return AppendConversationPair(line);
-}
-
-bool ReplyEngine::MemoryHolds(const std::string& record) {
-  std::string stored = StoredLine(record);
-  stored.resize(stored.size() - 2);  // its CR LF
-  core::TextReader reader;
-  if (!reader.Open(m_persona.folder(), kMemoryFile, false)) return false;
-  core::TextReader::Piece piece;
-  while (reader.NextLine(&piece)) {
-    if (piece.text == stored) return true;
-  }
-  return false;
 }
 
 std::optional<std::vector<std::string>> ReplyEngine::ReadDataLines(const char* file_name) {

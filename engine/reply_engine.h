@@ -1,10 +1,10 @@
 // ReplyEngine, the persona's mind: turns each line the user sends into the one line the
-// persona says. Replies come from memory.dat, boke.dat and no.dat in the persona's folder,
-// read afresh every turn, and the engine learns conversation pairs by itself. A conversation
-// owns one engine for its whole life; no file stays open between calls. The engine borrows
-// the persona and the log, which must outlive it. It shows nothing and never ends the
-// program: the messages of a turn go to its caller's Words in order, and its Turn says when
-// the front end must end.
+// persona says. Replies come from memory.dat (found through the persona's index of it, which
+// looks at the file every turn), boke.dat and no.dat (read afresh every turn), and the engine
+// learns conversation pairs by itself. A conversation owns one engine for its whole life; no
+// file stays open between calls. The engine borrows the persona and the log, which must
+// outlive it. It shows nothing and never ends the program: the messages of a turn go to its
+// caller's Words in order, and its Turn says when the front end must end.
 #pragma once
 
 #include <cstdint>
@@ -171,8 +171,6 @@ class ReplyEngine {
   std::optional<std::string> DrawFresh(const std::vector<std::string>& options,
                                        const DuetLines& duet, bool any_but_last,
                                        const std::string* stale = nullptr);
-  // True when memory.dat holds `record` (plain) as one of its lines, byte for byte.
-  bool MemoryHolds(const std::string& record);
   void ReportUnreadableDataFile();
 
   core::Persona& m_persona;

@@ -6,8 +6,9 @@
 // most eight turns. Properties, for every turn: it returns (only "exit" ends the program,
 // and it is not sent); a turn without a forget only adds whole CR LF lines to memory.dat
 // (at most one record, with no line break inside it); boke.dat and no.dat stay as they
-// were; no scratch file stays behind; and in this folder, which can be written, no turn
-// answers with the error reply.
+// were; no scratch file stays behind; in this folder, which can be written, no turn answers
+// with the error reply; and the persona's index of memory.dat finds for the turn's line
+// exactly the records a scan of the file finds.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +18,9 @@
 
 #include "app/dialog_user.h"
 #include "chat/conversation.h"
+#include "core/memory_index.h"
 #include "core/record_format.h"
+#include "core/record_scan.h"
 #include "engine/reply_engine.h"
 #include "fuzz/fuzz_support.h"
 #include "log/conversation_log.h"
@@ -100,6 +103,22 @@ void CheckOnlyAdded(const std::string& before, const std::string& after) {
   }
 }
 
+void CheckIndexFindsWhatTheScanFinds(const std::string& line) {
+  std::vector<std::string> by_index, by_scan;
+  auto add = [](std::vector<std::string>* to, const core::RecordScan::Piece& piece) {
+    to->push_back(std::string(piece.text) + (piece.line_end ? "\n" : ""));
+  };
+  const bool indexed = fuzz::CurrentPersona().memory_index().Find(
+      line, [&](const core::RecordScan::Piece& piece) { add(&by_index, piece); });
+  core::RecordScan scan(line, core::kReplySearchRules);
+  const bool scanned = scan.Open(fuzz::CurrentPersona().folder(), "memory.dat");
+  core::RecordScan::Piece piece;
+  while (scanned && scan.NextMatch(&piece)) add(&by_scan, piece);
+  if (indexed != scanned || by_index != by_scan) {
+    fuzz::Fail("the index and the scan found different records");
+  }
+}
+
 void CheckFolder() {
   static const std::vector<std::string> kKnown = {"boke.dat",   "log.html", "log.txt",
                                                   "memory.dat", "no.dat",   "set.ini"};
@@ -142,6 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fuzz::Fail("a turn changed boke.dat or no.dat");
     }
     CheckFolder();
+    CheckIndexFindsWhatTheScanFinds(line);
     if (reply == kErrorReply) fuzz::Fail("the error reply in a folder that can be written");
   }
   return 0;

@@ -49,7 +49,7 @@ LearnMarker FindLearnMarker(std::string_view line) {
 }
 
 WordMemory::WordMemory(core::Persona& persona)
-    : m_folder(persona.folder()), m_copy(m_folder, kMemoryFile) {}
+    : m_folder(persona.folder()), m_index(persona.memory_index()), m_copy(m_folder, kMemoryFile) {}
 
 WordMemory::~WordMemory() = default;
 
@@ -79,7 +79,7 @@ core::Outcome WordMemory::AppendRecord(const std::string& keyword, const std::st
   // A record that would read back as something else is not written at all.
   if (const char* why = NotStorableMessage(CheckStorable(record)))
     return core::Outcome::Refused(why);
-  core::AppendResult result = core::AppendLine(m_folder, kMemoryFile, StoredLine(record));
+  core::AppendResult result = m_index.AppendLine(StoredLine(record));
   if (result == core::AppendResult::kBusy) return core::Outcome::Failed(core::kFolderBusyMessage);
   if (result != core::AppendResult::kOk)
     return core::Outcome::Failed(kCannotWrite).And(kWriteFailed);

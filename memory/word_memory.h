@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/outcome.h"
+#include "core/memory_index.h"
 #include "core/persona.h"
 #include "core/text_file.h"
 
@@ -73,6 +74,7 @@ class WordMemory {
 
  private:
   core::Folder& m_folder;
+  core::MemoryIndex& m_index;  // the persona's: appends go through it
   std::string m_keyword;              // the keyword of the forget under way
   std::string m_strMatches;           // the list shown in the number dialog
   std::vector<std::string> m_listed;  // the stored bytes of each entry listed, in order
