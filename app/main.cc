@@ -3,9 +3,8 @@
 // cp932] [FOLDER]: one line in, one reply line out. The terminal and the pipe never start
 // the window system, so they run without a display. The window and the terminal offer to make
 // a new persona in a folder that is missing or empty; the pipe never writes into a folder that
-// is not a persona yet.
+// is not a persona yet. A front end is one row of kFrontEnds and its own files.
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -21,11 +20,10 @@
 
 namespace {
 
-enum class Mode { kWindow, kTty, kPipe };
-
 struct Options {
-  Mode mode = Mode::kWindow;
+  const char* mode = nullptr;  // the option that chose a front end; null: the window
   ui::text::TerminalEncoding encoding = ui::text::TerminalEncoding::kUtf8;
+  bool have_encoding = false;
   std::string folder = ".";
 };
 
@@ -34,30 +32,68 @@ constexpr const char* kUsage =
     "       rinu --tty [FOLDER]\n"
     "       rinu --pipe [--encoding cp932] [FOLDER]\n";
 
-// Whether the arguments ask for the terminal or the pipe (anything before "--").
-bool WantsText(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--") == 0) return false;
-    if (std::strcmp(argv[i], "--tty") == 0 || std::strcmp(argv[i], "--pipe") == 0 ||
-        std::strcmp(argv[i], "--encoding") == 0)
-      return true;
-  }
-  return false;
+// A folder that cannot be opened, said on standard error (UTF-8).
+void SayCannotOpen(const std::string& folder, int error) {
+  std::string message = CannotOpenFolderMessage(folder, error);
+  std::fprintf(stderr, "rinu: %s\n",
+               ui::text::ToTerminal(message, ui::text::TerminalEncoding::kUtf8).c_str());
 }
 
-// The options of the terminal and the pipe; false, after a message, for ones that make no
-// sense.
-bool ParseTextOptions(int argc, char** argv, Options* options) {
-  bool have_folder = false, have_encoding = false;
+int RunTty(const Options& options) {
+  ui::text::LibeditLineSource source;
+  source.EndLineOnInterrupt();
+  ui::text::TextOptions text_options;
+  text_options.working_folder = options.folder;
+  ui::text::TextBackend backend(source, std::cout, text_options);
+  if (chat::IsUnusedFolder(options.folder) && !OfferNewPersona(backend, options.folder)) return 1;
+  core::Persona persona(options.folder);
+  if (!persona.folder().ok()) {
+    SayCannotOpen(options.folder, persona.folder().open_error());
+    return 1;
+  }
+  return RunTtyChat(persona, backend);
+}
+
+int RunPipe(const Options& options) {
+  core::Persona persona(options.folder);
+  if (!persona.folder().ok()) {
+    SayCannotOpen(options.folder, persona.folder().open_error());
+    std::fprintf(stderr, "%s", PipeSetupHint(options.folder).c_str());
+    return 1;
+  }
+  std::ios::sync_with_stdio(false);
+  return RunPipeChat(persona, std::cin, std::cout, std::cerr, options.encoding);
+}
+
+// The front ends chosen by an option; without one the window runs.
+struct FrontEnd {
+  const char* option;
+  int (*run)(const Options&);
+  bool takes_encoding;
+};
+constexpr FrontEnd kFrontEnds[] = {
+    {"--tty", RunTty, false},
+    {"--pipe", RunPipe, true},
+};
+
+const FrontEnd* FrontEndOf(const std::string& arg) {
+  for (const FrontEnd& front : kFrontEnds)
+    if (arg == front.option) return &front;
+  return nullptr;
+}
+
+// The one reading of the command line. With `window` it reads what Qt left of it: options
+// are Qt's or unknown and pass, and the last folder named counts. Otherwise an option that
+// makes no sense is told (false).
+bool ParseOptions(int argc, char** argv, bool window, Options* options) {
+  bool have_folder = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     std::string error;
-    if (arg == "--tty" || arg == "--pipe") {
-      Mode mode = arg == "--tty" ? Mode::kTty : Mode::kPipe;
-      if (options->mode != Mode::kWindow && options->mode != mode)
-        error = "--tty and --pipe exclude each other";
-      options->mode = mode;
-    } else if (arg == "--encoding") {
+    if (const FrontEnd* front = FrontEndOf(arg); front && !window) {
+      if (options->mode && arg != options->mode) error = "--tty and --pipe exclude each other";
+      options->mode = front->option;
+    } else if (arg == "--encoding" && !window) {
       std::string value = i + 1 < argc ? argv[++i] : "";
       if (value == "cp932")
         options->encoding = ui::text::TerminalEncoding::kCp932;
@@ -65,18 +101,19 @@ bool ParseTextOptions(int argc, char** argv, Options* options) {
         options->encoding = ui::text::TerminalEncoding::kUtf8;
       else
         error = "--encoding takes cp932 or utf-8";
-      have_encoding = true;
+      options->have_encoding = true;
     } else if (arg == "--" || arg.empty() || arg[0] != '-') {
       // After "--" the one argument left is the folder, whatever it looks like.
       if (arg == "--") {
         if (i + 1 >= argc) continue;
-        if (i + 2 < argc) error = "only one folder can follow --";
+        if (i + 2 < argc && !window) error = "only one folder can follow --";
         arg = argv[++i];
       }
-      if (have_folder) error = "only one folder can be given";
+      if (have_folder && !window) error = "only one folder can be given";
       options->folder = arg;
       have_folder = true;
-    } else {
+      if (window && std::string(argv[i - 1]) == "--") break;
+    } else if (!window) {
       error = "unknown option " + arg;
     }
     if (!error.empty()) {
@@ -84,66 +121,31 @@ bool ParseTextOptions(int argc, char** argv, Options* options) {
       return false;
     }
   }
-  if (have_encoding && options->mode != Mode::kPipe) {
+  const FrontEnd* front = options->mode ? FrontEndOf(options->mode) : nullptr;
+  if (options->have_encoding && !(front && front->takes_encoding)) {
     std::fprintf(stderr, "rinu: --encoding goes with --pipe only\n%s", kUsage);
     return false;
   }
   return true;
 }
 
-// The terminal or the pipe.
-int RunText(const Options& options) {
-  std::unique_ptr<ui::text::LibeditLineSource> source;
-  std::unique_ptr<ui::text::TextBackend> tty;
-  if (options.mode == Mode::kTty) {
-    source = std::make_unique<ui::text::LibeditLineSource>();
-    source->EndLineOnInterrupt();
-    ui::text::TextOptions text_options;
-    text_options.working_folder = options.folder;
-    tty = std::make_unique<ui::text::TextBackend>(*source, std::cout, text_options);
-    if (chat::IsUnusedFolder(options.folder) && !OfferNewPersona(*tty, options.folder)) return 1;
+// Whether the arguments choose a front end other than the window (anything before "--"); the
+// window system is then never started.
+bool WantsText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") return false;
+    if (FrontEndOf(arg) || arg == "--encoding") return true;
   }
-  core::Persona persona(options.folder);
-  if (!persona.folder().ok()) {
-    std::string message = CannotOpenFolderMessage(options.folder, persona.folder().open_error());
-    std::fprintf(stderr, "rinu: %s\n",
-                 ui::text::ToTerminal(message, ui::text::TerminalEncoding::kUtf8).c_str());
-    if (options.mode == Mode::kPipe)
-      std::fprintf(stderr, "%s", PipeSetupHint(options.folder).c_str());
-    return 1;
-  }
-  int status = 0;
-  if (options.mode == Mode::kPipe) {
-    std::ios::sync_with_stdio(false);
-    status = RunPipeChat(persona, std::cin, std::cout, std::cerr, options.encoding);
-  } else {
-    status = RunTtyChat(persona, *tty);
-  }
-  std::cout.flush();
-  std::fflush(nullptr);
-  return status;
+  return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // The terminal and the pipe are chosen before anything of Qt starts.
-  if (WantsText(argc, argv)) {
-    Options options;
-    if (!ParseTextOptions(argc, argv, &options)) return 2;
-    return RunText(options);
-  }
+int RunWindow(int argc, char** argv) {
   // Qt takes its own options (-platform, ...) out of argv first.
   ui::qt::QtBackend backend(argc, argv);
-  std::string folder = ".";
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--" && i + 1 < argc) {
-      folder = argv[i + 1];
-      break;
-    }
-    if (!arg.empty() && arg[0] != '-') folder = arg;
-  }
+  Options options;
+  ParseOptions(argc, argv, true, &options);
+  const std::string& folder = options.folder;
   if (chat::IsUnusedFolder(folder) && !OfferNewPersona(backend, folder)) return 1;
   core::Persona persona(folder);
   if (!persona.folder().ok()) {
@@ -156,4 +158,16 @@ int main(int argc, char** argv) {
   app.InitInstance();
   std::fflush(nullptr);
   return app.exit_status();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!WantsText(argc, argv)) return RunWindow(argc, argv);
+  Options options;
+  if (!ParseOptions(argc, argv, false, &options)) return 2;
+  const int status = FrontEndOf(options.mode)->run(options);
+  std::cout.flush();
+  std::fflush(nullptr);
+  return status;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/persona_files.h"
 #include "memory/memory_book.h"
 #include "ui/dialog.h"
 
@@ -33,7 +34,8 @@ class BookEditDialog : public ui::Dialog {
 class MemoryBookDialog : public ui::Dialog {
  public:
   // The book of `name` in `folder`; the folder and the backend are borrowed.
-  MemoryBookDialog(core::Folder& folder, ui::Backend& backend, std::string name = "memory.dat");
+  MemoryBookDialog(core::Folder& folder, ui::Backend& backend,
+                   std::string name = core::kMemoryFile);
   ~MemoryBookDialog() override;
 
   const MemoryBook& book() const { return m_book; }

@@ -8,6 +8,7 @@
 #include "app/text_lines.h"
 #include "chat/commands.h"
 #include "chat/conversation.h"
+#include "core/persona_files.h"
 #include "core/text_file.h"
 #include "ui/dialog.h"
 
@@ -56,7 +57,8 @@ int RunPipeChat(core::Persona& persona, std::istream& in, std::ostream& out, std
   // Nobody is there to answer the first-run setup: a folder that is not a persona yet stays
   // exactly as it is.
   std::string missing;
-  for (const char* name : {"memory.dat", "boke.dat", "no.dat", "set.ini"}) {
+  for (const char* name :
+       {core::kMemoryFile, core::kBokeFile, core::kNoFile, core::kSettingsFile}) {
     if (!core::CanRead(persona.folder(), name)) missing += std::string(" ") + name;
   }
   if (!missing.empty()) {

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "core/persona_files.h"
 #include "core/text_file.h"
 
 namespace chat {
@@ -78,7 +79,7 @@ std::string Duet::Open() {
     return Refuse(1, kSameFolder, kSameFolderReason);
   for (int side = 0; side < 2; ++side) {
     std::string missing;
-    for (const char* name : {"memory.dat", "boke.dat", "no.dat"}) {
+    for (const char* name : {core::kMemoryFile, core::kBokeFile, core::kNoFile}) {
       if (!core::CanRead(personas[side]->folder(), name)) missing += std::string(" ") + name;
     }
     if (!missing.empty())

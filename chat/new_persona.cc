@@ -79,8 +79,8 @@ NewPersona MakeNewPersona(const std::string& path, const std::vector<std::string
       std::string bytes;
       if (ReadAll(defaults, name, &bytes)) files.emplace_back(name, std::move(bytes));
     }
-    if (files.size() >= 3 && files[0].first == "memory.dat" && files[1].first == "boke.dat" &&
-        files[2].first == "no.dat")
+    if (files.size() >= 3 && files[0].first == core::kMemoryFile &&
+        files[1].first == core::kBokeFile && files[2].first == core::kNoFile)
       break;
     files.clear();
   }
@@ -89,7 +89,7 @@ NewPersona MakeNewPersona(const std::string& path, const std::vector<std::string
     for (const std::string& place : default_places) places += "\n" + Shown(place);
     return Outcome(NewPersona::Result::kNoDefaults, kNoDefaults + places + kNoDefaultsTail);
   }
-  if (memory_from && !ReadAll(*memory_from, "memory.dat", &files[0].second))
+  if (memory_from && !ReadAll(*memory_from, core::kMemoryFile, &files[0].second))
     return Failed(memory_from->path(), errno);
 
   bool made_folder = false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/folder.h"
+#include "core/persona_files.h"
 
 namespace chat {
 
@@ -25,7 +26,8 @@ struct NewPersona {
 };
 
 // The files every new persona gets, and the one a partner made from a persona may take over.
-inline constexpr const char* kDefaultFiles[] = {"memory.dat", "boke.dat", "no.dat", "help.html"};
+inline constexpr const char* kDefaultFiles[] = {core::kMemoryFile, core::kBokeFile, core::kNoFile,
+                                                core::kHelpPage};
 
 // True when `path` is no folder yet, or an empty one: a place to make a new persona.
 bool IsUnusedFolder(const std::string& path);

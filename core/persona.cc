@@ -3,6 +3,7 @@
 #include <random>
 
 #include "core/memory_index.h"
+#include "core/persona_files.h"
 
 namespace core {
 namespace {
@@ -30,7 +31,7 @@ Persona::Persona(const std::string& path, RandomSource& random, Clock& clock)
 Persona::~Persona() = default;
 
 MemoryIndex& Persona::memory_index() {
-  if (!m_memoryIndex) m_memoryIndex = std::make_unique<MemoryIndex>(m_folder, "memory.dat");
+  if (!m_memoryIndex) m_memoryIndex = std::make_unique<MemoryIndex>(m_folder, kMemoryFile);
   return *m_memoryIndex;
 }
 

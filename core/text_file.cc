@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/persona_files.h"
+
 namespace core {
 namespace {
 
@@ -253,7 +255,7 @@ FileReplacement::~FileReplacement() { Abort(); }
 bool FileReplacement::IsTemporaryName(const std::string& name) {
   if (name == kOldCopyName) return true;
   // Only copies of the files the program rewrites: a user's own "x.new-123456" stays.
-  for (const char* file : {"memory.dat", "set.ini"}) {
+  for (const char* file : {kMemoryFile, kSettingsFile}) {
     std::string prefix = std::string(file) + kTempMark;
     if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
       return true;

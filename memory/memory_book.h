@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/persona_files.h"
 #include "core/text_file.h"
 #include "memory/big_allocator.h"
 
@@ -35,7 +36,7 @@ class MemoryBook {
   static constexpr size_t kUndoDepth = 20;
 
   // The book of `name` in `folder` (borrowed; it must outlive the book).
-  explicit MemoryBook(core::Folder& folder, std::string name = "memory.dat");
+  explicit MemoryBook(core::Folder& folder, std::string name = core::kMemoryFile);
   ~MemoryBook();
   MemoryBook(const MemoryBook&) = delete;
   MemoryBook& operator=(const MemoryBook&) = delete;

@@ -3,11 +3,9 @@
 #pragma once
 
 #include "core/links.h"
-#include "core/persona_files.h"
 
 namespace res {
 
-using core::kHelpPage;
 using core::kMailToWex;
 using core::kMakerHomePage;
 using core::kMakerSiteName;

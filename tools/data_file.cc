@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/persona_files.h"
 #include "core/record_format.h"
 #include "core/text_codec.h"
 
@@ -115,7 +116,7 @@ FileKind KindForPath(std::string_view path) {
   for (char& c : name) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return name == "boke.dat" || name == "no.dat" ? FileKind::kLines : FileKind::kMemory;
+  return name == core::kBokeFile || name == core::kNoFile ? FileKind::kLines : FileKind::kMemory;
 }
 
 Conversion DecodeStored(std::string_view stored, FileKind kind) {
