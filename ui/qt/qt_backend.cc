@@ -48,10 +48,27 @@ QtBackend::QtBackend(int& argc, char** argv)
   }
 }
 
+namespace {
+
+// The window a new dialog or box stays above, and gives the keyboard back to when it closes:
+// the modal window on top, or a window opened beside it (the memory book) when that is the one
+// the user is in.
+QWidget* WindowToStayAbove() {
+  QWidget* modal = QApplication::activeModalWidget();
+  QWidget* active = QApplication::activeWindow();
+  if (!modal) return active;
+  for (QWidget* w = active; w; w = w->parentWidget()) {
+    if (w == modal) return active;
+  }
+  return modal;
+}
+
+}  // namespace
+
 QtBackend::~QtBackend() = default;
 
 std::unique_ptr<DialogWindow> QtBackend::CreateDialogWindow(Dialog& dialog) {
-  return std::make_unique<QtDialogWindow>(*this, dialog, QApplication::activeModalWidget());
+  return std::make_unique<QtDialogWindow>(*this, dialog, WindowToStayAbove());
 }
 
 void QtBackend::MessageBox(const std::string& text) {
@@ -63,8 +80,7 @@ void QtBackend::ShowMessageUtf8(const std::string& utf8_text) {
     m_boxHook(utf8_text);
     return;
   }
-  QWidget* parent = QApplication::activeModalWidget();
-  if (!parent) parent = QApplication::activeWindow();
+  QWidget* parent = WindowToStayAbove();
   QMessageBox box(QMessageBox::Warning, QString::fromUtf8(u8"Rinu++"),
                   QString::fromStdString(utf8_text), QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
@@ -75,8 +91,7 @@ void QtBackend::ShowMessageUtf8(const std::string& utf8_text) {
 bool QtBackend::Confirm(const std::string& text) {
   const QString shown = FromSjis(text);
   if (m_confirmHook) return m_confirmHook(shown.toStdString());
-  QWidget* parent = QApplication::activeModalWidget();
-  if (!parent) parent = QApplication::activeWindow();
+  QWidget* parent = WindowToStayAbove();
   QMessageBox box(QMessageBox::Question, QString::fromUtf8(u8"Rinu++"), shown,
                   QMessageBox::Ok | QMessageBox::Cancel, parent);
   box.setTextFormat(Qt::PlainText);
@@ -91,8 +106,7 @@ bool QtBackend::Confirm(const std::string& text) {
 bool QtBackend::AskYesNo(const std::string& text) {
   const QString shown = FromSjis(text);
   if (m_confirmHook) return m_confirmHook(shown.toStdString());
-  QWidget* parent = QApplication::activeModalWidget();
-  if (!parent) parent = QApplication::activeWindow();
+  QWidget* parent = WindowToStayAbove();
   QMessageBox box(QMessageBox::Question, QString::fromUtf8(u8"Rinu++"), shown,
                   QMessageBox::Yes | QMessageBox::No, parent);
   box.setTextFormat(Qt::PlainText);
@@ -106,8 +120,7 @@ bool QtBackend::AskYesNo(const std::string& text) {
 }
 
 bool QtBackend::ChooseFolder(const std::string& title, std::string* folder) {
-  QWidget* parent = QApplication::activeModalWidget();
-  if (!parent) parent = QApplication::activeWindow();
+  QWidget* parent = WindowToStayAbove();
   const QString chosen = QFileDialog::getExistingDirectory(
       parent, FromSjis(title), QString::fromLocal8Bit(folder->data(), folder->size()));
   if (parent) parent->activateWindow();
