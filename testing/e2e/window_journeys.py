@@ -281,6 +281,13 @@ def texts(window):
     return [text_of(t) for t in find(window, "text")]
 
 
+def unnamed(window):
+    """The window's controls a screen reader would find without a name."""
+    roles = ("text", "table", "list", "check box", "radio button", "push button", "panel")
+    return [a.getRoleName() for role in roles for a in find(window, role)
+            if not a.name and (role != "panel" or a.childCount)]
+
+
 def labels(window):
     return [l.name for l in find(window, "label")]
 
@@ -320,6 +327,7 @@ def first_start(start, work):
     memory = read(os.path.join(folder, "memory.dat"))
     rinu = start(folder)
     setup = rinu.window("Rinu Setup")
+    check("unnamed controls of the setup", unnamed(setup), [])
     rinu.keys("Rinu Setup", "alt+y")
     rinu.type("Rinu Setup", "Taro")
     rinu.keys("Rinu Setup", "alt+h")
@@ -330,6 +338,7 @@ def first_start(start, work):
     ] == ["TEXT形式でLOGを書く(T)"])
     rinu.keys("Rinu Setup", "Return")
     chat = rinu.window("Rinu++")
+    check("unnamed controls of the chat window", unnamed(chat), [])
     check("the chat window's fields", texts(chat), ["Mio>Taro君こんにちは。", "", "Taro", "Mio"])
     hello = rinu.say("hello")
     if hello not in replies(memory, "hello", "Taro"):
@@ -382,6 +391,7 @@ def memory_book(start, work):
     hello = rinu.say("hello")  # a pair kept for it would wait for a line that never comes
     rinu.menu("m", "b")
     book = rinu.window("メモリー帳")
+    check("unnamed controls of the memory book", unnamed(book), [])
     every = book_rows(memory)
     count = f"{len(every)} 件 / {len(every)} 件"
     until("every record listed", lambda: labels(book)[1] == count and rows(book) == every)
@@ -392,6 +402,7 @@ def memory_book(start, work):
     until("the search for 'game'", lambda: rows(book) == [game])
     rinu.keys("メモリー帳", "Return")  # Enter in the search with one row shown edits it
     edit = rinu.window("記録の編集")
+    check("unnamed controls of the record's edit", unnamed(edit), [])
     check("the record in the edit dialog", texts(edit), game[1:])
     rinu.keys("記録の編集", "alt+h")
     rinu.type("記録の編集", "Game! asobou")
@@ -478,6 +489,7 @@ def duet(start, work):
     rinu.menu("m", "w")
     D = "ふたりで会話させる"
     duet = rinu.window(D)
+    check("unnamed controls of the duet window", unnamed(duet), [])
     check("the duet window's fields", texts(duet), ["", "20", "800", "", ""])
     ends = lambda: [read(os.path.join(f, "log.txt")).count("ここまで".encode("cp932"))
                     for f in (mine, partner) if os.path.exists(os.path.join(f, "log.txt"))]
@@ -526,6 +538,7 @@ def settings_then_exit(start, work):
     rinu.menu("v", "s")
     S = "情報設定"
     settings = rinu.window(S)
+    check("unnamed controls of the settings", unnamed(settings), [])
     check("the settings shown", texts(settings), ["Taro", "Mio"])
     rinu.keys(S, "alt+y")
     rinu.type(S, "Jiro")
