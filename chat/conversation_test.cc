@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include "chat/user_test_support.h"
@@ -88,6 +89,52 @@ TEST_F(ConversationTest, EachTurnSaysWhetherItsWritesWereKept) {
   EXPECT_EQ(outcome.kind, chat::Outcome::Kind::kEnd);
   EXPECT_EQ(outcome.exit_status, 0);
   EXPECT_EQ(random.left(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A user who answers from what the test gives, as a front end without windows could.
+class AnsweringUser : public BoxUser {
+ public:
+  using BoxUser::BoxUser;
+  std::optional<chat::TaughtPair> AskPair() override { return pair; }
+  std::optional<std::string> AskKeyword() override { return keyword; }
+  std::optional<int> AskRecordNumber(const std::string& listing) override {
+    listed = listing;
+    return number;
+  }
+  SettingsAnswer AskSettings(const SettingsValues& current, chat::SettingsApply&) override {
+    shown = current;
+    return {SettingsAnswer::Kind::kOk, {"Jiro", "Ren", TEXT}};
+  }
+  std::optional<chat::TaughtPair> pair;
+  std::optional<std::string> keyword;
+  std::optional<int> number;
+  std::string listed;
+  SettingsValues shown;
+};
+
+TEST_F(ConversationTest, CommandsAskTheirQuestionsThroughTheUser) {
+  AnsweringUser asked(backend);
+  chat::Conversation conversation(persona, asked);
+  ASSERT_TRUE(conversation.Start());
+  asked.pair = chat::TaughtPair{"apple", "red"};
+  conversation.Learn();
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"hello%+%hi NAME", "apple%+%red"}));
+  asked.keyword = "apple pie";
+  asked.number = 1;
+  conversation.Forget();
+  EXPECT_EQ(asked.listed, "1 : apple%+%red\r\n");
+  EXPECT_EQ(ReadFile("memory.dat"), Stored({"hello%+%hi NAME"}));
+  bool names_changed = false;
+  EXPECT_TRUE(conversation.ChangeSettings(&names_changed));
+  EXPECT_TRUE(names_changed);
+  EXPECT_EQ(asked.shown.user_name, "Taro");
+  EXPECT_EQ(conversation.UserName(), "Jiro");
+  EXPECT_EQ(ReadFile("set.ini"), "YourName:Jiro\r\nRinuName:Ren\r\n2\r\n");
+  EXPECT_TRUE(backend.boxes().empty());
 }
 
 }  // namespace
