@@ -39,11 +39,10 @@ Settings Load(ui::Backend& backend) {
 }
 
 // Writes `s` to set.ini as the settings dialog's OK does; false when it could not.
-bool Save(ui::Backend& backend, const Settings& s) {
-  (void)backend;
+bool Save(const Settings& s) {
   SettingsStore store(fuzz::CurrentPersona());
   store.Assign(s.user_name, s.nickname, s.log_mode);
-  return store.Save() == 1;
+  return store.Save().done();
 }
 // --- End of the store's use.
 
@@ -88,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const Settings written{AsTyped(fields[2]), AsTyped(fields[3]), mode};
-  if (!Save(run.backend(), written)) fuzz::Fail("set.ini could not be saved");
+  if (!Save(written)) fuzz::Fail("set.ini could not be saved");
   const Settings read = Load(run.backend());
   if (read != written) fuzz::Fail("saved " + Describe(written) + ", read " + Describe(read));
   return 0;
