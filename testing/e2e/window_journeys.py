@@ -642,7 +642,8 @@ def main():
     os.chmod(top, 0o700)
     for v in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS"):
         os.environ.pop(v, None)
-    os.environ.update(XDG_RUNTIME_DIR=top, LANG="C.UTF-8", QT_QPA_PLATFORM="xcb",
+    os.environ.update(XDG_RUNTIME_DIR=top, LANG=os.environ.get("RINU_E2E_LANG", "C.UTF-8"),
+                      QT_QPA_PLATFORM="xcb",
                       QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     helpers = []
     try:
