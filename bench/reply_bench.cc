@@ -320,15 +320,16 @@ bool RunSize(int records) {
   {
     ConversationLog log(persona);
     ReplyEngine engine(persona, log);
-    double first_ms = 0;
-    {
+    // A turn of the window: set.ini read once, then the engine; its time in ms.
+    auto turn = [&](const BenchLine& line) {
       double start = NowMs();
       SettingsStore settings(persona);
       core::Outcome told;
       settings.Read(&told);
-      std::string reply = engine.MakeReply(lines[0].text, settings, backend).reply;
-      first_ms = NowMs() - start;
-    }
+      engine.MakeReply(line.text, settings, backend);
+      return NowMs() - start;
+    };
+    const double first_ms = turn(lines[0]);
     for (const BenchLine& line : lines) {
       int matched = engine.SearchMemory(line.text);
       if (matched != line.matches || matched > 20) {
@@ -339,15 +340,7 @@ bool RunSize(int records) {
     }
     std::vector<double> turns;
     for (int round = 0; round < 3; ++round) {
-      for (const BenchLine& line : lines) {
-        double start = NowMs();
-        // A turn of the window: set.ini read once, then the engine.
-        SettingsStore settings(persona);
-        core::Outcome told;
-        settings.Read(&told);
-        std::string reply = engine.MakeReply(line.text, settings, backend).reply;
-        turns.push_back(NowMs() - start);
-      }
+      for (const BenchLine& line : lines) turns.push_back(turn(line));
     }
     // Another program adds a record that no line calls up, then the persona answers.
     std::vector<double> after_append;
@@ -359,13 +352,7 @@ bool RunSize(int records) {
           ::write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size()))
         ok = false;
       if (fd >= 0) ::close(fd);
-      const BenchLine& line = lines[static_cast<size_t>(i) % lines.size()];
-      double start = NowMs();
-      SettingsStore settings(persona);
-      core::Outcome told;
-      settings.Read(&told);
-      std::string reply = engine.MakeReply(line.text, settings, backend).reply;
-      after_append.push_back(NowMs() - start);
+      after_append.push_back(turn(lines[static_cast<size_t>(i) % lines.size()]));
       if (persona.memory_index().builds() != builds) {
         std::fprintf(stderr, "reply_bench: the index was built anew after an append\n");
         ok = false;

@@ -88,35 +88,25 @@ void QtBackend::ShowMessageUtf8(const std::string& utf8_text) {
   if (parent) parent->activateWindow();
 }
 
-bool QtBackend::Confirm(const std::string& text) {
-  const QString shown = FromSjis(text);
-  if (m_confirmHook) return m_confirmHook(shown.toStdString());
-  QWidget* parent = WindowToStayAbove();
-  QMessageBox box(QMessageBox::Question, QString::fromUtf8(u8"Rinu++"), shown,
-                  QMessageBox::Ok | QMessageBox::Cancel, parent);
-  box.setTextFormat(Qt::PlainText);
-  box.setDefaultButton(QMessageBox::Ok);
-  box.setEscapeButton(QMessageBox::Cancel);
-  box.button(QMessageBox::Cancel)->setText(QString::fromUtf8(u8"キャンセル"));
-  const bool ok = box.exec() == QMessageBox::Ok;
-  if (parent) parent->activateWindow();
-  return ok;
-}
+bool QtBackend::Confirm(const std::string& text) { return Ask(text, false); }
 
-bool QtBackend::AskYesNo(const std::string& text) {
+bool QtBackend::AskYesNo(const std::string& text) { return Ask(text, true); }
+
+bool QtBackend::Ask(const std::string& text, bool yes_no) {
   const QString shown = FromSjis(text);
   if (m_confirmHook) return m_confirmHook(shown.toStdString());
+  const QMessageBox::StandardButton yes = yes_no ? QMessageBox::Yes : QMessageBox::Ok;
+  const QMessageBox::StandardButton no = yes_no ? QMessageBox::No : QMessageBox::Cancel;
   QWidget* parent = WindowToStayAbove();
-  QMessageBox box(QMessageBox::Question, QString::fromUtf8(u8"Rinu++"), shown,
-                  QMessageBox::Yes | QMessageBox::No, parent);
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(u8"Rinu++"), shown, yes | no, parent);
   box.setTextFormat(Qt::PlainText);
-  box.setDefaultButton(QMessageBox::Yes);
-  box.setEscapeButton(QMessageBox::No);
-  box.button(QMessageBox::Yes)->setText(QString::fromUtf8(u8"はい(&Y)"));
-  box.button(QMessageBox::No)->setText(QString::fromUtf8(u8"いいえ(&N)"));
-  const bool yes = box.exec() == QMessageBox::Yes;
+  box.setDefaultButton(yes);
+  box.setEscapeButton(no);
+  if (yes_no) box.button(yes)->setText(QString::fromUtf8(u8"はい(&Y)"));
+  box.button(no)->setText(QString::fromUtf8(yes_no ? u8"いいえ(&N)" : u8"キャンセル"));
+  const bool answered_yes = box.exec() == yes;
   if (parent) parent->activateWindow();
-  return yes;
+  return answered_yes;
 }
 
 bool QtBackend::ChooseFolder(const std::string& title, std::string* folder) {

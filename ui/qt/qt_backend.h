@@ -55,6 +55,9 @@ class QtBackend : public Backend {
   WindowMemory& window_memory() { return *m_windowMemory; }
 
  private:
+  // An OK/Cancel question, or a Yes/No one.
+  bool Ask(const std::string& text, bool yes_no);
+
   std::unique_ptr<QApplication> m_app;
   std::unique_ptr<QTranslator> m_qtTexts;  // Qt's own texts in Japanese
   std::unique_ptr<WindowMemory> m_windowMemory;
