@@ -17,10 +17,10 @@ bool ChatApp::InitInstance() {
   return false;
 }
 
-bool OfferNewPersona(ui::Backend& backend, const std::string& folder) {
-  if (!backend.AskYesNo(chat::NewPersonaQuestion(folder))) return false;
+bool OfferNewPersona(chat::User& user, const std::string& folder) {
+  if (!user.AskYesNo(chat::NewPersonaQuestion(folder))) return false;
   const chat::NewPersona made = chat::MakeNewPersona(folder, DefaultDataPlaces());
-  if (!made.made()) backend.MessageBox(made.message);
+  if (!made.made()) user.Tell(made.message);
   return made.made();
 }
 

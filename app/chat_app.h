@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "chat/user.h"
 #include "core/persona.h"
 #include "ui/backend.h"
 
@@ -24,10 +25,10 @@ class ChatApp {
   int m_exitStatus = 0;
 };
 
-// For a folder that is missing or empty (chat::IsUnusedFolder): asks through `backend` whether
-// to make a new persona there and makes it with the default data. False when the user said no
-// or it could not be made (the user was told); the program then ends with status 1.
-bool OfferNewPersona(ui::Backend& backend, const std::string& folder);
+// For a folder that is missing or empty (chat::IsUnusedFolder): asks the user whether to make a
+// new persona there and makes it with the default data. False when the user said no or it
+// could not be made (the user was told); the program then ends with status 1.
+bool OfferNewPersona(chat::User& user, const std::string& folder);
 
 // The message for a working folder `path` (as the system names it, UTF-8) that could not be
 // opened, with why (`error`, an errno), in Shift-JIS.

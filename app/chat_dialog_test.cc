@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/chat_app.h"
+#include "app/dialog_user.h"
 #include "app/text_lines.h"
 #include "chat/new_persona.h"
 #include "res/resource.h"
@@ -343,9 +344,10 @@ namespace {
 TEST_F(ChatDialogTest, NewPersonaIsOfferedForAMissingFolderAndMadeOnlyOnYes) {
   const std::string fresh = folder + "/friend";
   backend.Answer(false).Answer(true);
-  EXPECT_FALSE(OfferNewPersona(backend, fresh));
+  DialogUser user(backend);
+  EXPECT_FALSE(OfferNewPersona(user, fresh));
   EXPECT_FALSE(std::filesystem::exists(fresh));
-  EXPECT_TRUE(OfferNewPersona(backend, fresh));
+  EXPECT_TRUE(OfferNewPersona(user, fresh));
   std::vector<std::string> made;
   for (const auto& entry : std::filesystem::directory_iterator(fresh))
     made.push_back(entry.path().filename().string());

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/chat_app.h"
+#include "app/dialog_user.h"
 #include "app/pipe_front.h"
 #include "app/tty_front.h"
 #include "chat/new_persona.h"
@@ -45,7 +46,8 @@ int RunTty(const Options& options) {
   ui::text::TextOptions text_options;
   text_options.working_folder = options.folder;
   ui::text::TextBackend backend(source, std::cout, text_options);
-  if (chat::IsUnusedFolder(options.folder) && !OfferNewPersona(backend, options.folder)) return 1;
+  DialogUser user(backend);
+  if (chat::IsUnusedFolder(options.folder) && !OfferNewPersona(user, options.folder)) return 1;
   core::Persona persona(options.folder);
   if (!persona.folder().ok()) {
     SayCannotOpen(options.folder, persona.folder().open_error());
@@ -146,7 +148,8 @@ int RunWindow(int argc, char** argv) {
   Options options;
   ParseOptions(argc, argv, true, &options);
   const std::string& folder = options.folder;
-  if (chat::IsUnusedFolder(folder) && !OfferNewPersona(backend, folder)) return 1;
+  DialogUser user(backend);
+  if (chat::IsUnusedFolder(folder) && !OfferNewPersona(user, folder)) return 1;
   core::Persona persona(folder);
   if (!persona.folder().ok()) {
     std::string message = CannotOpenFolderMessage(folder, persona.folder().open_error());
