@@ -136,10 +136,14 @@ MemoryIndex::MemoryIndex(Folder& folder, std::string name)
 int MemoryIndex::OpenFile(Stamp* stamp) {
   // Non-blocking, so a named pipe in the file's place cannot hang the program.
   int fd = m_folder.Open(m_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return -1;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
     m_folder.Close(fd);
+    fd = -1;
+  }
+  // A file that cannot be looked at has no index.
+  if (fd < 0) {
+    Reset();
     return -1;
   }
   const int64_t kNs = 1000000000;
@@ -474,7 +478,6 @@ bool MemoryIndex::Find(std::string_view text, const Found& found) {
   Stamp stamp;
   const int fd = OpenFile(&stamp);
   if (fd < 0) {
-    Reset();
     m_lastSync = Sync::kNone;
     return false;
   }
@@ -535,7 +538,6 @@ bool MemoryIndex::Contains(std::string_view plain) {
   Stamp stamp;
   const int fd = OpenFile(&stamp);
   if (fd < 0) {
-    Reset();
     m_lastSync = Sync::kNone;
     return false;
   }
@@ -581,10 +583,7 @@ void MemoryIndex::Refresh() {
   if (!m_built) return;
   Stamp stamp;
   const int fd = OpenFile(&stamp);
-  if (fd < 0) {
-    Reset();
-    return;
-  }
+  if (fd < 0) return;
   Update(fd, stamp);
   m_folder.Close(fd);
 }

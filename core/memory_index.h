@@ -76,6 +76,7 @@ class MemoryIndex {
     int64_t ctime_ns = 0;
     bool operator==(const Stamp&) const = default;
   };
+  // The file opened and looked at, or -1 (and the index dropped) when it cannot be.
   int OpenFile(Stamp* stamp);
   void Refresh();
   bool Update(int fd, const Stamp& stamp);
