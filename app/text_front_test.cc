@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -161,6 +162,18 @@ class Terminal {
         return false;
       }
     }
+  }
+  // Waits until the line editor reads keys one by one (the terminal out of its line mode), so
+  // what is typed next is not taken for a line of the terminal's own, or dropped as the editor
+  // takes over; false after five seconds.
+  bool WaitForEditor() {
+    for (int i = 0; i < 500; ++i) {
+      termios mode;
+      if (tcgetattr(m_fd, &mode) == 0 && !(mode.c_lflag & ICANON)) return true;
+      usleep(10000);
+    }
+    ADD_FAILURE() << "the line editor never took the terminal";
+    return false;
   }
   void Type(const std::string& utf8) {
     if (write(m_fd, utf8.data(), utf8.size()) != static_cast<ssize_t>(utf8.size()))
@@ -401,9 +414,8 @@ TEST_F(TextFrontTest, PipeWritesNothingIntoAFolderThatIsNoPersonaYetAndEndsWithO
   const std::string hint = " " + Utf8("で、ここにRinu++を用意してください。");
   struct Case {
     std::string folder, missing;
-  } cases[] = {{folder, " set.ini"},
-               {empty, " memory.dat boke.dat no.dat set.ini"},
-               {folder + "/none", ""}};
+  } cases[] = {
+      {folder, " set.ini"}, {empty, " memory.dat boke.dat no.dat set.ini"}, {folder + "/none", ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.folder);
     const std::vector<std::string> before = ListFolder();
@@ -444,6 +456,7 @@ TEST_F(TextFrontTest, TtyOnAMissingFolderOffersANewPersonaAndSetsItUp) {
   t.Type("\r");
   ASSERT_TRUE(t.WaitFor(Utf8("Sora>Taro君こんにちは。")));
   ASSERT_TRUE(t.WaitFor("Taro>"));
+  ASSERT_TRUE(t.WaitForEditor());
   t.Type("\x04");
   EXPECT_EQ(t.Wait(), 0) << t.seen();
   const std::string data = std::string(RINU_SOURCE_DIR) + "/data/";
