@@ -156,7 +156,7 @@ class ReplyEngine {
   void TellNow(Words& words);
 
   // The r-th line (1-based) of a data file as plain text, or empty when it has fewer;
-  // nothing when the file cannot be opened (after the Err:0001 box).
+  // nothing when the file cannot be opened (after the Err:0001 message).
   std::optional<std::string> ReadDataLine(const char* file_name, int r);
   // Every line of a data file as plain text, each as ReadDataLine gives it; nothing as there.
   std::optional<std::vector<std::string>> ReadDataLines(const char* file_name);
